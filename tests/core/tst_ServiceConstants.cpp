@@ -43,7 +43,7 @@ private slots:
 
     void builtInWebSocketDefault()
     {
-        const QUrl wss(QString(WSS_DEFAULT_URL));
+        const QUrl wss = WSS_DEFAULT_URL.toUrl();
         QCOMPARE(wss.scheme(), QStringLiteral("wss"));
         QCOMPARE(wss.port(), 8082);
         QVERIFY(wss.path().isEmpty());
