@@ -1,0 +1,15 @@
+# solvek_rescan_moc_on_glob_change(<target> <sources>)
+# Sources come from globs. Ninja's moc step only watches the files it saw last time, so when the
+# list changes, drop its timestamp and moc scans again.
+function(solvek_rescan_moc_on_glob_change target sources)
+    string(REPLACE ";" "\n" _list "${sources}")
+    set(_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+    set(_old "")
+    if(EXISTS ${_file})
+        file(READ ${_file} _old)
+    endif()
+    if(NOT _old STREQUAL "${_list}")
+        file(WRITE ${_file} "${_list}")
+        file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+    endif()
+endfunction()
