@@ -22,6 +22,8 @@ import urllib.parse
 
 from aiohttp import web
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -58,27 +60,6 @@ class Sim:
 
     def log_frame(self, conn, text):
         self.frames.append({"conn": conn, "text": text, "time": time.time()})
-
-
-def envelope(data=None, code=200, msg="success"):
-    """The open API's JSON envelope."""
-    out = {"code": code, "msg": msg}
-    if data is not None:
-        out["data"] = data
-    return out
-
-
-def json_reply(obj, status=200, content_type="application/json;charset=utf-8"):
-    """JSON with an exact content-type header (some clients compare it byte for byte)."""
-    body = json.dumps(obj, ensure_ascii=False).encode("utf-8")
-    return web.Response(status=status, body=body, headers={"Content-Type": content_type})
-
-
-async def read_form(request):
-    """Decodes a form body (percent-encoded, '+' as blank) without depending on the content type."""
-    raw = await request.read()
-    text = raw.decode("utf-8", "replace")
-    return {k: v for k, v in urllib.parse.parse_qsl(text, keep_blank_values=True)}
 
 
 def make_app(sim):
