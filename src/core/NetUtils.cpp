@@ -1,0 +1,145 @@
+#include "core/NetUtils.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTextCodec>
+
+void doDataToJson(const QByteArray& body, const NetJsonCallback& onSuccess, const NetErrorCallback& onError)
+{
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(body, &err);
+    if (err.error != QJsonParseError::NoError) {
+        if (onError)
+            onError(err.errorString());
+        return;
+    }
+    if (!doc.isObject()) {
+        if (onError)
+            onError(QStringLiteral("JSON is not an object"));
+        return;
+    }
+    const QJsonObject obj = doc.object();
+    const QJsonValue code = obj.value(QLatin1String("code"));
+    // A number with a fraction is no integer here (toInt gives the default for it).
+    const bool ok = code.toString() == QLatin1String("200") || code.toString() == QLatin1String("1") ||
+                    (code.isDouble() && code.toInt(-1) == 1) || (code.isDouble() && code.toInt(-1) == 200);
+    const QString msg = obj.value(QLatin1String("msg")).toString();
+    if (ok) {
+        if (onSuccess)
+            onSuccess(obj);
+    } else if (onError) {
+        onError(msg);
+    }
+    qDebug() << "msg: " << msg;
+}
+
+NetUtils* NetUtils::getInstance()
+{
+    static NetUtils instance;
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    return &instance;
+}
+
+QNetworkAccessManager* NetUtils::networkManager()
+{
+    // Parented to the application so it goes away with it, before static destruction; a later
+    // application (tests) gets a fresh one.
+    if (!m_manager)
+        m_manager = new QNetworkAccessManager(QCoreApplication::instance());
+    return m_manager;
+}
+
+QNetworkRequest NetUtils::makeRequest(const QUrl& url) const
+{
+    QNetworkRequest request(url);
+    // The token is text: it ends at its first NUL, and a line break would smuggle in headers.
+    QByteArray token = m_loginInfo.token;
+    const int end = token.indexOf('\0');
+    if (end >= 0)
+        token.truncate(end);
+    for (const char stop : {'\r', '\n'}) {
+        const int at = token.indexOf(stop);
+        if (at >= 0)
+            token.truncate(at);
+    }
+    if (!token.isEmpty())
+        request.setRawHeader("openapitoken", token);
+    if (m_transferTimeoutMs > 0)
+        request.setTransferTimeout(m_transferTimeoutMs);
+    return request;
+}
+
+void NetUtils::watch(QNetworkReply* reply, const char* what, const NetRawCallback& onSuccess,
+                     const NetErrorCallback& onError)
+{
+    connect(reply, &QNetworkReply::finished, this, [reply, what, onSuccess, onError]() {
+        reply->deleteLater();
+        if (reply->error() != QNetworkReply::NoError) {
+            if (onError)
+                onError(reply->errorString());
+            return;
+        }
+        const QByteArray data = reply->readAll();
+        qDebug() << what << data;
+        if (onSuccess)
+            onSuccess(data);
+    });
+}
+
+void NetUtils::getAsync(const QUrl& url, const NetRawCallback& onSuccess, const NetErrorCallback& onError)
+{
+    const QNetworkRequest request = makeRequest(url);
+    qDebug() << "getAsync url:" << url;
+    watch(networkManager()->get(request), "getAsync responseData:", onSuccess, onError);
+}
+
+void NetUtils::postAsync(const QUrl& url, const QByteArray& body, const NetRawCallback& onSuccess,
+                         const NetErrorCallback& onError, const QString& contentType)
+{
+    QNetworkRequest request = makeRequest(url);
+    if (!contentType.isEmpty())
+        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+    else // what the HTTP layer would pick anyway, without its warning
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    qDebug() << "postAsync request url:" << url;
+    qDebug() << "postAsync request data:" << body;
+    watch(networkManager()->post(request, body), "postAsync responseData:", onSuccess, onError);
+}
+
+void NetUtils::getAsyncJson(const QUrl& url, const NetJsonCallback& onSuccess, const NetErrorCallback& onError)
+{
+    getAsync(url, [onSuccess, onError](const QByteArray& data) { doDataToJson(data, onSuccess, onError); }, onError);
+}
+
+void NetUtils::postAsyncJson(const QUrl& url, const QByteArray& body, const NetJsonCallback& onSuccess,
+                             const NetErrorCallback& onError, const QString& contentType)
+{
+    postAsync(url, body, [onSuccess, onError](const QByteArray& data) { doDataToJson(data, onSuccess, onError); },
+              onError, contentType);
+}
+
+void NetUtils::getJson(const QString& url, const NetJsonCallback& onSuccess, const NetErrorCallback& onError)
+{
+    getAsyncJson(QUrl(url), onSuccess, onError);
+}
+
+void NetUtils::postJson(const QString& url, const QString& body, const NetJsonCallback& onSuccess,
+                        const NetErrorCallback& onError, const QString& contentType)
+{
+    postAsyncJson(QUrl(url), body.toUtf8(), onSuccess, onError, contentType);
+}
+
+void NetUtils::postRaw(const QString& url, const QString& body, const NetRawCallback& onSuccess,
+                       const NetErrorCallback& onError, const QString& contentType)
+{
+    postAsync(QUrl(url), body.toUtf8(), onSuccess, onError, contentType);
+}
+
+void NetUtils::setLoginInfo(const LoginInfo& info) { m_loginInfo = info; }
+
+LoginInfo NetUtils::getLoginInfo() const { return m_loginInfo; }
