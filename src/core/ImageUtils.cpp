@@ -1,0 +1,188 @@
+#include "core/ImageUtils.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+namespace
+{
+
+std::atomic<int> g_fetchTimeoutMs{ImageUtils::kDefaultFetchTimeoutMs};
+
+struct FetchResult {
+    bool ok = false;
+    QByteArray body;
+};
+
+bool isHttpScheme(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+// One GET, waited for in a nested event loop. The network manager would also read file:, qrc: and
+// data: addresses, so everything but http(s) fails here without a request.
+FetchResult fetch(const QUrl& url)
+{
+    FetchResult result;
+    if (!isHttpScheme(url)) {
+        qDebug() << "Error:"
+                 << "not an http address" << url.toString();
+        return result;
+    }
+    QNetworkAccessManager manager;
+    std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ImageUtils::fetchTimeoutMs());
+    if (!reply->isFinished())
+        loop.exec();
+    if (!reply->isFinished()) {
+        qDebug() << "Error:"
+                 << "timed out" << url.toString();
+        reply->abort();
+        return result;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        qDebug() << "Error:" << reply->errorString();
+        return result;
+    }
+    result.ok = true;
+    result.body = reply->readAll();
+    return result;
+}
+
+} // namespace
+
+QString ImageUtils::fallbackPath()
+{
+    return QStringLiteral(":/images/live/load_failed.png");
+}
+
+QPixmap ImageUtils::fallbackPixmap()
+{
+    return QPixmap(fallbackPath());
+}
+
+QImage ImageUtils::fallbackImage()
+{
+    return QImage(fallbackPath());
+}
+
+QImage ImageUtils::fetchImage(const QUrl& url)
+{
+    const FetchResult r = fetch(url);
+    if (!r.ok)
+        return fallbackImage();
+    QImage image = QImage::fromData(r.body);
+    return image.isNull() ? fallbackImage() : image;
+}
+
+QPixmap ImageUtils::getPixmapFromUrl(const QUrl& url)
+{
+    return QPixmap::fromImage(fetchImage(url));
+}
+
+QPixmap ImageUtils::loadPixmap(const QString& pathOrUrl)
+{
+    if (pathOrUrl.startsWith(QLatin1String("http")))
+        return getPixmapFromUrl(QUrl(pathOrUrl));
+    QPixmap pixmap(pathOrUrl);
+    return pixmap.isNull() ? fallbackPixmap() : pixmap;
+}
+
+bool ImageUtils::isRemoteAddress(const QString& address)
+{
+    return isHttpScheme(QUrl(address));
+}
+
+QImage ImageUtils::loadRemoteImage(const QString& address)
+{
+    if (!isRemoteAddress(address))
+        return fallbackImage();
+    return fetchImage(QUrl(address));
+}
+
+QPixmap ImageUtils::loadRemotePixmap(const QString& address)
+{
+    return QPixmap::fromImage(loadRemoteImage(address));
+}
+
+void ImageUtils::saveImageToLocal(const QString& url, const QString& folder, const QString& fileName,
+                                  const std::function<void(const QImage&)>& callback)
+{
+    const QString path = folder + QLatin1Char('/') + fileName;
+    const QImage existing(path);
+    if (!existing.isNull()) {
+        if (callback)
+            callback(existing);
+        return;
+    }
+    QDir().mkpath(folder);
+    const FetchResult r = fetch(QUrl(url));
+    if (!r.ok) {
+        if (callback)
+            callback(fallbackImage());
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qDebug() << "Failed to save image to" << path;
+        if (callback)
+            callback(fallbackImage());
+        return;
+    }
+    file.write(r.body);
+    file.close();
+    qDebug() << "Image downloaded and saved to" << path;
+    if (callback)
+        callback(QImage(path));
+}
+
+void ImageUtils::saveImgToLocal(const QString& url, const QString& folder, const QString& fileName,
+                                const std::function<void(const QPixmap&)>& callback)
+{
+    std::function<void(const QImage&)> toPixmap;
+    if (callback)
+        toPixmap = [&callback](const QImage& image) { callback(QPixmap::fromImage(image)); };
+    saveImageToLocal(url, folder, fileName, toPixmap);
+}
+
+QPixmap ImageUtils::roundedPixmap(const QPixmap& source, int radius)
+{
+    if (source.isNull())
+        return QPixmap();
+    QPixmap result(source.size());
+    result.fill(Qt::transparent);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, source.width(), source.height()), radius, radius, Qt::AbsoluteSize);
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipPath(path);
+    painter.drawPixmap(0, 0, source);
+    return result;
+}
+
+int ImageUtils::fetchTimeoutMs()
+{
+    return g_fetchTimeoutMs.load();
+}
+
+void ImageUtils::setFetchTimeoutMs(int ms)
+{
+    g_fetchTimeoutMs.store(ms > 0 ? ms : kDefaultFetchTimeoutMs);
+}

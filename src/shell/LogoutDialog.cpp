@@ -1,0 +1,114 @@
+#include "shell/LogoutDialog.h"
+
+#include "ui_LogoutDialog.h"
+
+#include <QBitmap>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+
+LogoutDialog::LogoutDialog(QWidget* parent) : QDialog(parent), ui(new Ui::LogoutDialog)
+{
+    ui->setupUi(this);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+}
+
+LogoutDialog::~LogoutDialog()
+{
+    delete ui;
+}
+
+void LogoutDialog::setContent(const QString& title, const QString& text, const QString& okText,
+                              bool showCancel)
+{
+    ui->label_2->setFixedSize(359, 20);
+    ui->label_2->setStyleSheet(QStringLiteral("color:rgb(255, 255, 255);font-size:14px;"));
+    ui->label->setText(title);
+    ui->label_2->setText(text);
+    ui->ok_btn->setText(okText);
+    ui->ok_btn->setStyleSheet(QStringLiteral(
+        "color: rgb(255, 255, 255);background-color: rgb(6, 105, 245);font-size:14px;border-radius:4px;"));
+    ui->cancel_btn->setStyleSheet(QStringLiteral(
+        "color: rgb(0, 0, 0);background-color: rgb(255, 255, 255);font-size:14px;border-radius:4px;"));
+    if (!showCancel)
+        ui->cancel_btn->hide();
+}
+
+void LogoutDialog::setDeleteContent(const QString& title, const QString& name, const QString& okText,
+                                    bool showCancel)
+{
+    setContent(title, QString(), okText, showCancel);
+    // Elide in the font the label will show the text in (its style sheet sets the size).
+    ui->label_2->ensurePolished();
+    const QString shortName = ui->label_2->fontMetrics().elidedText(name, Qt::ElideRight, kDeleteNameWidth);
+    ui->label_2->setText(QStringLiteral("您确定要删除 %1 吗？").arg(shortName));
+}
+
+void LogoutDialog::setWideContent(const QString& title, const QString& text, const QString& okText,
+                                  bool showCancel)
+{
+    setContent(title, text, okText, showCancel);
+    ui->ok_btn->setFixedSize(80, 32);
+    ui->ok_btn->move(297, 114);
+    ui->cancel_btn->move(223, 114);
+}
+
+void LogoutDialog::setAcceptOnOk(bool acceptOnOk)
+{
+    m_acceptOnOk = acceptOnOk;
+}
+
+void LogoutDialog::on_ok_btn_clicked()
+{
+    if (m_acceptOnOk)
+        accept();
+    else
+        reject();
+}
+
+void LogoutDialog::on_cancel_btn_clicked()
+{
+    reject();
+}
+
+void LogoutDialog::paintEvent(QPaintEvent* event)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    painter.end();
+
+    QBitmap mask(size());
+    mask.fill(Qt::color0);
+    QPainter maskPainter(&mask);
+    maskPainter.setRenderHint(QPainter::Antialiasing);
+    maskPainter.setPen(Qt::NoPen);
+    maskPainter.setBrush(Qt::color1);
+    maskPainter.drawRoundedRect(rect(), 8, 8);
+    maskPainter.end();
+    setMask(mask);
+
+    QWidget::paintEvent(event);
+}
+
+void LogoutDialog::mousePressEvent(QMouseEvent* event)
+{
+    m_dragAnchor = event->globalPos();
+}
+
+void LogoutDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->pos().y() >= kDragBandHeight)
+        return;
+    move(pos() + event->globalPos() - m_dragAnchor);
+    m_dragAnchor = event->globalPos();
+    QWidget::mouseMoveEvent(event);
+}
+
+void LogoutDialog::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->pos().y() >= kDragBandHeight)
+        return;
+    move(pos() + event->globalPos() - m_dragAnchor);
+}
