@@ -1,17 +1,213 @@
 #pragma once
-// Minimal main window (replaced by the full window and its form).
+// The one main window. Its implementation is split by concern into LiveMainWindow_<Concern>.cpp;
+// declarations below are grouped the same way, so each concern adds its lines in its own block.
+#include "cohost/TrtcCloud.h"
+#include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
+#include "scenes/PreviewWidget.h"
+#include "shell/CloseDialog.h"
+#include "shell/LiveMainWindowRules.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+#include <memory>
+#include <vector>
 
-class LiveMainWindow : public QMainWindow
+class QHBoxLayout;
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+class QVBoxLayout;
+class AddSceneDialog;
+class AppPopupWindow;
+class DesktopShareDialog;
+class DocumentShareWidget;
+class EmoteCacheJob;
+class FloatingWindow;
+class HideWindow;
+class ItemConnectMicWidget;
+class LiveModeDialog;
+class LivePauseOrStopWidget;
+class MyButton;
+class PopTipDlg;
+class PopupDialog;
+class SceneCenterWidget;
+class SceneWidget;
+class SettingsDialog;
+class ShareLiveDialog;
+class ShowCarmeraWidget;
+class UploadThread;
+class Ui_LiveMainWindow;
+struct LiveMainWindowTestAccess;
+
+class LiveMainWindow : public QMainWindow, public TrtcCloudCallbackDefaultImpl
 {
     Q_OBJECT
+    friend struct LiveMainWindowTestAccess;
+
 public:
+    using LiveState = mainwin::LiveState;
+    using LiveType = mainwin::LiveType;
+
     explicit LiveMainWindow(QWidget* parent = nullptr);
+    ~LiveMainWindow() override;
+
+    // ---- Set-up after login (LiveMainWindow_Login.cpp)
     void initLiveMainWindowParams(LoginInfo* loginInfo);
     void initFromLogin();
 
+    // ---- Frame (LiveMainWindow_TitleBar.cpp)
+    // Shows a hint of the broadcast controls for 3000 ms below the title bar.
+    void showBroadcastHint(const QString& text);
+
+public slots:
+    // ---- Frame
+    void on_minimize_btn_clicked();
+
+    // ---- Set-up after login
+    void update_network_rate(int bitrate);
+
+    // ---- Live control (LiveMainWindow_Live.cpp)
+    void initLiveCore();
+
+    // ---- Tools and live types (LiveMainWindow_Tools.cpp)
+    void selectLivetype(LiveType type);
+    void updateToolButtons(LiveType type);
+
+    // ---- Scene layouts (LiveMainWindow_Scenes.cpp)
+    void save_btn_clicked(std::vector<PreviewWidget*> previewVec, int type, bool isPreview, int index,
+                          QString strPath);
+    void save_and_use_btn_clicked(std::vector<PreviewWidget*> previewVec, int type, bool isPreview, int index,
+                                  QString strPath);
+    void on_SetAddSceneBackground();
+
+    // ---- Documents (LiveMainWindow_Documents.cpp)
+    void recvUsePicslot(QString strfilePath, QString strfileName);
+    void onDocumentTileDeleted(QString strfilePath, QString strfileName);
+
+    // ---- Desktop and window share (LiveMainWindow_Share.cpp)
+    void desktop_share_clicked(int type, QString name);
+    void desktop_cancel_clicked();
+    void exit_desktop_share_clicked();
+    void exit_window_share_clicked();
+
+    // ---- Camera (LiveMainWindow_Camera.cpp)
+    void handleSceneWidgetMirror();
+    void CancelCarmera();
+
+    // ---- Preview menus (LiveMainWindow_Menus.cpp)
+    void initRightMenu();
+
+    // ---- Co-host (LiveMainWindow_CoHost.cpp)
+    void showConnMicInviteDialogSlot();
+    void handleRemoteVideoAvailable(const char* userId, bool available);
+    void handleRemoteAudioAvailable(const char* userId, bool available);
+    void onPauseRequested();
+    void onStopRequested();
+
+    // ---- Chat and audience (LiveMainWindow_Chat.cpp)
+    void initChatTabBar();
+    void initTipPage();
+    void initChatPage();
+    void initOnlineUserPage();
+
+protected:
+    // ---- Frame
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    // ---- Preview interaction (LiveMainWindow_Preview.cpp)
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // ---- Frame (LiveMainWindow.cpp)
+    void initUi();
+    MyButton* makeToolButton(const QString& objectName, int kind, const QString& icon, const QString& text,
+                             bool selected, QHBoxLayout* row, bool visible);
+
+    // ---- Set-up after login
+    void handleAvatarReply(QNetworkReply* reply);
+    void showAvatarCamera();
+
+    // ---- Preview interaction
+    void initConnections();
+
+    // ---- Chat and audience
+    // Fetches one emote picture into the emote cache; runs on the emote job's thread.
+    static void downloadEmote(int number);
+
+    // ---- Frame state
+    Ui_LiveMainWindow* ui = nullptr;
+    int m_canvasWidth = 1920;
+    int m_canvasHeight = 1080;
     LoginInfo* m_loginInfo = nullptr;
+    bool m_dragging = false;
+    QPoint m_dragStart;
+    bool m_isMaximized = false;
+    CloseDialog m_closeDialog;
+    PopupDialog* m_popupDialog = nullptr;
+    bool m_popupShown = false;
+    SettingsDialog* m_settingsDialog = nullptr;
+    NetInfoThread m_netInfoThread;
+    SceneCenterWidget* m_sceneCenterWidget = nullptr;
+    SceneWidget* m_sceneWidget = nullptr;
+    MyButton* m_documentBtn = nullptr;
+    MyButton* m_whiteBoardBtn = nullptr;
+    MyButton* m_desktopShareBtn = nullptr;
+    MyButton* m_sceneLayoutBtn = nullptr;
+    MyButton* m_connMicBtn = nullptr;
+    QLabel* m_Prelbl = nullptr;
+    QLabel* m_docLbl = nullptr;
+    QLabel* m_sceneLbl = nullptr;
+    QLabel* m_whiteBoardLbl = nullptr;
+    ShareLiveDialog* m_shareLiveDialog = nullptr;
+    const QString m_selectedTabStyle = "font-family: Microsoft YaHei;font-size: 14px;font-weight: 400;"
+                                       "color: #FFFFFF;line-height: 20px;";
+    const QString m_unselectedTabStyle = "font-family: Microsoft YaHei;font-size: 14px;font-weight: 400;"
+                                         "color: #6B6C83;line-height: 20px;";
+    const QString m_tagBadgeStyle = "background:%1;font-size:12px;padding:0 4px;color:white;"
+                                    "font-family:Microsoft YaHei;line-height:20px";
+
+    // ---- Set-up after login state
+    QNetworkAccessManager* m_avatarManager = nullptr;
+    QPixmap m_avatarPixmap;
+    PopTipDlg* m_popTipDlg = nullptr;
+    PopTipDlg* m_broadcastTipDlg = nullptr;
+    AddSceneDialog* m_addSceneDialog = nullptr;
+    DocumentShareWidget* m_documentShareWidget = nullptr;
+    DesktopShareDialog* m_desktopShareDialog = nullptr;
+    HideWindow* m_hideWindow = nullptr;
+    FloatingWindow* m_floatingWindow = nullptr;
+    AppPopupWindow* m_appPopupWindow = nullptr;
+    ShowCarmeraWidget* m_showCarmeraWidget = nullptr;
+    QHBoxLayout* m_toolPanelLayout = nullptr;
+    QVBoxLayout* m_placeholderLayout = nullptr;
+    std::unique_ptr<EmoteCacheJob> m_emoteJob;
+    // The avatar handler waits this long for a freshly added camera (tests shorten it).
+    inline static int s_cameraSettleSeconds = 2;
+
+    // ---- Live control state
+    LiveState m_liveState = mainwin::LiveStateIdle;
+    QTimer* m_liveTimer = nullptr;
+    LiveModeDialog* m_liveModeDialog = nullptr;
+    LivePauseOrStopWidget* m_pauseOrStopWidget = nullptr;
+
+    // ---- Tools and live types state
+    LiveType m_liveType = mainwin::LiveTypeNone;
+    LiveType m_lastLiveType = mainwin::LiveTypeNone;
+
+    // ---- Chat and audience state
+    UploadThread* m_uploadThread = nullptr;
+
+    // ---- Co-host state
+    QHash<int, ItemConnectMicWidget*> m_micItemMap;
 };

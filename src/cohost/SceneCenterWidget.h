@@ -1,0 +1,30 @@
+#pragma once
+// Minimal co-host view strip (replaced by the full strip with its remote tiles).
+#include "cohost/SceneWidget.h"
+
+#include <QHBoxLayout>
+#include <QHash>
+#include <QWidget>
+
+class ItemConnectMicWidget;
+
+class SceneCenterWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SceneCenterWidget(QWidget* parent = nullptr) : QWidget(parent)
+    {
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(4, 0, 4, 0);
+        m_sceneWidget = new SceneWidget(this);
+        layout->addWidget(m_sceneWidget);
+        layout->addStretch();
+    }
+    SceneWidget* sceneWidget() const { return m_sceneWidget; }
+    void setMicItemMap(QHash<int, ItemConnectMicWidget*>* map) { m_micItemMap = map; }
+    void updateRemoteWidgets() {}
+
+private:
+    SceneWidget* m_sceneWidget = nullptr;
+    QHash<int, ItemConnectMicWidget*>* m_micItemMap = nullptr;
+};

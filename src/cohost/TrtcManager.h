@@ -1,0 +1,27 @@
+#pragma once
+// Minimal real-time room manager (replaced by the full manager).
+#include "login/LoginInfo.h"
+
+#include <QObject>
+#include <memory>
+
+class TrtcManager : public QObject
+{
+    Q_OBJECT
+public:
+    static std::shared_ptr<TrtcManager> getInstance()
+    {
+        static std::shared_ptr<TrtcManager> instance(new TrtcManager);
+        return instance;
+    }
+    void setUserInfo(LoginInfo* info) { m_loginInfo = info; }
+    LoginInfo* userInfo() const { return m_loginInfo; }
+
+signals:
+    void sigUserVideoAvailable(const char* userId, bool available);
+    void sigUserAudioAvailable(const char* userId, bool available);
+
+private:
+    TrtcManager() = default;
+    LoginInfo* m_loginInfo = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// Minimal document list window (replaced by the full list with its tiles).
+#include <QStringList>
+#include <QWidget>
+
+class DocumentShareWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DocumentShareWidget(QWidget* parent = nullptr) : QWidget(parent) {}
+    // Rebuilds the list from the current user's saved document keys.
+    void loadSavedDocuments();
+    QStringList savedDocumentKeys() const { return m_keys; }
+
+signals:
+    void sendUseSig(QString strfilePath, QString strfileName);
+    void sendDelClearSig(QString strfilePath, QString strfileName);
+
+private:
+    QStringList m_keys;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// Lets the main window's tests reach its private state (the window befriends this struct).
+#include "shell/LiveMainWindow.h"
+
+#include <QWidget>
+
+#include <QNetworkAccessManager>
+
+struct LiveMainWindowTestAccess {
+    static void setLiveState(LiveMainWindow& w, mainwin::LiveState state) { w.m_liveState = state; }
+    static void setMaximized(LiveMainWindow& w, bool maximized) { w.m_isMaximized = maximized; }
+    static mainwin::LiveType liveType(LiveMainWindow& w) { return w.m_liveType; }
+    static PopTipDlg* broadcastTip(LiveMainWindow& w) { return w.m_broadcastTipDlg; }
+    static PopTipDlg* sceneTip(LiveMainWindow& w) { return w.m_popTipDlg; }
+    static DocumentShareWidget* documents(LiveMainWindow& w) { return w.m_documentShareWidget; }
+    static ShowCarmeraWidget* cameraWindow(LiveMainWindow& w) { return w.m_showCarmeraWidget; }
+    static LivePauseOrStopWidget* pauseOrStop(LiveMainWindow& w) { return w.m_pauseOrStopWidget; }
+    static QNetworkAccessManager* avatarManager(LiveMainWindow& w) { return w.m_avatarManager; }
+    static SceneWidget* sceneWidget(LiveMainWindow& w) { return w.m_sceneWidget; }
+    static QHBoxLayout* toolPanelLayout(LiveMainWindow& w) { return w.m_toolPanelLayout; }
+    static QVBoxLayout* placeholderLayout(LiveMainWindow& w) { return w.m_placeholderLayout; }
+    static NetInfoThread& netInfoThread(LiveMainWindow& w) { return w.m_netInfoThread; }
+    static void setCameraSettleSeconds(int seconds) { LiveMainWindow::s_cameraSettleSeconds = seconds; }
+};
+
+// A named widget of the window's form.
+template <typename T = QWidget> T* formWidget(QWidget& window, const char* name)
+{
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
