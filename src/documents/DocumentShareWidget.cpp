@@ -1,6 +1,6 @@
 #include "documents/DocumentShareWidget.h"
 
-#include "core/CDataCenter.h"
+#include "core/DataCenter.h"
 
 void DocumentShareWidget::loadSavedDocuments()
 {

@@ -2,7 +2,7 @@
 #include "shell/LiveMainWindow.h"
 
 #include "cohost/SceneWidget.h"
-#include "core/CDataCenter.h"
+#include "core/DataCenter.h"
 #include "engine/LiveCore.h"
 
 void LiveMainWindow::initLiveCore()

@@ -11,7 +11,7 @@
 #include "chat/ImSDKManager.h"
 #include "cohost/SceneWidget.h"
 #include "cohost/TrtcManager.h"
-#include "core/CDataCenter.h"
+#include "core/DataCenter.h"
 #include "core/Toast.h"
 #include "documents/DocumentShareWidget.h"
 #include "engine/LiveCore.h"

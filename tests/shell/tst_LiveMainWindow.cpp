@@ -7,7 +7,7 @@
 #include "chat/ImSDKManager.h"
 #include "cohost/SceneWidget.h"
 #include "cohost/TrtcManager.h"
-#include "core/CDataCenter.h"
+#include "core/DataCenter.h"
 #include "documents/DocumentShareWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
