@@ -299,7 +299,7 @@ void tst_LiveMainWindow::broadcastHint()
     w.showBroadcastHint(QString::fromUtf8("直播推流中！请停止推流后再退出"));
     QVERIFY(tip->isVisible());
     QCOMPARE(tip->pos(), QPoint((1400 - 266) / 2 + topLeft.x(), topLeft.y() + 12));
-    QCOMPARE(tip->findChild<QLabel*>()->text(), QString::fromUtf8("直播推流中！请停止推流后再退出"));
+    QCOMPARE(tip->textLabel()->text(), QString::fromUtf8("直播推流中！请停止推流后再退出"));
     QTRY_VERIFY_WITH_TIMEOUT(!tip->isVisible(), 10000);
 }
 
