@@ -3,7 +3,9 @@
 #include "core/ServiceConstants.h"
 #include "login/LoginDialog.h"
 #include "shell/AppStartup.h"
+#include "shell/LiveMainWindow.h"
 #include "shell/VersonUpdate.h"
+#include "support/FakeLiveCore.h"
 #include "support/SimulatorProcess.h"
 
 #include <QLabel>
@@ -13,6 +15,35 @@
 #include <QtTest>
 
 using solvek::AppStartup;
+
+namespace {
+
+template <typename T> T* topLevel()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w))
+            return t;
+    return nullptr;
+}
+
+// Notes whether the main window was already visible when the login dialog went away.
+class HideProbe : public QObject
+{
+public:
+    QWidget* window = nullptr;
+    int hides = 0;
+    bool windowVisibleAtHide = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide) {
+            ++hides;
+            windowVisibleAtHide = window && window->isVisible();
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 class tst_AppStartup : public QObject
 {
@@ -208,6 +239,40 @@ private slots:
             QCOMPARE(launched.first().first, QCoreApplication::applicationFilePath());
             QCOMPARE(launched.first().second, QStringList());
         }
+    }
+
+    void loginSuccessShowsTheWindowBeforeClosingTheDialog()
+    {
+        FakeLiveCore core;
+        HideProbe probe;
+        bool hiddenBeforeLogin = false, windowShown = false, dialogShown = true, engineStarted = false;
+        AppStartup startup;
+        startup.setEventLoop([&]() {
+            LoginDialog* login = topLevel<LoginDialog>();
+            auto* window = topLevel<LiveMainWindow>();
+            if (!login || !window)
+                return -1;
+            hiddenBeforeLogin = !window->isVisible();
+            probe.window = window;
+            login->installEventFilter(&probe);
+            LoginInfo info;
+            info.uid = 7;
+            info.name = QStringLiteral("主播");
+            info.token = "tok";
+            login->onLoginStatusNotify(&info, 200);
+            windowShown = window->isVisible();
+            dialogShown = login->isVisible();
+            engineStarted = core.calls.contains("core_startup");
+            login->removeEventFilter(&probe);
+            return 0;
+        });
+        QCOMPARE(startup.run(), 0);
+        QVERIFY(hiddenBeforeLogin);
+        QVERIFY(windowShown);
+        QVERIFY(!dialogShown);
+        QVERIFY(engineStarted);
+        QCOMPARE(probe.hides, 1);
+        QVERIFY(probe.windowVisibleAtHide);
     }
 
     void runEndsWhenAForcedUpdateIsClosed()
