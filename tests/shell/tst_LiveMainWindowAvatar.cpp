@@ -1,0 +1,134 @@
+// test-label: integration
+// The host's avatar after login, against the service simulator: which replies become the avatar
+// file, and the host camera shown in its tile.
+#include "support/FakeLiveCore.h"
+#include "support/LiveMainWindowTestAccess.h"
+#include "support/SimulatorProcess.h"
+
+#include "core/DataCenter.h"
+
+#include <QDir>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QNetworkReply>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Access = LiveMainWindowTestAccess;
+
+class tst_LiveMainWindowAvatar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void avatarReply_data();
+    void avatarReply();
+    void cameraShownInTheHostTile();
+
+private:
+    // Logs in a fresh window whose record points at `photoPath` and waits for the avatar reply.
+    bool loginAndWaitForAvatar(LiveMainWindow& w, LoginInfo& info, const QString& photoPath);
+
+    QTemporaryDir m_dir;
+    SimulatorProcess m_sim;
+};
+
+void tst_LiveMainWindowAvatar::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(m_sim.start());
+    Access::setCameraSettleSeconds(0);
+}
+
+bool tst_LiveMainWindowAvatar::loginAndWaitForAvatar(LiveMainWindow& w, LoginInfo& info,
+                                                     const QString& photoPath)
+{
+    info.uid = 5150;
+    info.name = "host";
+    info.photo = m_sim.baseUrl() + photoPath;
+    w.initLiveMainWindowParams(&info);
+    QSignalSpy replies(Access::avatarManager(w), &QNetworkAccessManager::finished);
+    w.initFromLogin();
+    return replies.wait(10000);
+}
+
+void tst_LiveMainWindowAvatar::avatarReply_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QJsonObject>("reply"); // scripted reply; empty: the simulator's own picture
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("image/png picture") << "/pic/64x48/host" << QJsonObject() << true;
+    QTest::newRow("content type with a parameter")
+        << "/avatar-param" << QJsonObject{{"content_type", "image/jpeg; charset=x"}, {"body", "x"}} << false;
+    QTest::newRow("text/html") << "/avatar-html" << QJsonObject{{"content_type", "text/html"}, {"body", "x"}}
+                               << false;
+    QTest::newRow("image/png that does not decode")
+        << "/avatar-broken" << QJsonObject{{"content_type", "image/png"}, {"body", "not a picture"}} << false;
+    QTest::newRow("404") << "/avatar-missing" << QJsonObject{{"status", 404}, {"content_type", "image/png"}}
+                         << false;
+}
+
+void tst_LiveMainWindowAvatar::avatarReply()
+{
+    QFETCH(QString, path);
+    QFETCH(QJsonObject, reply);
+    QFETCH(bool, saved);
+
+    auto store = CDataCenter::getInstance();
+    store->avatarFile.clear();
+    QFile::remove(store->userDocRoot + "/5150/temp.jpeg");
+    if (!reply.isEmpty())
+        QVERIFY(m_sim.script(path, QJsonArray{reply}));
+
+    FakeLiveCore core;
+    LoginInfo info;
+    LiveMainWindow w;
+    QVERIFY(loginAndWaitForAvatar(w, info, path));
+
+    const QString file = store->userDocDir + "/temp.jpeg";
+    QLabel* photo = formWidget<QLabel>(w, "user_photo");
+    if (saved) {
+        QCOMPARE(store->avatarFile, file);
+        QCOMPARE(QImage(file).size(), QSize(100, 100)); // always "temp.jpeg", 100 x 100
+        QCOMPARE(photo->size(), QSize(30, 30));
+        QCOMPARE(
+            photo->styleSheet(),
+            QString("QLabel{border-image:url(%1) 0 0 0 0 stretch stretch;border-radius:15px;}").arg(file));
+    } else {
+        QVERIFY(store->avatarFile.isEmpty());
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(photo->styleSheet().isEmpty());
+    }
+    // Without a camera the host tile gets no display.
+    QVERIFY(!core.calls.contains("core_create_display camera source"));
+}
+
+void tst_LiveMainWindowAvatar::cameraShownInTheHostTile()
+{
+    FakeLiveCore core;
+    core.cameraCount = 1;
+    LoginInfo info;
+    LiveMainWindow w;
+    QVERIFY(loginAndWaitForAvatar(w, info, "/pic/40x40/host"));
+
+    auto store = CDataCenter::getInstance();
+    const int from = core.calls.indexOf(
+        QString("core_update_preview_scale %1 %2").arg(store->screenWidth).arg(store->screenHeight));
+    QVERIFY(from > 0);
+    QCOMPARE(core.calls.mid(from),
+             (QStringList{
+                 QString("core_update_preview_scale %1 %2").arg(store->screenWidth).arg(store->screenHeight),
+                 QString("scene_set_source_size camera source %1 %2 1 0")
+                     .arg(store->screenWidth)
+                     .arg(store->screenHeight),
+                 "core_create_display camera source"}));
+}
+
+QTEST_MAIN(tst_LiveMainWindowAvatar)
+#include "tst_LiveMainWindowAvatar.moc"
