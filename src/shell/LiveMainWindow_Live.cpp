@@ -17,9 +17,10 @@ void LiveMainWindow::initLiveCore()
     core->core_reset_audio(44100, 32);
     core->core_init_audio_devices();
     core->core_create_scene("solvek");
-    core->core_set_mic_source(true);
+    core->core_set_mic_source(!store->closeMicAudio);
     core->core_set_desktop_audio_source(false);
-    core->core_set_desktop_audio_source(true);
+    if (!store->closeDesktopAudio)
+        core->core_set_desktop_audio_source(true);
     core->core_create_camera_source("camera source");
     core->scene_add_source(nullptr, nullptr, "camera source", true);
     m_sceneWidget->setDeviceAvailability(core->core_get_audio_count() > 0, core->core_get_camera_count() > 0);

@@ -198,10 +198,12 @@ void tst_LiveMainWindow::setUpAfterLogin()
     QVERIFY(!Access::documents(w));
 
     w.initLiveMainWindowParams(&info);
-    QCOMPARE(core.calls.first(), QString("core_startup"));
-    QVERIFY(core.calls.contains("core_create_scene solvek"));
-    QVERIFY(core.calls.indexOf("core_create_image_source image_source") >
-            core.calls.indexOf("scene_add_source camera source 1"));
+    QCOMPARE(core.calls.first(), QString("core_startup(null,null,null)"));
+    QCOMPARE(core.callsNamed("core_create_scene"), QStringList{"core_create_scene(solvek)"});
+    // The picture source comes after the engine start-up, which ends with the camera in the scene.
+    QCOMPARE(core.callsNamed("core_create_image_source"), QStringList{"core_create_image_source(image_source,0)"});
+    QVERIFY(core.calls.indexOf("core_create_image_source(image_source,0)") >
+            core.calls.indexOf("scene_add_source(camera source,true)"));
 
     // The document tool is current, its button selected; the tool layouts sit where the tools expect.
     QCOMPARE(Access::liveType(w), mainwin::LiveTypeDocument);

@@ -5,6 +5,7 @@
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
 
+#include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
 
 #include <QDir>
@@ -106,28 +107,30 @@ void tst_LiveMainWindowAvatar::avatarReply()
         QVERIFY(photo->styleSheet().isEmpty());
     }
     // Without a camera the host tile gets no display.
-    QVERIFY(!core.calls.contains("core_create_display camera source"));
+    QCOMPARE(core.count("core_create_display"), 0);
 }
 
 void tst_LiveMainWindowAvatar::cameraShownInTheHostTile()
 {
     FakeLiveCore core;
-    core.cameraCount = 1;
+    core.cameras << "Integrated Camera";
     LoginInfo info;
     LiveMainWindow w;
     QVERIFY(loginAndWaitForAvatar(w, info, "/pic/40x40/host"));
 
+    // The camera is already in the scene after the engine start-up: it is not added twice, and it
+    // is shown over the whole canvas in the host tile's camera view.
     auto store = CDataCenter::getInstance();
-    const int from = core.calls.indexOf(
-        QString("core_update_preview_scale %1 %2").arg(store->screenWidth).arg(store->screenHeight));
-    QVERIFY(from > 0);
-    QCOMPARE(core.calls.mid(from),
-             (QStringList{
-                 QString("core_update_preview_scale %1 %2").arg(store->screenWidth).arg(store->screenHeight),
-                 QString("scene_set_source_size camera source %1 %2 1 0")
-                     .arg(store->screenWidth)
-                     .arg(store->screenHeight),
-                 "core_create_display camera source"}));
+    const QString w_ = QString::number(store->screenWidth);
+    const QString h_ = QString::number(store->screenHeight);
+    QCOMPARE(core.callsNamed("scene_add_source"), QStringList{"scene_add_source(camera source,true)"});
+    const QString winId = QString::number(Access::sceneWidget(w)->cameraViewWinId());
+    const QStringList expected{"core_update_preview_scale(" + w_ + "," + h_ + ")",
+                               "scene_set_source_size(camera source," + w_ + "," + h_ + ",true,false)",
+                               "core_create_display(camera source," + winId + ")"};
+    const int from = core.calls.indexOf(expected.first());
+    QVERIFY(from > core.calls.lastIndexOf("scene_has_source(camera source)"));
+    QCOMPARE(core.calls.mid(from, 3), expected);
 }
 
 QTEST_MAIN(tst_LiveMainWindowAvatar)
