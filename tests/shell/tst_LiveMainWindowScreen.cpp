@@ -1,0 +1,62 @@
+// test-label: engine
+// The main window after login on a real X server with the real engine. Set
+// SOLVEK_SCREENSHOT_DIR to keep a picture of the screen.
+#include "support/LiveMainWindowTestAccess.h"
+
+#include "core/DataCenter.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Access = LiveMainWindowTestAccess;
+
+class tst_LiveMainWindowScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void windowAfterLogin();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_LiveMainWindowScreen::initTestCase()
+{
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" || qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server");
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
+
+void tst_LiveMainWindowScreen::windowAfterLogin()
+{
+    LoginInfo info;
+    info.uid = 8086;
+    info.name = QString::fromUtf8("主播小王");
+    info.token = "token";
+    auto w = std::make_unique<LiveMainWindow>();
+    w->initLiveMainWindowParams(&info);
+    w->move(0, 0);
+    w->show();
+    w->initFromLogin();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QCOMPARE(formWidget<QLabel>(*w, "live_status_label")->text(), QString::fromUtf8("直播准备中"));
+
+    QTest::qWait(500);
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QByteArray dir = qgetenv("SOLVEK_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        QVERIFY(screen.save(QDir(QString::fromLocal8Bit(dir)).filePath("main-window-after-login.png")));
+
+    w.reset(); // the monitor thread is running: destruction stops it
+}
+
+QTEST_MAIN(tst_LiveMainWindowScreen)
+#include "tst_LiveMainWindowScreen.moc"
