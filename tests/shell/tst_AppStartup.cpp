@@ -262,7 +262,7 @@ private slots:
             login->onLoginStatusNotify(&info, 200);
             windowShown = window->isVisible();
             dialogShown = login->isVisible();
-            engineStarted = core.calls.contains("core_startup");
+            engineStarted = core.count("core_startup") == 1;
             login->removeEventFilter(&probe);
             return 0;
         });
