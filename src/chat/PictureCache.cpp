@@ -1,0 +1,92 @@
+#include "chat/PictureCache.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPainter>
+#include <QUrl>
+
+PictureCache& PictureCache::instance()
+{
+    static PictureCache* cache = new PictureCache; // lives as long as the process
+    return *cache;
+}
+
+PictureCache::PictureCache() : m_nam(new QNetworkAccessManager(this))
+{
+    m_cache.setMaxCost(64 * 1024 * 1024); // bytes of decoded pictures
+}
+
+bool PictureCache::isFetchable(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        && !url.host().isEmpty();
+}
+
+QPixmap PictureCache::fallback()
+{
+    QPixmap pm(QStringLiteral(":/images/live/load_failed.png"));
+    if (!pm.isNull())
+        return pm;
+    pm = QPixmap(40, 40);
+    pm.fill(QColor(0x5F, 0x62, 0x81));
+    QPainter p(&pm);
+    p.setPen(QPen(QColor(0xA5, 0xAB, 0xC7), 3));
+    p.drawLine(12, 12, 28, 28);
+    p.drawLine(28, 12, 12, 28);
+    return pm;
+}
+
+void PictureCache::clear()
+{
+    m_cache.clear();
+}
+
+QPixmap PictureCache::picture(const QString& address)
+{
+    if (QPixmap* pm = m_cache.object(address))
+        return *pm;
+    if (!isFetchable(address)) {
+        const QPixmap pm = fallback();
+        return pm;
+    }
+    if (m_pending.contains(address))
+        return QPixmap();
+    m_pending.insert(address);
+    QNetworkRequest req{QUrl(address)};
+    req.setTransferTimeout(kTimeoutMs);
+    QNetworkReply* reply = m_nam->get(req);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, address]() { finished(reply, address); });
+    return QPixmap();
+}
+
+void PictureCache::finished(QNetworkReply* reply, const QString& address)
+{
+    reply->deleteLater();
+    m_pending.remove(address);
+    QPixmap pm;
+    if (reply->error() == QNetworkReply::NoError) {
+        QByteArray bytes = reply->readAll();
+        QBuffer buf(&bytes);
+        QImageReader reader(&buf);
+        const QSize size = reader.size();
+        if (size.isValid() && size.width() <= kMaxSide && size.height() <= kMaxSide) {
+            const QImage img = reader.read();
+            if (!img.isNull())
+                pm = QPixmap::fromImage(img);
+        }
+    }
+    if (pm.isNull())
+        pm = fallback();
+    const int cost = qMax(1, int(qMin<qint64>(qint64(pm.width()) * pm.height() * 4, m_cache.maxCost())));
+    m_cache.insert(address, new QPixmap(pm), cost);
+    emit pictureReady(address);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Pictures of chat rows (emotes, gifts, picture messages), loaded asynchronously and kept in a
+// small cache. Only http and https addresses are fetched; any other address (a path, file:,
+// data:, ...) gets the fallback picture and is never opened.
+
+#include <QCache>
+#include <QHash>
+#include <QObject>
+#include <QPixmap>
+#include <QSet>
+#include <QString>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+class PictureCache : public QObject
+{
+    Q_OBJECT
+public:
+    static PictureCache& instance();
+
+    // The picture when it is known (loaded, or the fallback for a failure or a refused address);
+    // a null pixmap while it loads, in which case pictureReady(address) follows.
+    QPixmap picture(const QString& address);
+    bool isPending(const QString& address) const { return m_pending.contains(address); }
+
+    static bool isFetchable(const QString& address);
+    // ":/images/live/load_failed.png", or a drawn stand-in when the bundle lacks it.
+    static QPixmap fallback();
+
+    // Forgets every picture (tests).
+    void clear();
+
+    static constexpr qint64 kMaxBytes = 8 * 1024 * 1024; // larger replies are refused
+    static constexpr int kMaxSide = 4096;                // larger pictures are refused
+    static constexpr int kTimeoutMs = 30000;
+
+signals:
+    void pictureReady(const QString& address);
+
+private:
+    PictureCache();
+    void finished(QNetworkReply* reply, const QString& address);
+
+    QNetworkAccessManager* m_nam = nullptr;
+    QCache<QString, QPixmap> m_cache;
+    QSet<QString> m_pending;
+};
