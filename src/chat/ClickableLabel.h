@@ -3,6 +3,7 @@
 // (a chat row keeps its record there, an emote cell its code).
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QVariant>
 
 class ClickableLabel : public QLabel

@@ -1,5 +1,7 @@
 #include "chat/PictureCache.h"
 
+#include "core/ImageUtils.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QNetworkAccessManager>
@@ -21,15 +23,12 @@ PictureCache::PictureCache() : m_nam(new QNetworkAccessManager(this))
 
 bool PictureCache::isFetchable(const QString& address)
 {
-    const QUrl url(address, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
-        && !url.host().isEmpty();
+    return ImageUtils::isRemoteAddress(address);
 }
 
 QPixmap PictureCache::fallback()
 {
-    QPixmap pm(QStringLiteral(":/images/live/load_failed.png"));
+    QPixmap pm = ImageUtils::fallbackPixmap();
     if (!pm.isNull())
         return pm;
     pm = QPixmap(40, 40);

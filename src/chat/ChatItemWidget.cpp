@@ -1,0 +1,508 @@
+#include "chat/ChatItemWidget.h"
+
+#include "chat/ClickableLabel.h"
+#include "chat/MessageLabel.h"
+#include "chat/PictureCache.h"
+#include "chat/UserWithTagLabel.h"
+#include "core/FormBody.h"
+#include "core/ImageUtils.h"
+#include "core/NetUtils.h"
+#include "core/ServiceConstants.h"
+#include "core/Toast.h"
+#include "shell/ChatRecordOptDialog.h"
+
+#include <QDebug>
+#include <QHBoxLayout>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QCursor>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <QWidgetAction>
+
+namespace {
+
+const char kMenuStyle[] =
+    "QMenu {    background-color: #ffffff;    border-radius:4px;padding:2px 0;border: 2px solid white;}"
+    "QMenu::item {    background-color: transparent;border-radius:4px;padding:6px 10px;font-size:14px;"
+    "color:#191919;text-align: center;}QMenu::item:selected {    background-color: lightgray;}"
+    "QMenu::separator {    height: 1px;    background-color: gray;}";
+const char kTextBubbleStyle[] =
+    "background-color: transparent;font-size:14px;color: #FFFFFF;border-top-left-radius: 4px;"
+    "border-top-right-radius:14px; border-bottom-left-radius:0px; border-bottom-right-radius:14px;"
+    "background: #404364;text-align: left;font-style: normal;line-height: 20px;padding:2px;"
+    "margin-right:16px;margin-bottom:14px;margin-top:0px";
+const char kGiftBubbleStyle[] =
+    "font-size:14px;color: #FFFFFF;border-top-left-radius: 4px;border-top-right-radius:14px; "
+    "border-bottom-left-radius:0px; border-bottom-right-radius:14px;background: #404364;text-align: left;"
+    "font-style: normal;line-height: 20px;padding:2px;margin-right:16px;margin-bottom:14px;margin-top:0px;";
+const char kQuoteStyle[] =
+    "border-top-left-radius: 4px;border-top-right-radius:4px; border-bottom-left-radius:4px; "
+    "border-bottom-right-radius:4px;padding-left:8px;padding-right:8px;padding-top:2px;padding-bottom:2px;"
+    "background: #292B43; margin-top:4px;margin-right:8px;margin-bottom:20px;font-family: Microsoft YaHei;"
+    "font-size:14px;color: #FFFFFF;line-height: 20px;text-align: left;font-style: normal; ";
+const char kTimeStyle[] = "font-size:12px;color:#889098;line-height:18px;background:#00000000;"
+                          "font-family: PingFangSC, PingFang SC;font - weight: 400; ";
+
+constexpr int kToastMs = 2000;
+constexpr int kPictureBox = 224;
+constexpr int kPinnedPictureHeight = 60;
+
+QGradientStops stops(const char* from, const char* to)
+{
+    return {{0.0, QColor(from)}, {1.0, QColor(to)}};
+}
+
+ChatItemWidget::Hooks defaultHooks()
+{
+    ChatItemWidget::Hooks h;
+    h.execMenu = [](QMenu* menu, const QPoint& pos) { menu->exec(pos); };
+    h.confirm = [](const QString& title, const QString& content, std::function<void()> onEnter) {
+        auto* dlg = new ChatRecordOptDialog(nullptr);
+        dlg->setTitle(title);
+        dlg->setContent(content);
+        QObject::connect(dlg, &ChatRecordOptDialog::onEnter, dlg, [onEnter]() { onEnter(); });
+        dlg->show();
+    };
+    h.showTip = [](const QString& text, int ms) { Toast::getInstance()->showTip(text, ms); };
+    h.showStatus = [](const QString& text, bool ok, int ms) { Toast::getInstance()->showStatus(text, ok, ms); };
+    h.openTagDialog = [](const ItemChatRecord& record, const QList<UserTag>&) {
+        qInfo() << "tag dialog not available for" << record.wechat_user_space_id;
+    };
+    h.showBigImage = [](const QString& address) { qInfo() << "picture viewer not available for" << address; };
+    h.serverMessageId = [](const ItemChatRecord&) { return QString(); };
+    return h;
+}
+
+} // namespace
+
+ChatItemWidget::Hooks& ChatItemWidget::hooks()
+{
+    static Hooks h = defaultHooks();
+    return h;
+}
+
+void ChatItemWidget::resetHooks()
+{
+    hooks() = defaultHooks();
+}
+
+ChatItemWidget::ChatItemWidget(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
+
+    m_outer = new QVBoxLayout(this);
+    m_outer->setContentsMargins(8, 6, 0, 6);
+    m_row = new QHBoxLayout;
+    m_row->setAlignment(Qt::AlignTop);
+    m_outer->addLayout(m_row);
+
+    auto* avatarColumn = new QVBoxLayout;
+    m_avatar = new ClickableLabel(this);
+    m_avatar->setStyleSheet("background:#00000000;color:#889098");
+    m_avatar->setAlignment(Qt::AlignTop);
+    m_avatar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* filler = new QLabel(this);
+    filler->setStyleSheet("background:#00000000;color:#889098");
+    filler->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    avatarColumn->addWidget(m_avatar);
+    avatarColumn->addWidget(filler);
+    m_row->addLayout(avatarColumn);
+
+    m_content = new QVBoxLayout;
+    m_content->setSpacing(0);
+    m_content->setAlignment(Qt::AlignTop);
+    m_name = new UserWithTagLabel(this);
+    m_name->setWordWrap(true);
+    m_name->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_bubble = new MessageLabel(this);
+    m_content->addWidget(m_name);
+    m_content->addSpacing(4);
+    m_content->addWidget(m_bubble);
+    m_row->addLayout(m_content);
+}
+
+void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
+{
+    m_avatar->setPixmap(r.avatar);
+    m_avatar->adjustSize();
+
+    m_name->clearTags();
+    if (r.is_shield) {
+        TagItem shield;
+        shield.isText = false;
+        shield.picture = QPixmap(QStringLiteral(":/images/live/ic_user_shield.png"))
+                             .scaled(20, 20, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        m_name->addItem(shield);
+    }
+    if (r.top)
+        m_name->addGradientTag(QStringLiteral("置顶"), stops("#FFB200", "#FFC03C"));
+    if (r.user_type == 3) {
+        m_name->addGradientTag(QStringLiteral("马甲"), stops("#5AEACC", "#20C814"));
+    } else {
+        m_avatar->setPayload(QVariant::fromValue(r));
+        connect(m_avatar, &ClickableLabel::clicked, this, &ChatItemWidget::onShowHeadImgOptMenu, Qt::UniqueConnection);
+        qDebug() << "master_txt:" << r.master_txt;
+        static const QList<QPair<QString, QGradientStops>> roles = {
+            {QStringLiteral("总管理"), stops("#2684FF", "#005CD7")},
+            {QStringLiteral("管理员"), stops("#2684FF", "#005CD7")},
+            {QStringLiteral("管理"), stops("#FFBC1E", "#FF6131")},
+            {QStringLiteral("助理"), stops("#FF82E9", "#C07FFF")},
+        };
+        for (const auto& role : roles) {
+            if (r.master_txt == role.first)
+                m_name->addGradientTag(r.master_txt, role.second);
+        }
+    }
+    m_name->setUserTags(r);
+
+    m_bubble->show();
+    if (r.msg_type == QLatin1String("image")) {
+        fillPictureBubble(r);
+    } else if (r.msg_type == QLatin1String("speak") || r.msg_type == QLatin1String("at")) {
+        const QString text = chatDisplayText(r.content.content);
+        if (r.msg_type == QLatin1String("at") && !r.top)
+            m_bubble->setMention(r.to_nick, text);
+        else
+            m_bubble->setMessage(text);
+        m_bubble->setWordWrap(true);
+        m_bubble->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_bubble->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        m_bubble->setStyleSheet(kTextBubbleStyle);
+        m_bubble->setContentsMargins(0, 0, 0, 2);
+        m_bubble->update();
+        m_bubble->setPayload(QVariant::fromValue(r));
+        connect(m_bubble, &ClickableLabel::clicked, this, &ChatItemWidget::onShowMessageOptMenu, Qt::UniqueConnection);
+    } else if (r.msg_type == QLatin1String("gift")) {
+        m_bubble->setGift(r.content.gift_img_src, r.content.gift_num);
+        m_bubble->setWordWrap(true);
+        m_bubble->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_bubble->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        m_bubble->setStyleSheet(kGiftBubbleStyle);
+    }
+
+    if (!r.chat_time.isEmpty() && !r.top) {
+        m_time = new QLabel(this);
+        m_time->setTextFormat(Qt::PlainText);
+        m_time->setText(r.chat_time);
+        m_time->setAlignment(Qt::AlignCenter);
+        m_time->setStyleSheet(kTimeStyle);
+        m_outer->insertSpacing(0, 6);
+        m_outer->insertWidget(1, m_time);
+        m_outer->insertSpacing(2, 6);
+    }
+
+    if (!r.content.quote_content.isEmpty() && !r.top) {
+        m_quote = new MessageLabel(this);
+        m_quote->setWordWrap(true);
+        m_quote->setAlignment(Qt::AlignLeft);
+        m_quote->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        m_quote->setStyleSheet(kQuoteStyle);
+        m_quote->setBubbleColor(QStringLiteral("#292B43"));
+        m_quote->setCornerRadius(4);
+        const QString quoted = r.content.quote_content;
+        const int colon = quoted.indexOf(QLatin1Char(':'));
+        m_quote->setReply(colon < 0 ? quoted : quoted.left(colon), colon < 0 ? QString() : quoted.mid(colon + 1));
+        m_quote->show();
+        m_content->addSpacing(4);
+        m_content->addWidget(m_quote);
+        connect(m_quote, &ClickableLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted);
+        connect(m_quote, &MessageLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate);
+    }
+
+    connect(m_name, &UserWithTagLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted, Qt::UniqueConnection);
+    connect(m_bubble, &ClickableLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted, Qt::UniqueConnection);
+    connect(m_name, &UserWithTagLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate, Qt::UniqueConnection);
+    connect(m_bubble, &MessageLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate, Qt::UniqueConnection);
+    updateHeight();
+}
+
+QSize ChatItemWidget::scaledPictureSize(const QSize& p, bool pinned)
+{
+    const qint64 w = p.width();
+    const qint64 h = p.height();
+    if (w <= 0 || h <= 0)
+        return p;
+    auto size = [](qint64 sw, qint64 sh) { return QSize(int(qMax<qint64>(1, sw)), int(qMax<qint64>(1, sh))); };
+    if (pinned) {
+        if (w <= kPictureBox && h <= kPinnedPictureHeight)
+            return p;
+        const qint64 heightAtBox = h * kPictureBox / w;
+        if (heightAtBox > kPinnedPictureHeight)
+            return size(w * kPinnedPictureHeight / h, kPinnedPictureHeight);
+        return size(kPictureBox, heightAtBox);
+    }
+    if (w > kPictureBox)
+        return size(kPictureBox, h * kPictureBox / w);
+    return p;
+}
+
+void ChatItemWidget::fillPictureBubble(const ItemChatRecord& r)
+{
+    qDebug() << "content img:" << r.content.img_src;
+    m_bubble->clearSegments();
+    m_bubble->setStyleSheet("background: #404364;border-radius: 4px;margin-top:2px");
+    m_bubble->setAlignment(Qt::AlignCenter);
+    m_bubble->setPayload(QVariant::fromValue(r));
+    connect(m_bubble, &ClickableLabel::clicked, this, [this](QVariant& payload, QMouseEvent*) { onShowBigImage(payload); },
+            Qt::UniqueConnection);
+    connect(m_bubble, &ClickableLabel::rightClicked, this, &ChatItemWidget::onShowMessageOptMenu, Qt::UniqueConnection);
+
+    m_pinnedPicture = r.top;
+    PictureCache& cache = PictureCache::instance();
+    const QPixmap known = cache.picture(r.content.img_src);
+    if (!known.isNull()) {
+        showBubblePicture(known);
+        return;
+    }
+    // Until the picture arrives the bubble holds a line-height placeholder.
+    QPixmap placeholder(20, 20);
+    placeholder.fill(QColor(255, 255, 255, 40));
+    m_bubble->setPicture(placeholder);
+    m_pictureAddress = r.content.img_src;
+    connect(&cache, &PictureCache::pictureReady, this, [this](const QString& address) {
+        if (address != m_pictureAddress)
+            return;
+        m_pictureAddress.clear();
+        showBubblePicture(PictureCache::instance().picture(address));
+    });
+}
+
+void ChatItemWidget::showBubblePicture(const QPixmap& picture)
+{
+    const QSize target = scaledPictureSize(picture.size(), m_pinnedPicture);
+    const QPixmap scaled =
+        target == picture.size() ? picture : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    m_bubble->setPicture(ImageUtils::roundedPixmap(scaled, 6));
+}
+
+void ChatItemWidget::onLabelPainted(bool)
+{
+    // Labels report every paint; the row's height is changed afterwards, never inside a paint.
+    scheduleHeightUpdate();
+}
+
+void ChatItemWidget::scheduleHeightUpdate()
+{
+    if (m_heightUpdatePending)
+        return;
+    m_heightUpdatePending = true;
+    QMetaObject::invokeMethod(this, [this]() {
+        m_heightUpdatePending = false;
+        updateHeight();
+    }, Qt::QueuedConnection);
+}
+
+void ChatItemWidget::updateHeight()
+{
+    layout()->invalidate();
+    const int h = sizeHint().height();
+    if (h == m_rowHeight)
+        return;
+    m_rowHeight = h;
+    setFixedHeight(h);
+    emit onLoadFinish(h);
+}
+
+void ChatItemWidget::mousePressEvent(QMouseEvent* event)
+{
+    qDebug() << "Mouse Press Event intercepted!";
+    event->ignore();
+}
+
+// ---- menus ---------------------------------------------------------------------------------
+
+QStringList ChatItemWidget::messageMenuEntries(const ItemChatRecord& r)
+{
+    QStringList entries{QStringLiteral("%1置顶").arg(r.top ? QStringLiteral("取消") : QString())};
+    if (r.msg_type != QLatin1String("image"))
+        entries << QStringLiteral("引用");
+    entries << QStringLiteral("删除");
+    return entries;
+}
+
+QStringList ChatItemWidget::senderMenuEntries(const QJsonObject& d)
+{
+    const QString cancel = QStringLiteral("取消");
+    const bool muted = d.contains("shut_up") && d.value("shut_up").toInt() == 1;
+    const bool blocked = d.contains("forbid") && d.value("forbid").toInt() == 1;
+    const bool shielded = d.contains("is_shield") && d.value("is_shield").toBool();
+    return {QStringLiteral("%1禁言").arg(muted ? cancel : QString()),
+            QStringLiteral("%1拉黑").arg(blocked ? cancel : QString()),
+            QStringLiteral("%1屏蔽").arg(shielded ? cancel : QString()), QStringLiteral("打标签"),
+            QStringLiteral("@TA")};
+}
+
+QMenu* ChatItemWidget::prepareMenu(const ItemChatRecord& record, const QStringList& entries)
+{
+    m_current = record;
+    if (m_menu) {
+        if (m_menu->isVisible())
+            m_menu->close();
+        m_menu->deleteLater();
+    }
+    m_menu = new QMenu(this);
+    m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    m_menu->setAttribute(Qt::WA_TranslucentBackground);
+    m_menu->setStyleSheet(kMenuStyle);
+    for (const QString& entry : entries) {
+        auto* label = new QLabel(entry);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignCenter);
+        label->setStyleSheet(CHAT_MENU_LABEL_STYLE);
+        auto* action = new QWidgetAction(m_menu);
+        action->setText(entry);
+        action->setDefaultWidget(label);
+        m_menu->addAction(action);
+    }
+    return m_menu;
+}
+
+void ChatItemWidget::runMenu(const QPoint& globalPos)
+{
+    QPointer<QMenu> menu = m_menu;
+    hooks().execMenu(menu, globalPos);
+}
+
+void ChatItemWidget::onShowMessageOptMenu(QVariant& payload, QMouseEvent* event)
+{
+    const ItemChatRecord record = payload.value<ItemChatRecord>();
+    const QPoint pos = event ? event->globalPos() : QCursor::pos();
+    const QStringList entries = messageMenuEntries(record);
+    QMenu* menu = prepareMenu(record, entries);
+    QPointer<ChatItemWidget> self(this);
+    for (QAction* action : menu->actions()) {
+        const QString entry = action->text();
+        connect(action, &QAction::triggered, this, [self, record, entry]() {
+            if (!self)
+                return;
+            if (entry.endsWith(QStringLiteral("置顶")))
+                self->pinMessage(record, entry);
+            else if (entry == QStringLiteral("引用"))
+                emit self->onClicked(QStringLiteral("reply"), record);
+            else if (entry == QStringLiteral("删除"))
+                emit self->onClicked(QStringLiteral("delete"), record);
+        });
+    }
+    runMenu(pos);
+}
+
+void ChatItemWidget::pinMessage(const ItemChatRecord& record, const QString& entry)
+{
+    qDebug() << entry;
+    ItemChatRecord target = record;
+    if (record.local_seq != -1) {
+        // The host's own message carries a local placeholder id until its echo names the
+        // server's id; pinning needs the real one, for the request and the room message alike.
+        target.id = hooks().serverMessageId ? hooks().serverMessageId(record) : QString();
+        if (target.id.isEmpty()) {
+            hooks().showStatus(QStringLiteral("%1失败").arg(entry), false, kToastMs);
+            return;
+        }
+    }
+    const QString body = solvek::FormBody()
+                             .add("msg_id", target.id)
+                             .add("room_id", target.room_id)
+                             .add("is_top", target.top ? "2" : "1")
+                             .toString();
+    QPointer<ChatItemWidget> self(this);
+    NetUtils::getInstance()->postJson(
+        API_POST_ROOM_TOP, body,
+        [self, target, entry](const QJsonObject&) {
+            hooks().showStatus(QStringLiteral("%1成功").arg(entry), true, kToastMs);
+            if (self)
+                emit self->onClicked(QStringLiteral("top"), target);
+        },
+        [](const QString& error) { hooks().showStatus(error, false, kToastMs); });
+}
+
+void ChatItemWidget::onShowHeadImgOptMenu(QVariant& payload, QMouseEvent* event)
+{
+    const ItemChatRecord record = payload.value<ItemChatRecord>();
+    const QPoint pos = event ? event->globalPos() : QCursor::pos();
+    const QString body = solvek::FormBody()
+                             .add("room_id", record.room_id)
+                             .add("uid", NetUtils::getInstance()->getLoginInfo().uid)
+                             .add("wechat_user_space_id", record.wechat_user_space_id)
+                             .toString();
+    QPointer<ChatItemWidget> self(this);
+    NetUtils::getInstance()->postJson(
+        API_GET_USER_INFO, body,
+        [self, record, pos](const QJsonObject& reply) {
+            if (self)
+                self->showSenderMenu(record, reply.value("data").toObject(), pos);
+        },
+        [](const QString& error) { hooks().showTip(error, kToastMs); });
+}
+
+void ChatItemWidget::showSenderMenu(const ItemChatRecord& record, const QJsonObject& d, const QPoint& pos)
+{
+    QMenu* menu = prepareMenu(record, senderMenuEntries(d));
+    QPointer<ChatItemWidget> self(this);
+    const bool isAdmin = d.value("is_admin").toBool();
+    for (QAction* action : menu->actions()) {
+        const QString entry = action->text();
+        connect(action, &QAction::triggered, this, [self, record, entry, isAdmin, d]() {
+            if (entry == QStringLiteral("@TA")) {
+                if (self)
+                    emit self->onClicked(QStringLiteral("at"), record);
+                return;
+            }
+            if (isAdmin) {
+                hooks().showTip(QStringLiteral("管理员无需操作"), kToastMs);
+                return;
+            }
+            if (entry == QStringLiteral("打标签")) {
+                hooks().openTagDialog(record, parseUserTagList(d.value("tags")));
+                return;
+            }
+            const QString content = QStringLiteral("是否%1用户 <font color='#FFFFFF'>%2</font> ？")
+                                        .arg(entry, record.from_client_name.toHtmlEscaped());
+            // The confirmation may outlive the row (the list can be cleared meanwhile): it
+            // works on its own copy of the record.
+            hooks().confirm(entry, content, [record, entry]() { moderate(record, entry); });
+        });
+    }
+    runMenu(pos);
+}
+
+void ChatItemWidget::moderate(const ItemChatRecord& record, const QString& entry)
+{
+    QString opt;
+    if (entry.endsWith(QStringLiteral("禁言")))
+        opt = QStringLiteral("shut_up");
+    else if (entry.endsWith(QStringLiteral("拉黑")))
+        opt = QStringLiteral("forbid");
+    else
+        opt = QStringLiteral("shield");
+    const QString body = solvek::FormBody()
+                             .add("uid", NetUtils::getInstance()->getLoginInfo().uid)
+                             .add("room_id", record.room_id)
+                             .add("wechat_user_space_id", record.wechat_user_space_id)
+                             .add("opt", opt)
+                             .toString();
+    const QString url = entry.contains(QStringLiteral("取消")) ? QString(API_POST_USER_CANCEL_OPT)
+                                                              : QString(API_POST_USER_OPT);
+    NetUtils::getInstance()->postRaw(
+        url, body,
+        [entry](const QByteArray& reply) {
+            qDebug() << "返回数据：" << reply;
+            // A JSON object with a failing "code" is a refusal; anything else counts as done.
+            const auto done = [entry](const QJsonObject&) {
+                hooks().showStatus(QStringLiteral("%1成功").arg(entry), true, kToastMs);
+            };
+            const QJsonDocument doc = QJsonDocument::fromJson(reply);
+            if (doc.isObject() && doc.object().contains("code"))
+                doDataToJson(reply, done, [](const QString& msg) { hooks().showStatus(msg, false, kToastMs); });
+            else
+                done(QJsonObject());
+        },
+        [](const QString& error) { hooks().showStatus(error, false, kToastMs); });
+}
+
+void ChatItemWidget::onShowBigImage(QVariant& payload)
+{
+    hooks().showBigImage(payload.value<ItemChatRecord>().content.img_src);
+}
