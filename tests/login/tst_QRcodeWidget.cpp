@@ -1,0 +1,209 @@
+// test-label: integration
+#include "login/LoginTestSupport.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_QRcodeWidget : public QObject
+{
+    Q_OBJECT
+    LoginFixture m_fx;
+    SimulatorProcess& m_sim = m_fx.sim;
+
+    int polls() const { return m_sim.requests("/liveSystem/login/wechatQrcodeLogin").size(); }
+    int codeRequests() const { return m_sim.requests("/liveSystem/login/showWechatQrcode").size(); }
+    bool mark(const QString& state, const QString& scene = QString()) const
+    {
+        QJsonObject body{{"state", state}};
+        if (!scene.isEmpty())
+            body.insert("scene", scene);
+        return m_sim.control("/_sim/login/qrcode", body).toObject().value("ok").toBool();
+    }
+    static bool hasPicture(const QRcodeWidget& w)
+    {
+        return !w.codeLabel()->pixmap(Qt::ReturnByValue).isNull();
+    }
+    // Polls go on (or not) for several intervals.
+    void expectPollsStopped()
+    {
+        const int before = polls();
+        QTest::qWait(5 * QRcodeWidget::timings().pollMs);
+        QCOMPARE(polls(), before);
+    }
+    // A code description that points at a picture the test scripts itself.
+    QJsonObject scriptedCode(const QString& scene, const QString& picturePath = "/qrcode/fixed.jpg") const
+    {
+        return QJsonObject{
+            {"content_type", "application/json;charset=utf-8"},
+            {"body", QJsonObject{{"code", 200},
+                                 {"data", QJsonObject{{"uid", 0},
+                                                      {"qrscene", scene},
+                                                      {"img_src", m_sim.baseUrl() + picturePath}}}}}};
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_fx.start()); }
+    void init() { QVERIFY(m_fx.reset()); }
+
+    void pendingPollsUntilConfirmed()
+    {
+        QRcodeWidget w;
+        RecordingObserver observer;
+        w.setLoginObserver(&observer);
+        QVERIFY(!hasPicture(w)); // first run: nothing cached
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(w) && !w.scene().isEmpty(), 15000);
+        const QString scene = w.scene();
+        QTRY_VERIFY_WITH_TIMEOUT(polls() >= 3, 15000); // "用户信息不存在！" keeps it polling
+        QVERIFY(observer.codes.isEmpty());
+        QVERIFY(!w.isFailed());
+        for (const QJsonObject& form : formsSent(m_sim, "/liveSystem/login/wechatQrcodeLogin"))
+            QCOMPARE(form.value("qrscene").toString(), scene);
+
+        QVERIFY(mark("confirmed"));
+        QTRY_COMPARE_WITH_TIMEOUT(observer.codes, QList<int>{200}, 15000);
+        const LoginInfo& info = observer.records.first();
+        QCOMPARE(info.uid, 10001);
+        QCOMPARE(info.wechat_user_space_id, 20001);
+        QCOMPARE(info.name, QString("索维演示主播"));
+        QCOMPARE(info.token, QByteArray("sim-demo-token-7f3a9c"));
+        QCOMPARE(info.loginType, 1);
+        QVERIFY(w.scene().isEmpty());
+        QVERIFY(!w.refreshButton()->isVisibleTo(w.overlay()));
+        expectPollsStopped();
+        QCOMPARE(observer.codes.size(), 1);
+    }
+
+    void failedPollOffersANewCode()
+    {
+        QRcodeWidget w;
+        RecordingObserver observer;
+        w.setLoginObserver(&observer);
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(w) && !w.scene().isEmpty(), 15000);
+        const QString first = w.scene();
+        QVERIFY(mark("failed"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.isFailed(), 15000);
+        QVERIFY(w.overlay()->isVisibleTo(&w));
+        QVERIFY(w.refreshButton()->isVisibleTo(&w));
+        QVERIFY(!w.isPolling());
+        expectPollsStopped();
+
+        QTest::mouseClick(w.refreshButton(), Qt::LeftButton);
+        QVERIFY(!w.overlay()->isVisibleTo(&w));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.scene().isEmpty(), 15000);
+        QVERIFY(w.scene() != first);
+        QCOMPARE(codeRequests(), 2);
+        QVERIFY(mark("failed", w.scene())); // fails again: the same overlay comes back
+        QTRY_VERIFY_WITH_TIMEOUT(w.isFailed(), 15000);
+        QCOMPARE(w.codeLabel()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+
+        QTest::mouseClick(w.refreshButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.scene().isEmpty(), 15000);
+        QVERIFY(mark("confirmed", w.scene()));
+        QTRY_COMPARE_WITH_TIMEOUT(observer.codes, QList<int>{200}, 15000);
+        QCOMPARE(observer.records.first().uid, 10001);
+    }
+
+    void failedCodeRequestShowsTheFailure_data()
+    {
+        QTest::addColumn<QJsonArray>("codeReplies");
+        QTest::addColumn<QJsonArray>("pictureReplies");
+        const QJsonObject ok = scriptedCode("fixedscene");
+        QTest::newRow("code request server error")
+            << QJsonArray{QJsonObject{
+                   {"status", 502}, {"content_type", "text/html"}, {"body", "bad gateway"}}}
+            << QJsonArray();
+        QTest::newRow("code request refused")
+            << QJsonArray{QJsonObject{{"content_type", "application/json;charset=utf-8"},
+                                      {"body", QJsonObject{{"code", 500}, {"msg", "busy"}}}}}
+            << QJsonArray();
+        QTest::newRow("picture of another type")
+            << QJsonArray{ok} << QJsonArray{QJsonObject{{"content_type", "image/jpeg"}, {"body", "x"}}};
+        QTest::newRow("picture missing")
+            << QJsonArray{ok} << QJsonArray{QJsonObject{{"status", 404}, {"content_type", "image/jpg"}}};
+        QTest::newRow("picture that does not decode")
+            << QJsonArray{ok}
+            << QJsonArray{QJsonObject{{"content_type", "image/jpg"}, {"body", "not a picture"}}};
+    }
+    void failedCodeRequestShowsTheFailure()
+    {
+        QFETCH(QJsonArray, codeReplies);
+        QFETCH(QJsonArray, pictureReplies);
+        QVERIFY(m_sim.script("/liveSystem/login/showWechatQrcode", codeReplies));
+        if (!pictureReplies.isEmpty())
+            QVERIFY(m_sim.script("/qrcode/fixed.jpg", pictureReplies));
+        QRcodeWidget w;
+        QTRY_VERIFY_WITH_TIMEOUT(w.isFailed(), 15000);
+        QVERIFY(w.overlay()->isVisibleTo(&w));
+        QVERIFY(w.refreshButton()->isVisibleTo(&w));
+        expectPollsStopped();
+        QCOMPARE(polls(), 0);
+        QVERIFY(!QFile::exists(QRcodeWidget::cachedPicturePath()));
+
+        // Refresh asks for a new code, and the simulator's own one works.
+        QTest::mouseClick(w.refreshButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(w) && !w.scene().isEmpty() && !w.isFailed(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(polls() >= 1, 15000);
+    }
+
+    void laterRunShowsTheCachedCode()
+    {
+        {
+            QRcodeWidget first;
+            QTRY_VERIFY_WITH_TIMEOUT(hasPicture(first), 15000);
+        }
+        const QImage cached(QRcodeWidget::cachedPicturePath());
+        QCOMPARE(cached.size(), QSize(100, 100));
+        // The next start shows it while its own code request is still out.
+        QVERIFY(m_sim.script("/liveSystem/login/showWechatQrcode", QJsonArray{QJsonObject{{"delay", 30}}}));
+        QRcodeWidget second;
+        QVERIFY(hasPicture(second));
+        QCOMPARE(second.codeLabel()->pixmap(Qt::ReturnByValue).size(), QSize(180, 180));
+        QVERIFY(second.scene().isEmpty());
+    }
+
+    void longSceneIsPolledWhole()
+    {
+        const QString scene = QString("场景&+=%").repeated(40); // far beyond 127 bytes
+        QVERIFY(m_sim.script("/liveSystem/login/showWechatQrcode",
+                             QJsonArray{scriptedCode(scene, "/qrcode/long.jpg")}));
+        QVERIFY(mark("pending", scene));
+        QRcodeWidget w;
+        RecordingObserver observer;
+        w.setLoginObserver(&observer);
+        QTRY_VERIFY_WITH_TIMEOUT(polls() >= 1, 15000);
+        QCOMPARE(formsSent(m_sim, "/liveSystem/login/wechatQrcodeLogin").first().value("qrscene").toString(),
+                 scene);
+        QVERIFY(mark("confirmed", scene));
+        QTRY_COMPARE_WITH_TIMEOUT(observer.codes, QList<int>{200}, 15000);
+    }
+
+    void confirmationWithoutTokenFails()
+    {
+        QVERIFY(!m_sim.control("/_sim/login/account", QJsonObject{{"token", ""}}).isNull());
+        QRcodeWidget w;
+        RecordingObserver observer;
+        w.setLoginObserver(&observer);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.scene().isEmpty(), 15000);
+        QVERIFY(mark("confirmed"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.isFailed(), 15000);
+        QVERIFY(observer.codes.isEmpty());
+        expectPollsStopped();
+    }
+
+    void stopEndsPolling()
+    {
+        QRcodeWidget w;
+        RecordingObserver observer;
+        w.setLoginObserver(&observer);
+        QTRY_VERIFY_WITH_TIMEOUT(polls() >= 1, 15000);
+        w.stop();
+        QVERIFY(mark("confirmed"));
+        expectPollsStopped();
+        QVERIFY(observer.codes.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_QRcodeWidget)
+#include "tst_QRcodeWidget.moc"
