@@ -48,6 +48,7 @@ private slots:
         QCOMPARE(ui.content->textFormat(), Qt::RichText);
         QVERIFY(ui.content->wordWrap());
         QCOMPARE(ui.close_btn->geometry(), QRect(360, 21, 16, 16));
+        QCOMPARE(ui.close_btn->pixmap(Qt::ReturnByValue).size(), QSize(16, 16));
         QCOMPARE(ui.cancel_btn->geometry(), QRect(240, 118, 62, 32));
         QCOMPARE(ui.enter_btn->geometry(), QRect(314, 118, 62, 32));
         QCOMPARE(dlg->windowModality(), Qt::ApplicationModal);
