@@ -1,0 +1,117 @@
+#include "chat/ChatWebSocketClient.h"
+
+#include <QDebug>
+
+ChatWebSocketClient::ChatWebSocketClient(QObject* parent, int reconnectIntervalMs)
+    : QObject(parent),
+      m_webSocket(QString(), QWebSocketProtocol::Version13, nullptr),
+      m_reconnectTimer(new QTimer(this)),
+      m_reconnectInterval(reconnectIntervalMs)
+{
+    connect(&m_webSocket, &QWebSocket::connected, this, &ChatWebSocketClient::onConnected);
+    connect(&m_webSocket, &QWebSocket::disconnected, this, &ChatWebSocketClient::onDisconnected);
+    connect(&m_webSocket, &QWebSocket::textMessageReceived, this, &ChatWebSocketClient::onTextMessageReceived);
+    connect(&m_webSocket, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), this,
+            &ChatWebSocketClient::onErrorOccurred);
+    connect(m_reconnectTimer, &QTimer::timeout, this, &ChatWebSocketClient::attemptReconnect);
+}
+
+ChatWebSocketClient::~ChatWebSocketClient()
+{
+    // The socket may still report its closing while it is torn down; nobody is left to hear it.
+    m_webSocket.disconnect(this);
+    m_reconnectTimer->stop();
+    m_webSocket.abort();
+}
+
+void ChatWebSocketClient::connectToServer(const QUrl& url)
+{
+    m_serverUrl = url;
+    m_shouldReconnect = true;
+    m_webSocket.open(url);
+}
+
+void ChatWebSocketClient::closeConnection()
+{
+    m_shouldReconnect = false;
+    m_reconnectTimer->stop();
+    m_webSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+}
+
+void ChatWebSocketClient::sendMessage(const QString& message)
+{
+    qDebug() << "wss send message:" << message;
+    if (m_webSocket.state() == QAbstractSocket::ConnectedState)
+        m_webSocket.sendTextMessage(message);
+}
+
+void ChatWebSocketClient::onConnected()
+{
+    // Listeners (the login) run before the timer stops.
+    emit connected();
+    m_reconnectTimer->stop();
+}
+
+void ChatWebSocketClient::onDisconnected()
+{
+    emit disconnected();
+    if (m_shouldReconnect) {
+        qDebug() << "WebSocket disconnected. Attempting to reconnect in" << m_reconnectInterval / 1000 << "seconds.";
+        m_reconnectTimer->start(m_reconnectInterval);
+    } else {
+        qDebug() << "WebSocket disconnected. Will not attempt to reconnect.";
+    }
+}
+
+void ChatWebSocketClient::onTextMessageReceived(QString message) { emit textMessageReceived(message); }
+
+void ChatWebSocketClient::onErrorOccurred(QAbstractSocket::SocketError error)
+{
+    Q_UNUSED(error)
+    const QString text = m_webSocket.errorString();
+    qDebug() << "WebSocket error:" << text;
+    emit errorOccurred(text);
+}
+
+void ChatWebSocketClient::attemptReconnect()
+{
+    // Reopening aborts the attempt in progress: a handshake slower than the interval would be
+    // restarted for ever. Let it finish; its failure starts the timer again.
+    const QAbstractSocket::SocketState s = m_webSocket.state();
+    if (s == QAbstractSocket::HostLookupState || s == QAbstractSocket::ConnectingState ||
+        s == QAbstractSocket::ConnectedState)
+        return;
+    qDebug() << "Attempting to reconnect to WebSocket server...";
+    m_webSocket.open(m_serverUrl);
+}
+
+namespace {
+ChatWebSocketClient* g_client = nullptr;
+int g_reconnectInterval = ChatWebSocketClient::kReconnectIntervalMs;
+} // namespace
+
+ChatWebSocketClient* getChatWsClient()
+{
+    if (!g_client)
+        g_client = new ChatWebSocketClient(nullptr, g_reconnectInterval);
+    return g_client;
+}
+
+void destroyChatWsClient()
+{
+    ChatWebSocketClient* client = g_client;
+    g_client = nullptr;
+    if (!client)
+        return;
+    QObject::disconnect(client, nullptr, nullptr, nullptr);
+    client->closeConnection();
+    client->deleteLater();
+}
+
+void sendChatWsMessage(const QString& message)
+{
+    if (g_client)
+        g_client->sendMessage(message);
+}
+
+void setChatWsReconnectInterval(int ms) { g_reconnectInterval = ms > 0 ? ms : ChatWebSocketClient::kReconnectIntervalMs; }

@@ -1,0 +1,190 @@
+#pragma once
+// The room connection and the one dispatcher of room messages.
+//
+// The main window owns one router. The router finds the room channel's address, replaces the
+// client for each room, logs in on every connection (the first and each reconnection), starts
+// the IM group, asks for the co-host link token in a co-host room, and routes every incoming
+// "type" to the window through the hooks below. Hooks left empty are skipped (queries answer
+// "no"), so parts of the window can be wired one at a time.
+//
+// The router also keeps what the echo of the host's own messages needs (pending own messages and
+// their server ids) and the queue of incoming chat records, fed by the room channel and the IM
+// group. Parsing a frame never does I/O and never re-enters the event loop.
+
+#include "chat/ItemChatRecord.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+struct LoginInfo;
+class SvV2TIMAdvancedMsgListener;
+
+// Incoming chat records waiting to be shown; a record whose id is already waiting is refused.
+class ChatRecordQueue
+{
+public:
+    bool enqueue(const ItemChatRecord& record);
+    bool containsId(const QString& id) const;
+    int size() const { return m_records.size(); }
+    bool isEmpty() const { return m_records.isEmpty(); }
+    // Takes the records out in queue order and hands each to fn; records queued meanwhile (by fn
+    // itself) are drained in the same call.
+    void drain(const std::function<void(ItemChatRecord&)>& fn);
+
+private:
+    QList<ItemChatRecord> m_records;
+};
+
+class RoomMessageRouter : public QObject
+{
+    Q_OBJECT
+public:
+    using JsonFn = std::function<void(const QJsonObject&)>;
+    using ErrorFn = std::function<void(const QString&)>;
+    using GetJsonFn = std::function<void(const QString& url, JsonFn ok, ErrorFn fail)>;
+    using PostJsonFn = std::function<void(const QString& url, const QString& body, JsonFn ok, ErrorFn fail)>;
+    using SendFn = std::function<void(const QString& message)>;
+
+    static constexpr int kOnlineDownDelayMs = 100;
+
+    // What the window does with routed messages. Ids are space ids read leniently (-1: none).
+    struct Hooks {
+        // chat list
+        std::function<void(ItemChatRecord& record, bool isWss)> addItemChatRecord;
+        std::function<void(const ItemChatRecord& record, bool pinned)> setPinnedMessage;
+        std::function<QString()> pinnedMessageId;
+        std::function<void(bool muted)> setMuteAllState;
+        // "row_delete": delete the row of that message id; ownLocalSeq >= 0 when the id is the
+        // server id of one of the host's own messages (its row is filed by that number).
+        std::function<void(const QString& messageId, int ownLocalSeq)> removeChatRow;
+        // enter and leave notices
+        std::function<bool()> chatListExists;
+        std::function<int()> currentSideTab; // 0 chat, 1 co-host, 2 online users
+        std::function<void(const QString& name, bool enter)> addRemindMessage;
+        // online users
+        std::function<int()> selectedOnlineTab;                                   // 0 online .. 3
+        std::function<void(int onlineNum, const QJsonObject& message)> onlineList; // "get_online_list"
+        std::function<void(int onlineNum)> onlineCountChanged;                     // "upordown_single"
+        std::function<void(const QJsonObject& clientInfo)> onlineUserUp;
+        std::function<void(const QJsonObject& clientInfo)> onlineUserDown;         // 100 ms later
+        std::function<void()> reloadOnlineTab;
+        // co-host
+        std::function<void(QJsonObject& message)> handleTrtcOnline;
+        std::function<void(QJsonObject& message)> handleRTrtcLogin;
+        std::function<void(qint64 spaceId)> handleTrtcLogin;
+        std::function<void(qint64 spaceId, bool eraseFromMap)> handleTrtcRemove_1;
+        std::function<void(qint64 spaceId, const QString& name, const QString& photo, const QString& trtcTag)>
+            handleTrtcApply;
+        std::function<bool(qint64 spaceId)> hasCoHostRow;
+        std::function<void(const QString& text)> showFailureStatus; // a 2000 ms failure toast
+        // the co-host login message is ready (or rebuilt) after a token reply
+        std::function<void(const QString& trtcLoginMessage)> trtcLoginPrepared;
+    };
+
+    explicit RoomMessageRouter(QObject* parent = nullptr);
+    ~RoomMessageRouter() override;
+
+    Hooks hooks;
+
+    // The signed-in host (token and space id); the record must outlive the router.
+    void setLoginInfo(const LoginInfo* login) { m_login = login; }
+    // The room whose channel is opened next (called by the room choice before connWss).
+    void setRoom(qint64 roomId, const QString& roomName, int coHostMode);
+    qint64 roomId() const { return m_roomId; }
+    int coHostMode() const { return m_coHostMode; }
+
+    // ---- connection ----
+    // Finds the channel address (account configuration, the built-in default when it gives none
+    // or fails) and calls initWss with it. A reply that arrives after a newer connWss or after
+    // closeRoomChannel is dropped.
+    void connWss();
+    // Replaces the client with one for ws_url and wires it to this router.
+    void initWss(const QString& ws_url);
+    // A custom push address: drops the client (later sends are lost) and any pending lookup.
+    void closeRoomChannel();
+    // What runs on every connection of the current client.
+    void onWsConnected();
+    // The dispatcher: one text frame of the room channel.
+    void onWsTextMessage(const QString& message);
+    // Asks for the co-host link token; the reply prepares the "trtc_login" message.
+    void getWsTokenAndTrtcLogin();
+    QString loginMessage() const { return m_loginText; }
+    QString wsToken() const { return m_wsToken; }
+    QString preparedTrtcLogin() const { return m_trtcLoginMsg; }
+
+    // ---- the host's own messages ----
+    // Numbers the host's own messages (1, 2, ...; never reset).
+    int takeNextLocalSeq() { return m_nextLocalSeq++; }
+    // key: the text (or picture address) whose echo completes the message. A second pending
+    // message with the same key replaces the first one's number.
+    void addPendingOwnMessage(const QString& key, int localSeq);
+    // The echo of an own message: 0 when the key was pending (its server id is recorded), else -1.
+    int handleAdminSendMessageRecv(const QString& key, const QString& msgId);
+    QString ownMessageServerId(int localSeq) const { return m_ownServerIds.value(localSeq); }
+    int ownLocalSeqForServerId(const QString& msgId) const { return m_ownSeqByServerId.value(msgId, -1); }
+
+    // ---- incoming chat records ----
+    // An IM group chat card (bytes up to the first zero byte): queued as a record and drained.
+    void handleImSDKNewMessage(const QByteArray& text);
+    bool enqueueIncoming(const ItemChatRecord& record) { return m_queue.enqueue(record); }
+    // Drains the queue onto the chat list (addItemChatRecord with isWss true).
+    void updateChatRecordList();
+    const ChatRecordQueue& incomingQueue() const { return m_queue; }
+
+    // ---- seams for tests ----
+    void setTransport(GetJsonFn get, PostJsonFn post, SendFn send);
+    void setOnlineDownDelay(int ms) { m_onlineDownDelay = ms; }
+
+private:
+    using Handler = void (RoomMessageRouter::*)(QJsonObject&);
+    static const QHash<QString, Handler>& routes();
+
+    void handleConnected(const QString& loginText);
+    void send(const QString& message);
+    bool isHost(qint64 spaceId) const;
+
+    void onPing(QJsonObject& msg);
+    void onSay(QJsonObject& msg);
+    void onTop(QJsonObject& msg);
+    void onShutUpAll(QJsonObject& msg);
+    void onRowDelete(QJsonObject& msg);
+    void onGetOnlineList(QJsonObject& msg);
+    void onLogin(QJsonObject& msg);
+    void onLogout(QJsonObject& msg);
+    void onUpOrDownSingle(QJsonObject& msg);
+    void onIgnored(QJsonObject& msg);
+    void onGetTrtcOnlineList(QJsonObject& msg);
+    void onRTrtcLogin(QJsonObject& msg);
+    void onTrtcLogin(QJsonObject& msg);
+    void onTrtcRemove(QJsonObject& msg);
+    void onTrtcApply(QJsonObject& msg);
+    void onRTrtcAgree(QJsonObject& msg);
+
+    const LoginInfo* m_login = nullptr;
+    qint64 m_roomId = 0;
+    QString m_roomName;
+    int m_coHostMode = 0;
+    quint64 m_connGeneration = 0;
+    QString m_loginText;
+    QString m_wsToken;
+    QString m_trtcLoginMsg;
+    QPointer<SvV2TIMAdvancedMsgListener> m_imListener;
+
+    int m_nextLocalSeq = 1;
+    QHash<QString, int> m_pendingOwn;
+    QHash<int, QString> m_ownServerIds;
+    QHash<QString, int> m_ownSeqByServerId;
+    ChatRecordQueue m_queue;
+
+    GetJsonFn m_get;
+    PostJsonFn m_post;
+    SendFn m_send;
+    int m_onlineDownDelay = kOnlineDownDelayMs;
+};

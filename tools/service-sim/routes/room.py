@@ -1,0 +1,417 @@
+"""The room channel (WebSocket) and the endpoints that set it up.
+
+The WebSocket is served at "/" (the default room address once every host points at the simulator)
+and at /ws/room (the address the account configuration hands out). Every received text frame is
+logged with sim.log_frame. Other route modules can reach the rooms through sim.room_broadcast
+(room id, JSON object) and sim.room_state().
+
+Control API:
+    POST /_sim/room/config         {"live_wss", "ping_interval", "room_id", "enter_msg_switch", "leave_room_reminder"}
+    POST /_sim/room/host           {"wechat_user_space_id", "name", "photo"}: who a login token stands for
+    POST /_sim/room/push           {"room_id"?, "frame": object or text}: send to the room (or every socket)
+    POST /_sim/room/close          {"room_id"?, "code"?, "abort"?}: close the room's sockets (or all)
+    POST /_sim/room/viewer/enter   {"room_id", "wechat_user_space_id", "name", "photo"?, ...}
+    POST /_sim/room/viewer/leave   {"room_id", "wechat_user_space_id"}
+    POST /_sim/room/viewer/say     {"room_id", "wechat_user_space_id", "text" | "img_src", "msg_type"?, "to_nick"?,
+                                    "to_wechat_user_space_id"?, "quote_content"?}
+    POST /_sim/room/delete         {"room_id", "row_id"}: broadcast "row_delete"
+    GET  /_sim/room/state
+"""
+import asyncio
+import itertools
+import json
+import time
+
+from aiohttp import WSMsgType, web
+
+from simlib import envelope, json_reply, read_form
+
+WS_PATH = "/ws/room"
+
+
+class Conn:
+    def __init__(self, conn_id, ws, request):
+        self.id = conn_id
+        self.request = request
+        self.client_id = "c%04d" % conn_id
+        self.ws = ws
+        self.room_id = None
+        self.user = None  # identity after "login"
+
+
+class Room:
+    def __init__(self, room_id):
+        self.room_id = room_id
+        self.viewers = {}  # space id (int) -> viewer dict
+        self.messages = []  # chat objects as broadcast
+        self.enter_msg_switch = "1"
+        self.leave_room_reminder = "1"
+        self.shut_up_all = "0"
+        self.top = None
+        self.cohosts = []  # objects of "get_trtc_online_list"
+
+
+class RoomState:
+    def __init__(self):
+        self.rooms = {}
+        self.live_wss = None  # None: this simulator's own /ws/room
+        self.ping_interval = 25.0
+        self.host = {"wechat_user_space_id": 10001, "name": "演示主播", "photo": ""}
+        self.ws_tokens = {}  # room id -> co-host link token
+        self.msg_ids = itertools.count(1001)
+        self.token_ids = itertools.count(1)
+
+    def room(self, room_id):
+        key = str(room_id)
+        if key not in self.rooms:
+            self.rooms[key] = Room(key)
+        return self.rooms[key]
+
+
+def now_texts():
+    t = time.time()
+    return int(t), time.strftime("%Y-%m-%d %H:%M:%S", time.localtime(t)), time.strftime("%H:%M", time.localtime(t))
+
+
+def setup(app, sim):
+    conns = {}  # conn id -> Conn; sockets survive a reset of the area state only until closed
+    conn_ids = itertools.count(1)
+
+    def st():
+        return sim.area("room", RoomState)
+
+    def identity(token):
+        lookup = getattr(sim, "account_for_token", None)
+        if callable(lookup):
+            acct = lookup(token)
+            if acct:
+                return {
+                    "wechat_user_space_id": int(acct.get("wechat_user_space_id", 0)),
+                    "name": acct.get("name", ""),
+                    "photo": acct.get("photo", ""),
+                    "is_host": True,
+                }
+        h = dict(st().host)
+        h["is_host"] = True
+        if not h.get("photo"):
+            h["photo"] = sim.base_url + "/pic/64x64/host"
+        return h
+
+    def room_conns(room_id):
+        return [c for c in conns.values() if room_id is None or c.room_id == str(room_id)]
+
+    async def send_text(conn, text):
+        if conn.ws.closed:
+            return False
+        try:
+            await conn.ws.send_str(text)
+            return True
+        except (ConnectionError, RuntimeError):
+            return False
+
+    async def broadcast(room_id, obj):
+        text = obj if isinstance(obj, str) else json.dumps(obj, ensure_ascii=False)
+        sent = 0
+        for c in room_conns(room_id):
+            if await send_text(c, text):
+                sent += 1
+        return sent
+
+    sim.room_broadcast = broadcast
+    sim.room_state = st
+
+    def viewer_info(room, v):
+        return {
+            "client_id": v["client_id"],
+            "wus_id": v["wechat_user_space_id"],
+            "client_name": v["name"],
+            "client_photo": v.get("photo", ""),
+            "is_shut_up": v.get("is_shut_up", 0),
+            "is_forbid": v.get("is_forbid", 0),
+            "is_shield": v.get("is_shield", False),
+            "terminal": v.get("terminal", "微信小程序"),
+            "ip_location": v.get("ip_location", "广东"),
+            "role_desc": v.get("role_desc", ""),
+            "invite_name": v.get("invite_name", ""),
+            "last_visit_time": v.get("last_visit_time", 0),
+            "unionid": v.get("unionid", ""),
+            "room_id": int(room.room_id) if room.room_id.isdigit() else 0,
+            "tags": v.get("tags", []),
+            "is_assistant": v.get("is_assistant", False),
+            "is_admin": v.get("is_admin", False),
+        }
+
+    def chat_object(room, user, msg_type, inner, to_nick="", to_id="", user_source=""):
+        t, date_time, chat_time = now_texts()
+        is_host = user.get("is_host", False)
+        return {
+            "type": "say",
+            "insert_id": str(next(st().msg_ids)),
+            "room_id": room.room_id,
+            "wechat_user_space_id": user["wechat_user_space_id"],
+            "from_client_name": user.get("name", ""),
+            "client_photo": user.get("photo", ""),
+            "msg_type": msg_type,
+            "content": inner,
+            "to_nick": to_nick,
+            "to_wechat_user_space_id": to_id,
+            "user_source": user_source,
+            "time": t,
+            "date_time": date_time,
+            "chat_time": chat_time,
+            "is_masters": "1" if is_host else "0",
+            "master_txt": "主播" if is_host else "",
+            "tags": user.get("tags", []),
+            "ip": "127.0.0.1",
+            "msg_audit": 0,
+            "need_audit": 0,
+            "user_type": 1 if is_host else 0,
+            "is_shield": False,
+        }
+
+    async def say_to_room(room, chat):
+        room.messages.append(chat)
+        await broadcast(room.room_id, chat)
+
+    # ---- the socket ----
+
+    async def handle_frame(conn, text):
+        try:
+            msg = json.loads(text)
+        except ValueError:
+            return
+        if not isinstance(msg, dict):
+            return
+        kind = msg.get("type")
+        s = st()
+        if kind == "login":
+            conn.room_id = str(msg.get("room_id", ""))
+            conn.user = identity(msg.get("jwt_token", ""))
+            room = s.room(conn.room_id)
+            await broadcast(room.room_id, {
+                "type": "login",
+                "client_id": conn.client_id,
+                "client_name": conn.user["name"],
+                "wechat_user_space_id": conn.user["wechat_user_space_id"],
+                "enter_msg_switch": room.enter_msg_switch,
+                "online_num": len(room.viewers),
+            })
+            return
+        if conn.room_id is None:
+            return  # nothing but the login counts before the login
+        room = s.room(conn.room_id)
+        if kind == "say":
+            content = msg.get("content") if isinstance(msg.get("content"), dict) else {}
+            inner = content.get("content") if isinstance(content.get("content"), dict) else {}
+            chat = chat_object(room, conn.user, content.get("msg_type", "speak"), inner,
+                               msg.get("to_nick", ""), msg.get("to_wechat_user_space_id", ""),
+                               msg.get("user_source", ""))
+            await say_to_room(room, chat)
+        elif kind == "top":
+            out = dict(msg)
+            # the room reads "is_top" as text: "1" pins
+            out["is_top"] = str(msg.get("is_top", ""))
+            room.top = out if out["is_top"] == "1" else None
+            await broadcast(room.room_id, out)
+        elif kind == "shut_up_all":
+            room.shut_up_all = str(msg.get("is_shut_up_all", "0"))
+            await broadcast(room.room_id, {"type": "shut_up_all", "is_shut_up_all": room.shut_up_all})
+        elif kind == "get_online_list":
+            await send_text(conn, json.dumps({
+                "type": "get_online_list",
+                "online_num": len(room.viewers),
+                "data": [viewer_info(room, v) for v in room.viewers.values()],
+            }, ensure_ascii=False))
+        elif kind == "get_trtc_online_list":
+            await send_text(conn, json.dumps({"type": "get_trtc_online_list", "data": room.cohosts},
+                                             ensure_ascii=False))
+        elif kind == "trtc_login":
+            ok = bool(msg.get("token")) and msg.get("token") == s.ws_tokens.get(room.room_id)
+            await send_text(conn, json.dumps({"type": "r_trtc_login", "code": 200 if ok else 400,
+                                              "err_msg": "" if ok else "连麦令牌无效"}, ensure_ascii=False))
+        # "pong" and the co-host control messages are only logged.
+
+    async def pinger(conn):
+        while not conn.ws.closed:
+            interval = st().ping_interval
+            if interval and interval > 0:
+                await asyncio.sleep(interval)
+                if not conn.ws.closed and interval == st().ping_interval:
+                    await send_text(conn, '{"type":"ping"}')
+            else:
+                await asyncio.sleep(0.5)
+
+    async def websocket(request):
+        ws = web.WebSocketResponse(autoping=True)
+        if not ws.can_prepare(request).ok:
+            return web.Response(status=404, text="not a WebSocket request")
+        await ws.prepare(request)
+        conn = Conn(next(conn_ids), ws, request)
+        conns[conn.id] = conn
+        ping_task = asyncio.ensure_future(pinger(conn))
+        try:
+            async for m in ws:
+                if m.type == WSMsgType.TEXT:
+                    sim.log_frame(conn.id, m.data)
+                    await handle_frame(conn, m.data)
+                elif m.type == WSMsgType.ERROR:
+                    break
+        finally:
+            ping_task.cancel()
+            conns.pop(conn.id, None)
+        return ws
+
+    app.router.add_get("/", websocket)
+    app.router.add_get(WS_PATH, websocket)
+
+    # ---- set-up endpoints ----
+
+    async def account_config(request):
+        live_wss = st().live_wss
+        if live_wss is None:
+            live_wss = sim.base_url.replace("http://", "ws://", 1) + WS_PATH
+        return json_reply(envelope({"live_wss": live_wss}))
+
+    async def set_ws_token(request):
+        form = await read_form(request)
+        room_id = str(form.get("room_id", ""))
+        if form.get("type") != "main_broad" or not room_id:
+            return json_reply(envelope(None, code=400, msg="参数错误"))
+        token = "wst-%s-%d" % (room_id, next(st().token_ids))
+        st().ws_tokens[room_id] = token
+        return json_reply(envelope(token))
+
+    app.router.add_get("/liveSystem/Account/getAccountConfig", account_config)
+    app.router.add_post("/MiniProgram/PushFlow/setWsToken", set_ws_token)
+
+    # ---- control ----
+
+    async def body_of(request):
+        try:
+            b = await request.json()
+        except ValueError:
+            b = {}
+        return b if isinstance(b, dict) else {}
+
+    async def ctl_config(request):
+        b = await body_of(request)
+        s = st()
+        if "live_wss" in b:
+            s.live_wss = b["live_wss"]
+        if "ping_interval" in b:
+            s.ping_interval = float(b["ping_interval"])
+        if "room_id" in b:
+            room = s.room(b["room_id"])
+            for key in ("enter_msg_switch", "leave_room_reminder"):
+                if key in b:
+                    setattr(room, key, b[key])
+            if "cohosts" in b:
+                room.cohosts = list(b["cohosts"])
+        return web.json_response({"ok": True})
+
+    async def ctl_host(request):
+        b = await body_of(request)
+        st().host.update({k: b[k] for k in ("wechat_user_space_id", "name", "photo") if k in b})
+        return web.json_response({"ok": True})
+
+    async def ctl_push(request):
+        b = await body_of(request)
+        frame = b.get("frame", "")
+        sent = await broadcast(b.get("room_id"), frame)
+        return web.json_response({"ok": True, "sent": sent})
+
+    async def ctl_close(request):
+        b = await body_of(request)
+        targets = room_conns(b.get("room_id"))
+        for c in targets:
+            if b.get("abort"):
+                # no closing handshake: the peer sees the connection drop
+                if c.request.transport is not None:
+                    c.request.transport.close()
+            else:
+                await c.ws.close(code=int(b.get("code", 1001)))
+        return web.json_response({"ok": True, "closed": len(targets)})
+
+    async def ctl_viewer_enter(request):
+        b = await body_of(request)
+        room = st().room(b.get("room_id", ""))
+        wid = int(b.get("wechat_user_space_id", 0))
+        v = {k: b[k] for k in b if k not in ("room_id",)}
+        v["wechat_user_space_id"] = wid
+        v.setdefault("name", "观众%d" % wid)
+        v.setdefault("photo", sim.base_url + "/pic/64x64/v%d" % wid)
+        v["client_id"] = "v%d" % wid
+        room.viewers[wid] = v
+        await broadcast(room.room_id, {"type": "login", "client_id": v["client_id"], "client_name": v["name"],
+                                       "wechat_user_space_id": wid, "enter_msg_switch": room.enter_msg_switch,
+                                       "online_num": len(room.viewers)})
+        await broadcast(room.room_id, {"type": "upordown_single", "type_info": "up", "online_num": len(room.viewers),
+                                       "client_info": viewer_info(room, v)})
+        return web.json_response({"ok": True, "client_id": v["client_id"]})
+
+    async def ctl_viewer_leave(request):
+        b = await body_of(request)
+        room = st().room(b.get("room_id", ""))
+        wid = int(b.get("wechat_user_space_id", 0))
+        v = room.viewers.pop(wid, None)
+        if v is None:
+            return web.json_response({"ok": False})
+        await broadcast(room.room_id, {"type": "logout", "client_id": v["client_id"], "from_client_name": v["name"],
+                                       "leave_room_reminder": room.leave_room_reminder,
+                                       "online_num": len(room.viewers)})
+        await broadcast(room.room_id, {"type": "upordown_single", "type_info": "down",
+                                       "online_num": len(room.viewers), "client_info": viewer_info(room, v)})
+        return web.json_response({"ok": True})
+
+    async def ctl_viewer_say(request):
+        b = await body_of(request)
+        room = st().room(b.get("room_id", ""))
+        wid = int(b.get("wechat_user_space_id", 0))
+        v = room.viewers.get(wid) or {"wechat_user_space_id": wid, "name": b.get("name", "观众%d" % wid),
+                                      "photo": b.get("photo", sim.base_url + "/pic/64x64/v%d" % wid)}
+        if "img_src" in b:
+            msg_type, inner = b.get("msg_type", "image"), {"img_src": b["img_src"]}
+        else:
+            inner = {"content": b.get("text", "")}
+            if b.get("quote_content"):
+                inner["quote_content"] = b["quote_content"]
+            msg_type = b.get("msg_type", "at" if b.get("to_nick") else "speak")
+        chat = chat_object(room, v, msg_type, inner, b.get("to_nick", ""),
+                           str(b.get("to_wechat_user_space_id", "")))
+        await say_to_room(room, chat)
+        return web.json_response({"ok": True, "insert_id": chat["insert_id"]})
+
+    async def ctl_delete(request):
+        b = await body_of(request)
+        room = st().room(b.get("room_id", ""))
+        row_id = str(b.get("row_id", ""))
+        room.messages = [m for m in room.messages if m.get("insert_id") != row_id]
+        sent = await broadcast(room.room_id, {"type": "row_delete", "row_id": row_id})
+        return web.json_response({"ok": True, "sent": sent})
+
+    async def ctl_state(request):
+        s = st()
+        return web.json_response({
+            "connections": [{"conn": c.id, "room_id": c.room_id, "logged_in": c.user is not None}
+                            for c in conns.values()],
+            "rooms": {rid: {"viewers": list(r.viewers.keys()), "messages": len(r.messages),
+                            "shut_up_all": r.shut_up_all, "ws_token": s.ws_tokens.get(rid, "")}
+                      for rid, r in s.rooms.items()},
+        })
+
+    app.router.add_post("/_sim/room/config", ctl_config)
+    app.router.add_post("/_sim/room/host", ctl_host)
+    app.router.add_post("/_sim/room/push", ctl_push)
+    app.router.add_post("/_sim/room/close", ctl_close)
+    app.router.add_post("/_sim/room/viewer/enter", ctl_viewer_enter)
+    app.router.add_post("/_sim/room/viewer/leave", ctl_viewer_leave)
+    app.router.add_post("/_sim/room/viewer/say", ctl_viewer_say)
+    app.router.add_post("/_sim/room/delete", ctl_delete)
+    app.router.add_get("/_sim/room/state", ctl_state)
+
+    def on_reset():
+        # A reset starts from no connections, so a test never inherits another's sockets.
+        for c in list(conns.values()):
+            asyncio.ensure_future(c.ws.close(code=1001))
+
+    sim.on_reset(on_reset)
