@@ -81,16 +81,24 @@ def setup(app, sim):
         return sim.area("room", RoomState)
 
     def identity(token):
+        # Who a login token stands for: a lookup another module offers, the login module's signed-in
+        # account, or the host set through /_sim/room/host.
+        acct = None
         lookup = getattr(sim, "account_for_token", None)
         if callable(lookup):
             acct = lookup(token)
-            if acct:
-                return {
-                    "wechat_user_space_id": int(acct.get("wechat_user_space_id", 0)),
-                    "name": acct.get("name", ""),
-                    "photo": acct.get("photo", ""),
-                    "is_host": True,
-                }
+        if not acct:
+            login = sim.state.get("login")
+            signed_in = login.get("account") if isinstance(login, dict) else None
+            if isinstance(signed_in, dict) and token and signed_in.get("token") == token:
+                acct = signed_in
+        if acct:
+            return {
+                "wechat_user_space_id": int(acct.get("wechat_user_space_id", 0)),
+                "name": acct.get("name", ""),
+                "photo": acct.get("photo", ""),
+                "is_host": True,
+            }
         h = dict(st().host)
         h["is_host"] = True
         if not h.get("photo"):
