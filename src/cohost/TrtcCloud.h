@@ -1,8 +1,187 @@
 #pragma once
-// Minimal real-time SDK callback base (replaced by the full TrtcCloud layer).
+// The real-time room service as the program sees it: one process-wide cloud object
+// (getTRTCShareInstance) through which the host enters a room, publishes the canvas as custom
+// audio and video, and receives callbacks. This is our own interface, written from what the
+// program does with the service; implementations: TrtcCloudCounting (the default of the running
+// program here: accepts every call and counts frames, no network) and test fakes.
+//
+// Send calls may come from libobs' video and audio threads; an implementation copies the frame
+// during the call, so the caller may overwrite its buffer right after.
 
-class TrtcCloudCallbackDefaultImpl
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// The stream a video goes to.
+enum class TrtcVideoStreamType : int {
+    Big = 0,   // the main stream
+    Small = 1, // the low-resolution companion
+    Sub = 2,   // the screen-share stream
+};
+
+// Video encoder resolutions.
+enum TrtcVideoResolution : int {
+    TrtcVideoResolution_640_360 = 108,
+    TrtcVideoResolution_1280_720 = 112,
+    TrtcVideoResolution_1920_1080 = 114,
+};
+
+enum TrtcResolutionMode : int {
+    TrtcResolutionMode_Landscape = 0,
+    TrtcResolutionMode_Portrait = 1,
+};
+
+struct TrtcVideoEncoderParams {
+    int resolution = TrtcVideoResolution_640_360;
+    int resolutionMode = TrtcResolutionMode_Landscape;
+    int fps = 15;
+    int bitrateKbps = 0;
+    int minBitrateKbps = 0;
+    bool adaptResolution = false; // let the service lower the resolution on a weak network
+};
+
+enum TrtcPixelFormat : int {
+    TrtcPixelFormat_Unknown = 0,
+    TrtcPixelFormat_I420 = 1,
+};
+
+enum TrtcBufferType : int {
+    TrtcBufferType_Unknown = 0,
+    TrtcBufferType_Memory = 1,
+};
+
+// One custom video frame: tightly packed planes in `data`.
+struct TrtcCustomVideoFrame {
+    int pixelFormat = TrtcPixelFormat_Unknown;
+    int bufferType = TrtcBufferType_Unknown;
+    const char* data = nullptr;
+    uint32_t length = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint64_t timestamp = 0; // 0: the service stamps it
+    int rotation = 0;
+};
+
+enum TrtcAudioFormat : int {
+    TrtcAudioFormat_Unknown = 0,
+    TrtcAudioFormat_PCM = 1,
+};
+
+// One custom audio block: interleaved 16-bit samples.
+struct TrtcCustomAudioFrame {
+    int format = TrtcAudioFormat_Unknown;
+    const char* data = nullptr;
+    uint32_t length = 0; // bytes
+    uint32_t sampleRate = 0;
+    uint32_t channels = 0;
+    uint64_t timestamp = 0;
+};
+
+// What the service reports, on a thread of its own. Every callback has an empty default body.
+class TrtcCloudCallback
 {
 public:
-    virtual ~TrtcCloudCallbackDefaultImpl() = default;
+    virtual ~TrtcCloudCallback() = default;
+    virtual void onError(int /*code*/, const char* /*message*/) {}
+    virtual void onWarning(int /*code*/, const char* /*message*/) {}
+    // result > 0: entered after that many milliseconds; otherwise an error code.
+    virtual void onEnterRoom(int /*result*/) {}
+    virtual void onExitRoom(int /*reason*/) {}
+    virtual void onRemoteUserEnterRoom(const char* /*userId*/) {}
+    virtual void onRemoteUserLeaveRoom(const char* /*userId*/, int /*reason*/) {}
+    virtual void onUserVideoAvailable(const char* /*userId*/, bool /*available*/) {}
+    virtual void onUserAudioAvailable(const char* /*userId*/, bool /*available*/) {}
+    virtual void onFirstVideoFrame(const char* /*userId*/, TrtcVideoStreamType /*stream*/, int /*width*/,
+                                   int /*height*/)
+    {
+    }
+    virtual void onSendFirstLocalVideoFrame(TrtcVideoStreamType /*stream*/) {}
+    virtual void onStartPublishMediaStream(const char* /*taskId*/, int /*code*/, const char* /*message*/,
+                                           void* /*extraInfo*/)
+    {
+    }
+    virtual void onUpdatePublishMediaStream(const char* /*taskId*/, int /*code*/, const char* /*message*/,
+                                            void* /*extraInfo*/)
+    {
+    }
+    virtual void onStopPublishMediaStream(const char* /*taskId*/, int /*code*/, const char* /*message*/,
+                                          void* /*extraInfo*/)
+    {
+    }
 };
+
+// The receiver that overrides nothing: a base for classes that only need to be a receiver.
+class TrtcCloudCallbackDefaultImpl : public TrtcCloudCallback
+{
+};
+
+class TrtcCloud
+{
+public:
+    virtual ~TrtcCloud() = default;
+
+    virtual void addCallback(TrtcCloudCallback* callback) = 0;
+    virtual void removeCallback(TrtcCloudCallback* callback) = 0;
+
+    // Custom capture: the program supplies the frames instead of a camera and microphone.
+    virtual void setCustomVideoCaptureEnabled(TrtcVideoStreamType stream, bool enabled) = 0;
+    virtual void setCustomAudioCaptureEnabled(bool enabled) = 0;
+    virtual void setVideoEncoderParams(const TrtcVideoEncoderParams& params) = 0;
+    // A JSON request for settings that have no call of their own; returns the service's answer.
+    virtual std::string callExperimentalApi(const std::string& json) = 0;
+    virtual void sendCustomVideoData(TrtcVideoStreamType stream, const TrtcCustomVideoFrame& frame) = 0;
+    virtual void sendCustomAudioData(const TrtcCustomAudioFrame& frame) = 0;
+
+    // Muting keeps the publication but sends nothing of that kind.
+    virtual void muteLocalVideo(TrtcVideoStreamType stream, bool mute) = 0;
+    virtual void muteLocalAudio(bool mute) = 0;
+};
+
+// The default of the running program here: there is no real-time service to reach, so it accepts
+// every call, keeps the settings it was given and counts what was sent.
+class TrtcCloudCounting : public TrtcCloud
+{
+public:
+    void addCallback(TrtcCloudCallback* callback) override;
+    void removeCallback(TrtcCloudCallback* callback) override;
+    void setCustomVideoCaptureEnabled(TrtcVideoStreamType stream, bool enabled) override;
+    void setCustomAudioCaptureEnabled(bool enabled) override;
+    void setVideoEncoderParams(const TrtcVideoEncoderParams& params) override;
+    std::string callExperimentalApi(const std::string& json) override;
+    void sendCustomVideoData(TrtcVideoStreamType stream, const TrtcCustomVideoFrame& frame) override;
+    void sendCustomAudioData(const TrtcCustomAudioFrame& frame) override;
+    void muteLocalVideo(TrtcVideoStreamType stream, bool mute) override;
+    void muteLocalAudio(bool mute) override;
+
+    uint64_t videoFrames() const { return m_videoFrames; }
+    uint64_t videoBytes() const { return m_videoBytes; }
+    uint64_t audioFrames() const { return m_audioFrames; }
+    uint64_t audioBytes() const { return m_audioBytes; }
+    bool customVideoCapture() const { return m_customVideo; }
+    bool customAudioCapture() const { return m_customAudio; }
+    bool localVideoMuted() const { return m_videoMuted; }
+    bool localAudioMuted() const { return m_audioMuted; }
+    TrtcVideoEncoderParams encoderParams() const;
+
+private:
+    std::atomic<uint64_t> m_videoFrames{0};
+    std::atomic<uint64_t> m_videoBytes{0};
+    std::atomic<uint64_t> m_audioFrames{0};
+    std::atomic<uint64_t> m_audioBytes{0};
+    std::atomic<bool> m_customVideo{false};
+    std::atomic<bool> m_customAudio{false};
+    std::atomic<bool> m_videoMuted{false};
+    std::atomic<bool> m_audioMuted{false};
+    mutable std::mutex m_mutex;
+    TrtcVideoEncoderParams m_encoder;
+    std::vector<TrtcCloudCallback*> m_callbacks;
+};
+
+// The process-wide cloud object: the installed one, else the counting default (made on first use,
+// never released).
+TrtcCloud* getTRTCShareInstance();
+// Installs `cloud` (tests, or a loopback implementation); null goes back to the default. Returns
+// the previously installed object; the caller keeps ownership.
+TrtcCloud* setTRTCShareInstance(TrtcCloud* cloud);

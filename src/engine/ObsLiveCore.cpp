@@ -1,0 +1,304 @@
+// ObsLiveCore: start-up, video and audio reset, the audio channels, the log handler, shut-down.
+#include "engine/ObsLiveCore.h"
+
+#include "core/DataCenter.h"
+#include "platform/ObsPlatform.h"
+#include "platform/ObsSourceTypes.h"
+#include "platform/RtmpCustomService.h"
+
+#include <obs.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+// Output channels: 0 the scene, 1 desktop sound, 3 microphone.
+constexpr int kDesktopAudioChannel = 1;
+constexpr int kMicChannel = 3;
+constexpr const char kDesktopAudioName[] = "DesktopAudioDevice1";
+constexpr const char kMicName[] = "AuxAudioDevice1";
+
+// The context of queued calls to the GUI thread and of the quit connection: deleting it with the
+// engine drops whatever is still pending.
+QObject* newContext() { return new QObject; }
+} // namespace
+
+ObsLiveCore::ObsLiveCore() : m_context(newContext()) {}
+
+ObsLiveCore::~ObsLiveCore()
+{
+    core_shutdown();
+    delete m_context;
+}
+
+void ObsLiveCore::obs_log_to_debugger(int /*level*/, const char* format, va_list args, void* /*param*/)
+{
+    char text[4096];
+    std::vsnprintf(text, sizeof(text), format, args); // longer messages are cut at 4095 characters
+    platform::writeDebuggerLine(text);
+}
+
+bool ObsLiveCore::core_startup(const char* bin_path, const char* data_path, const char* module_config_path)
+{
+    if (status.obs_started)
+        return true; // libobs runs once per engine; a second obs_startup would fail and look like a stop
+    if (torn_down)
+        return false;
+    // Installed first so that start-up's own lines reach the same place.
+    base_set_log_handler(obs_log_to_debugger, nullptr);
+    if (!platform::prepareObsPlatform()) {
+        status.obs_started = false;
+        return false;
+    }
+    status.obs_started = obs_startup("en-US", module_config_path, nullptr);
+    if (!status.obs_started) {
+        platform::releaseObsPlatform();
+        return false;
+    }
+    if (bin_path && data_path)
+        obs_add_module_path(bin_path, data_path);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QObject::connect(app, &QCoreApplication::aboutToQuit, m_context, [this] { core_shutdown(); });
+    return true;
+}
+
+void ObsLiveCore::core_load_modules()
+{
+    if (!status.obs_started || modules_loaded)
+        return;
+    modules_loaded = true;
+    platform::loadObsModuleWhitelist();
+    platform::registerRtmpCustomService();
+    obs_post_load_modules();
+}
+
+int ObsLiveCore::core_reset_video(int base_w, int base_h, int out_w, int out_h, int fps)
+{
+    // The sizes are kept whatever libobs answers: the preview geometry reads them.
+    status.base_width = uint32_t(base_w);
+    status.base_height = uint32_t(base_h);
+    status.output_width = uint32_t(out_w);
+    status.output_height = uint32_t(out_h);
+    if (!status.obs_started)
+        return OBS_VIDEO_FAIL;
+
+    obs_video_info ovi = {};
+    ovi.graphics_module = platform::obsGraphicsModule();
+    ovi.fps_num = uint32_t(fps);
+    ovi.fps_den = 1;
+    ovi.base_width = uint32_t(base_w);
+    ovi.base_height = uint32_t(base_h);
+    ovi.output_width = uint32_t(out_w);
+    ovi.output_height = uint32_t(out_h);
+    ovi.output_format = VIDEO_FORMAT_NV12;
+    ovi.adapter = 0;
+    ovi.gpu_conversion = true;
+    ovi.colorspace = VIDEO_CS_709;
+    ovi.range = VIDEO_RANGE_FULL;
+    ovi.scale_type = OBS_SCALE_DISABLE;
+    return obs_reset_video(&ovi);
+}
+
+bool ObsLiveCore::core_reset_audio(int samples_per_sec, int layout)
+{
+    if (!status.obs_started)
+        return false;
+    obs_audio_info oai = {};
+    oai.samples_per_sec = uint32_t(samples_per_sec);
+    oai.speakers = layout == 8 ? SPEAKERS_MONO : SPEAKERS_STEREO;
+    return obs_reset_audio(&oai);
+}
+
+std::vector<ObsListItem> ObsLiveCore::readPropertyList(obs_source* source, const char* property, bool logItems)
+{
+    std::vector<ObsListItem> items;
+    obs_properties_t* props = obs_source_properties(source);
+    if (!props)
+        return items;
+    for (obs_property_t* p = obs_properties_first(props); p; obs_property_next(&p)) {
+        const char* name = obs_property_name(p);
+        if (logItems)
+            qDebug() << "obs_property_name:" << name;
+        if (std::strcmp(name, property) != 0)
+            continue;
+        const size_t count = obs_property_list_item_count(p);
+        for (size_t i = 0; i < count; ++i) {
+            const char* itemName = obs_property_list_item_name(p, i);
+            const char* itemValue = obs_property_list_item_string(p, i);
+            if (logItems) {
+                qDebug() << "obs_property_list_item_name:" << itemName;
+                qDebug() << "obs_property_list_item_string:" << itemValue;
+            }
+            items.push_back({itemName ? itemName : "", itemValue ? itemValue : ""});
+        }
+    }
+    obs_properties_destroy(props);
+    return items;
+}
+
+bool ObsLiveCore::init_audio_info(const char* source_type, bool keep)
+{
+    if (!status.obs_started || !source_type)
+        return false;
+    obs_properties_t* props = obs_get_source_properties(source_type);
+    if (!props)
+        return false;
+    size_t count = 0;
+    obs_property_t* device = obs_properties_get(props, obs_types::audioDeviceKey);
+    if (device)
+        count = obs_property_list_item_count(device);
+    if (keep && device) {
+        std::vector<ObsListItem> items;
+        for (size_t i = 0; i < count; ++i) {
+            const char* name = obs_property_list_item_name(device, i);
+            const char* value = obs_property_list_item_string(device, i);
+            items.push_back({name ? name : "", value ? value : ""});
+            std::printf("audio name = %s\n", name ? name : "");
+        }
+        status.audio_list = std::move(items);
+    }
+    obs_properties_destroy(props);
+    return count != 0;
+}
+
+void ObsLiveCore::core_init_audio_devices()
+{
+    if (!status.obs_started)
+        return;
+    if (first_audio_probe) {
+        init_audio_info(obs_types::desktopAudio, false); // counted, as the microphone; not used
+        if (init_audio_info(obs_types::microphone, true))
+            core_set_channel_source(obs_types::microphone, "default", kMicName, kMicChannel);
+    }
+    first_audio_probe = false;
+}
+
+bool ObsLiveCore::core_create_scene(const char* name)
+{
+    if (!status.obs_started)
+        return false;
+    obs_scene_t* scene = obs_scene_create(name);
+    if (!scene)
+        return false;
+    obs_set_output_source(0, obs_scene_get_source(scene));
+    if (status.scene) {
+        // The old scene is off its channel now; its items go with it.
+        status.scene_items.clear();
+        obs_scene_release(status.scene);
+    }
+    status.scene = scene;
+    return true;
+}
+
+void ObsLiveCore::core_set_channel_source(const char* type, const char* device_id, const char* name, int channel)
+{
+    if (!status.obs_started || !type || !device_id || !name)
+        return;
+    obs_source_t* kept = nullptr;
+    if (obs_source_t* current = obs_get_output_source(uint32_t(channel))) {
+        obs_data_t* settings = obs_source_get_settings(current);
+        const bool sameDevice = std::strcmp(obs_data_get_string(settings, obs_types::audioDeviceKey), device_id) == 0;
+        obs_data_release(settings);
+        if (sameDevice)
+            kept = current;
+        else
+            obs_source_release(current);
+    }
+    obs_source_t* onChannel = kept;
+    if (!kept) {
+        obs_set_output_source(uint32_t(channel), nullptr);
+        if (std::strcmp(device_id, "disabled") == 0)
+            return;
+        obs_data_t* settings = obs_data_create();
+        obs_data_set_string(settings, obs_types::audioDeviceKey, device_id);
+        obs_source_t* created = obs_source_create(type, name, settings, nullptr);
+        obs_data_release(settings);
+        if (!created)
+            return;
+        obs_set_output_source(uint32_t(channel), created);
+        obs_source_release(created); // the channel owns it
+        onChannel = created;
+    }
+    if (std::strcmp(name, kDesktopAudioName) == 0)
+        status.add_source("audio_output", 2, 1, onChannel);
+    else if (std::strcmp(name, kMicName) == 0)
+        status.add_source("audio_input", 2, 2, onChannel);
+    if (kept)
+        obs_source_release(kept);
+}
+
+void ObsLiveCore::releaseAudioEntries(const char* entryName, int channel)
+{
+    // Off means off: the source leaves its channel (so it is no longer heard) and every table entry
+    // that points at it goes, so nothing reaches a released source by name.
+    while (obs_source* source = status.find_source(entryName)) {
+        obs_source_remove(source);
+        status.remove_entries_of(source);
+    }
+    if (obs_source_t* current = obs_get_output_source(uint32_t(channel))) {
+        status.remove_entries_of(current);
+        obs_source_remove(current);
+        obs_set_output_source(uint32_t(channel), nullptr);
+        obs_source_release(current);
+    }
+}
+
+void ObsLiveCore::core_set_mic_source(bool on)
+{
+    if (!status.obs_started)
+        return;
+    if (on)
+        core_set_channel_source(obs_types::microphone, "default", kMicName, kMicChannel);
+    else
+        releaseAudioEntries("audio_input", kMicChannel);
+}
+
+void ObsLiveCore::core_set_desktop_audio_source(bool on)
+{
+    if (!status.obs_started)
+        return;
+    if (on)
+        core_set_channel_source(obs_types::desktopAudio, "default", kDesktopAudioName, kDesktopAudioChannel);
+    else
+        releaseAudioEntries("audio_output", kDesktopAudioChannel);
+}
+
+void ObsLiveCore::core_shutdown()
+{
+    if (!status.obs_started) {
+        torn_down = true;
+        return;
+    }
+    // In order: the broadcast and the raw callbacks, the displays with their draw callbacks, the
+    // sources, the channels and the scene, then libobs itself.
+    releaseStreamObjects();
+    while (!status.displays.empty())
+        destroyDisplay(status.displays.begin()->first);
+    status.scene_items.clear();
+    for (LiveCoreSource& entry : status.sources) {
+        if (entry.kind != 2 && entry.source)
+            obs_source_release(entry.source);
+    }
+    status.sources.clear();
+    for (uint32_t channel = 0; channel < MAX_CHANNELS; ++channel)
+        obs_set_output_source(channel, nullptr);
+    if (status.scene)
+        obs_scene_release(status.scene);
+    status.scene = nullptr;
+    obs_shutdown();
+    platform::releaseObsPlatform();
+
+    status.obs_started = false;
+    status.main_preview_drawn = false;
+    status.main_preview_hwnd = 0;
+    status.share_preview_hwnd = 0;
+    status.win_list.clear();
+    status.camera_list.clear();
+    status.audio_list.clear();
+    draw_registrations.clear();
+    torn_down = true;
+}

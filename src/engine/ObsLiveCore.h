@@ -1,0 +1,173 @@
+#pragma once
+// The libobs engine behind LiveCore. One instance runs libobs at a time (libobs is process-wide);
+// LiveCore::get_instance makes it on first use. Its implementation is split by concern:
+// ObsLiveCore.cpp (start-up, reset, audio channels, shut-down), _Sources, _Display, _Geometry,
+// _Stream.
+
+#include "engine/LiveCore.h"
+#include "engine/LiveCoreState.h"
+
+#include <atomic>
+#include <cstdarg>
+
+class QObject;
+struct obs_data;
+struct obs_encoder;
+struct obs_output;
+struct obs_service;
+struct calldata;
+
+class ObsLiveCore final : public LiveCore
+{
+public:
+    ObsLiveCore();
+    ~ObsLiveCore() override;
+
+    bool core_startup(const char* bin_path, const char* data_path, const char* module_config_path) override;
+    void core_load_modules() override;
+    int core_reset_video(int base_w, int base_h, int out_w, int out_h, int fps) override;
+    bool core_reset_audio(int samples_per_sec, int layout) override;
+    void core_init_audio_devices() override;
+    bool init_audio_info(const char* source_type, bool keep) override;
+    bool core_create_scene(const char* name) override;
+    void core_set_channel_source(const char* type, const char* device_id, const char* name, int channel) override;
+    void core_set_mic_source(bool on) override;
+    void core_set_desktop_audio_source(bool on) override;
+    void core_shutdown() override;
+    bool core_is_started() const override { return status.obs_started; }
+
+    bool core_create_camera_source(const char* name) override;
+    bool core_create_image_source(const char* name, int unused) override;
+    bool core_create_monitor_source(const char* name) override;
+    bool core_create_win_capture_source(const char* name) override;
+    bool core_duplicate_source(const char* from, const char* to) override;
+    bool source_set_camera_device(const char* device, const char* source) override;
+    bool source_set_image_file(const char* name, const QString& file, bool unused) override;
+    bool core_set_win_capture_source(const char* window, const char* source) override;
+    void source_set_camera_enabled(const char* name, bool on) override;
+    void source_set_flip_vertically(const char* name, bool on) override;
+    void source_set_rotation(const char* name, int degrees) override;
+
+    bool scene_add_source(const char* scene_name, obs_source* source, const char* name, bool visible) override;
+    void scene_remove_source(const char* name) override;
+    bool scene_has_source(const char* name) override;
+    int scene_get_source_order(const char* name, int* position, int* count) override;
+    void scene_move_source_order(const char* name, int steps) override;
+
+    int core_get_camera_count() override;
+    int core_get_win_count() override;
+    int core_get_audio_count() override;
+    const char* core_get_camera_name(int index) override;
+    const char* core_get_win_name(int index) override;
+    const char* core_get_audio_name(int index) override;
+    bool init_camera_info(obs_source* source) override;
+    bool init_windows_info(obs_source* source) override;
+
+    void source_set_mic_volume(float volume) override;
+    void source_set_desktop_volume(float volume) override;
+    float source_get_mic_volume() override;
+
+    bool core_create_main_display(LiveWindowHandle window, bool show) override;
+    void core_update_preview_scale(int width, int height) override;
+    float core_get_preview_scale() override;
+    bool core_get_preview_rect(int* x, int* y, int* width, int* height) override;
+    bool core_create_display(const char* source, LiveWindowHandle window) override;
+    bool core_destory_display(const char* source) override;
+    bool core_destroy_main_display(const char* source) override;
+    bool core_destroy_source_display(const char* source) override;
+    void core_destroy_setting_display(const char* source) override;
+    void core_set_source_display(LiveWindowHandle window) override;
+
+    bool core_init_stream() override;
+    bool set_stream_parameters(const char* server, const char* key, int unused, int audio_bitrate) override;
+    bool start_stream() override;
+    bool pause_stream(bool pause) override;
+    void stop_stream() override;
+    bool core_query_stream_stats(uint64_t* total_bytes) override;
+    bool core_query_stream_stats(uint64_t* total_bytes, int* dropped_frames) override;
+    void core_set_stream_event_handler(LiveStreamEventHandler handler) override;
+
+    void scene_set_source_pos(const char* name, int x, int y) override;
+    void scene_set_source_posf(const char* name, float x, float y, bool portrait) override;
+    void scene_set_source_posf_abs(const char* name, float x, float y, bool portrait, bool canvas_units) override;
+    void scene_set_source_size(const char* name, int width, int height, bool portrait, bool force_640x480) override;
+    void scene_set_source_sizef(const char* name, float width, float height, bool portrait,
+                                bool force_640x480) override;
+    void scene_set_share_source_size(const char* name, int width, int height, bool portrait,
+                                     bool force_640x480) override;
+    void scene_set_source_base_size(const char* name, float width, float height, int unused, bool force_640x480,
+                                    bool canvas_units) override;
+    bool scene_get_source_transform(const char* name, int* x, int* y, float* x_scale, float* y_scale) override;
+    bool scene_get_source_rect(const char* name, int* x, int* y, float* width, float* height) override;
+    bool scene_get_source_rectf(const char* name, float* x, float* y, float* width, float* height) override;
+
+    // ---- read-backs and settings for tests and benchmarks -------------------------------------
+    const LiveCoreState& state() const { return status; }
+    obs_output* streamOutput() const { return stream_output; }
+    // Reconnect settings of start_stream (20 retries, 10 s apart); tests shorten them.
+    static constexpr int kReconnectRetries = 20;
+    static constexpr int kReconnectDelaySec = 10;
+    void setReconnectSettings(int retries, int delaySec);
+    // Number of draw registrations attached to a window's display by this engine.
+    int drawRegistrations(LiveWindowHandle window) const;
+
+    // The libobs log handler: one line of at most 4095 characters to the debugger output.
+    static void obs_log_to_debugger(int level, const char* format, va_list args, void* param);
+
+private:
+    // ---- start-up, audio ----
+    void releaseAudioEntries(const char* entryName, int channel);
+
+    // ---- displays ----
+    obs_display* get_display(LiveWindowHandle window);
+    void destroyDisplay(LiveWindowHandle window);
+    void fitPreview(int width, int height, bool withMargin, bool storeShownSize);
+
+    // ---- sources ----
+    obs_source* createVideoSource(const char* type, const char* obsName, const char* tableName, int subtype);
+    obs_scene_item* findItem(const char* name) const;
+    std::vector<ObsListItem> readPropertyList(obs_source* source, const char* property, bool logItems);
+
+    // ---- geometry ----
+    void setPosition(const char* name, float x, float y);
+    void setItemSize(int op, const char* name, float width, float height, bool portrait, bool force640x480,
+                     bool canvasUnits);
+
+    // ---- stream ----
+    void releaseStreamObjects();
+    void applyPreferredSize();
+    void connectOutputSignals();
+    void disconnectOutputSignals();
+    static void onOutputStop(void* data, calldata* params);
+    static void onOutputReconnect(void* data, calldata* params);
+    static void onOutputReconnectSuccess(void* data, calldata* params);
+    void postStreamEvent(LiveStreamEvent event, int code);
+
+    LiveCoreState status;
+    bool first_audio_probe = true;
+    obs_service* service = nullptr;
+    obs_data* video_settings = nullptr;
+    obs_data* audio_settings = nullptr;
+    obs_encoder* video_encoder = nullptr;
+    obs_encoder* audio_encoder = nullptr;
+    obs_output* stream_output = nullptr;
+
+    // The preview rectangle (preview pixels) and scale.
+    float preview_wnd_scale = 0;
+    int preview_x = 0;
+    int preview_y = 0;
+    int preview_width = 800;
+    int preview_height = 600;
+
+    QObject* m_context = nullptr; // GUI-thread context of queued reports and the quit connection
+    bool modules_loaded = false;
+    bool torn_down = false;
+    bool raw_callbacks_added = false;
+    bool output_signals_connected = false;
+    int reconnect_retries = kReconnectRetries;
+    int reconnect_delay_sec = kReconnectDelaySec;
+    std::map<LiveWindowHandle, int> draw_registrations;
+    LiveStreamEventHandler stream_event_handler;
+    // Bumped for each set of stream objects, so a late report of an earlier output is dropped.
+    std::atomic<int> stream_generation{0};
+};

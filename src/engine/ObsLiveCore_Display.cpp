@@ -1,0 +1,246 @@
+// ObsLiveCore: preview displays, draw callbacks and the preview rectangle.
+#include "engine/ObsLiveCore.h"
+
+#include "core/DataCenter.h"
+#include "engine/SceneGeometry.h"
+#include "platform/ObsPlatform.h"
+#include "platform/X11Window.h"
+
+#include <obs.h>
+
+#include <QDebug>
+
+#include <cstdio>
+
+namespace {
+// Both callbacks stretch the canvas over the display's whole client area.
+void drawCanvas(uint32_t cx, uint32_t cy, bool mainTexture)
+{
+    obs_video_info ovi;
+    if (!obs_get_video_info(&ovi))
+        return;
+    gs_viewport_push();
+    gs_projection_push();
+    gs_ortho(0.0f, float(ovi.base_width), 0.0f, float(ovi.base_height), -100.0f, 100.0f);
+    gs_set_viewport(0, 0, int(cx), int(cy));
+    if (mainTexture) {
+        obs_render_main_texture();
+    } else {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        obs_render_main_view(); // a source display renders the scene itself
+#pragma GCC diagnostic pop
+    }
+    gs_load_vertexbuffer(nullptr);
+    gs_ortho(0.0f, float(cx), 0.0f, float(cy), -100.0f, 100.0f);
+    gs_reset_viewport();
+    gs_projection_pop();
+    gs_viewport_pop();
+}
+
+void render_main_texture_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(cx, cy, true); }
+void render_main_view_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(cx, cy, false); }
+} // namespace
+
+obs_display* ObsLiveCore::get_display(LiveWindowHandle window)
+{
+    auto it = status.displays.find(window);
+    if (it != status.displays.end())
+        return it->second;
+    obs_display_t* display = nullptr;
+    int width = 0, height = 0;
+    if (platform::nativeClientSize(window, &width, &height)) {
+        gs_init_data info = {};
+        info.window.id = uint32_t(window);
+        info.window.display = platform::obsX11Display();
+        info.cx = uint32_t(width);
+        info.cy = uint32_t(height);
+        info.num_backbuffers = 0;
+        info.format = GS_RGBA;
+        info.zsformat = GS_ZS_NONE;
+        info.adapter = 0;
+        display = obs_display_create(&info, 0);
+    } else {
+        std::printf("CreateDisplay 句柄无效\n");
+    }
+    // A failed creation is remembered as null until a destroy operation forgets the window.
+    status.displays[window] = display;
+    return display;
+}
+
+void ObsLiveCore::destroyDisplay(LiveWindowHandle window)
+{
+    auto it = status.displays.find(window);
+    if (it == status.displays.end())
+        return;
+    if (obs_display_t* display = it->second) {
+        std::printf("obs_display_destroy 释放开始\n");
+        obs_display_destroy(display); // drops every draw callback still attached
+        std::printf("obs_display_destroy 释放完成\n");
+    }
+    status.displays.erase(it);
+    draw_registrations.erase(window);
+}
+
+int ObsLiveCore::drawRegistrations(LiveWindowHandle window) const
+{
+    auto it = draw_registrations.find(window);
+    return it == draw_registrations.end() ? 0 : it->second;
+}
+
+void ObsLiveCore::fitPreview(int width, int height, bool withMargin, bool storeShownSize)
+{
+    const geometry::PreviewFit fit = geometry::fitCanvas(width, height, status.base_width, status.base_height);
+    if (!fit.valid)
+        return;
+    preview_wnd_scale = fit.scale;
+    preview_x = fit.x + (withMargin ? 10 : 0);
+    preview_y = fit.y + (withMargin ? 10 : 0);
+    if (storeShownSize) {
+        preview_width = fit.shownWidth;
+        preview_height = fit.shownHeight;
+    }
+}
+
+bool ObsLiveCore::core_create_main_display(LiveWindowHandle window, bool show)
+{
+    if (!status.obs_started)
+        return false;
+    status.preview_hwnd = window;
+    int width = 0, height = 0;
+    if (!platform::nativeClientSize(window, &width, &height))
+        return false;
+    fitPreview(width, height, true, true);
+    obs_display_t* display = get_display(window);
+    if (!display)
+        return false;
+    if (show) {
+        if (status.main_preview_drawn)
+            return true;
+        status.main_preview_hwnd = window;
+        std::printf("obs_display_add_draw_callback !!!!!!!!!!! = %p\n", static_cast<void*>(display));
+        obs_display_add_draw_callback(display, render_main_texture_callback, nullptr);
+        ++draw_registrations[window];
+        status.main_preview_drawn = true;
+        return true;
+    }
+    if (status.main_preview_drawn) {
+        // Detached from the display that holds it, which is the main preview's.
+        auto it = status.displays.find(status.main_preview_hwnd);
+        obs_display_t* drawn = it != status.displays.end() ? it->second : display;
+        std::printf("LiveCore  obs_display_remove_draw_callback11111111111 = %p\n", static_cast<void*>(drawn));
+        if (drawn) {
+            obs_display_remove_draw_callback(drawn, render_main_texture_callback, nullptr);
+            const LiveWindowHandle key = it != status.displays.end() ? it->first : window;
+            if (draw_registrations[key] > 0)
+                --draw_registrations[key];
+        }
+        status.main_preview_drawn = false;
+    }
+    return true;
+}
+
+void ObsLiveCore::core_update_preview_scale(int width, int height)
+{
+    if (!status.obs_started)
+        return;
+    std::printf(" w  h    status.base_width = %d \t status.base_height = %d\n", int(status.base_width),
+                int(status.base_height));
+    fitPreview(width, height, false, false);
+}
+
+float ObsLiveCore::core_get_preview_scale() { return preview_wnd_scale; }
+
+bool ObsLiveCore::core_get_preview_rect(int* x, int* y, int* width, int* height)
+{
+    if (x)
+        *x = preview_x;
+    if (y)
+        *y = preview_y;
+    if (width)
+        *width = preview_width;
+    if (height)
+        *height = preview_height;
+    preview_wnd_scale = 0; // the share set-up gives canvas pixels from here on
+    return true;
+}
+
+bool ObsLiveCore::core_create_display(const char* source, LiveWindowHandle window)
+{
+    if (!status.obs_started)
+        return false;
+    const LiveCoreSource* entry = status.find_entry(source);
+    if (!entry || entry->kind != 1)
+        return false;
+    obs_display_t* display = get_display(window);
+    if (!display || !entry->source)
+        return false;
+    std::printf("obs_display_add_draw_callback@@@@@@ = %p\n", static_cast<void*>(display));
+    obs_display_add_draw_callback(display, render_main_view_callback, nullptr);
+    ++draw_registrations[window];
+    return true;
+}
+
+bool ObsLiveCore::core_destory_display(const char* source)
+{
+    if (!status.obs_started || !status.find_source(source)) {
+        qDebug() << "core_destory_display false";
+        return false;
+    }
+    std::vector<LiveWindowHandle> others;
+    for (const auto& d : status.displays) {
+        if (d.first != status.main_preview_hwnd)
+            others.push_back(d.first);
+    }
+    for (LiveWindowHandle window : others) {
+        std::printf("obs_display_remove_draw_callback222222222 = %p\n", static_cast<void*>(status.displays[window]));
+        destroyDisplay(window);
+    }
+    qDebug() << "core_destory_display true";
+    return true;
+}
+
+bool ObsLiveCore::core_destroy_main_display(const char* source)
+{
+    if (!status.obs_started || !status.find_source(source))
+        return false;
+    status.main_preview_drawn = false;
+    auto it = status.displays.find(status.main_preview_hwnd);
+    if (it != status.displays.end()) {
+        std::printf("obs_display_remove_draw_callbackscene = %p\n", static_cast<void*>(it->second));
+        destroyDisplay(status.main_preview_hwnd);
+        status.main_preview_hwnd = 0;
+    }
+    return true;
+}
+
+bool ObsLiveCore::core_destroy_source_display(const char* source)
+{
+    if (!status.obs_started || !status.find_source(source))
+        return false;
+    status.main_preview_drawn = false;
+    if (status.displays.count(status.share_preview_hwnd)) {
+        destroyDisplay(status.share_preview_hwnd);
+        status.share_preview_hwnd = 0;
+    }
+    return true;
+}
+
+void ObsLiveCore::core_destroy_setting_display(const char* source)
+{
+    if (!status.obs_started || !status.find_source(source))
+        return;
+    const auto window = LiveWindowHandle(CDataCenter::getInstance()->settingPreviewWinId);
+    auto it = status.displays.find(window);
+    if (it != status.displays.end()) {
+        std::printf("obs_display_remove_draw_callbackscene = %p\n", static_cast<void*>(it->second));
+        destroyDisplay(window);
+    }
+}
+
+void ObsLiveCore::core_set_source_display(LiveWindowHandle window)
+{
+    if (!status.obs_started)
+        return;
+    status.share_preview_hwnd = window;
+}

@@ -1,0 +1,264 @@
+// ObsLiveCore: the stream output, its encoders and service, the raw frame callbacks, and what the
+// running output reports by itself.
+#include "engine/ObsLiveCore.h"
+
+#include "core/DataCenter.h"
+#include "platform/ObsSourceTypes.h"
+
+#include <obs.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMetaObject>
+
+namespace {
+void logEncoderFailure(const char* what)
+{
+    blog(LOG_DEBUG, "[livecore : '%s'] Failed to create %s streaming encoder (simple output)", "obs interface ", what);
+}
+} // namespace
+
+void ObsLiveCore::releaseStreamObjects()
+{
+    obs_remove_raw_video_callback(obs_raw_video_callback, nullptr);
+    obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr);
+    if (raw_callbacks_added) {
+        SetRecvOBSVideoStreamSize(0, 0);
+        raw_callbacks_added = false;
+    }
+    ++stream_generation; // whatever the old output still reports is stale now
+    disconnectOutputSignals();
+    if (service) {
+        obs_service_release(service);
+        service = nullptr;
+    }
+    if (stream_output) {
+        if (obs_output_active(stream_output))
+            obs_output_stop(stream_output);
+        obs_output_release(stream_output);
+        stream_output = nullptr;
+    }
+    if (audio_settings) {
+        obs_data_release(audio_settings);
+        audio_settings = nullptr;
+    }
+    if (video_settings) {
+        obs_data_release(video_settings);
+        video_settings = nullptr;
+    }
+    if (video_encoder) {
+        obs_encoder_release(video_encoder);
+        video_encoder = nullptr;
+    }
+    if (audio_encoder) {
+        obs_encoder_release(audio_encoder);
+        audio_encoder = nullptr;
+    }
+}
+
+bool ObsLiveCore::core_init_stream()
+{
+    if (!status.obs_started)
+        return false;
+    // One set of stream objects per broadcast: a failed start may have left the last ones.
+    releaseStreamObjects();
+    const auto store = CDataCenter::getInstance();
+    if (store->pushKey.isEmpty()) {
+        stream_output = obs_output_create("ffmpeg_mpegts_muxer", "simple_stream", nullptr, nullptr);
+    } else {
+        obs_data_t* settings = obs_data_create();
+        obs_data_t* hotkeys = obs_data_create();
+        stream_output = obs_output_create("rtmp_output", "simple_stream", settings, hotkeys);
+        obs_data_release(hotkeys);
+        obs_data_release(settings);
+    }
+    connectOutputSignals();
+    audio_settings = obs_data_create();
+
+    video_encoder = obs_video_encoder_create("obs_x264", "simple_h264_stream", nullptr, nullptr);
+    if (!video_encoder) {
+        logEncoderFailure("h264");
+        return false;
+    }
+    audio_encoder = obs_audio_encoder_create("ffmpeg_aac", "simple_aac", nullptr, 0, nullptr);
+    if (!audio_encoder) {
+        logEncoderFailure("aac");
+        return false;
+    }
+
+    const StreamQualitySize push = streamQualitySize(store->streamQuality);
+    qDebug() << "obs raw callback width:" << push.width << "height: " << push.height;
+    SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height));
+    video_scale_info video = {};
+    video.format = VIDEO_FORMAT_I420;
+    video.width = uint32_t(push.width);
+    video.height = uint32_t(push.height);
+    video.range = VIDEO_RANGE_DEFAULT;
+    video.colorspace = VIDEO_CS_DEFAULT;
+    obs_add_raw_video_callback(&video, obs_raw_video_callback, nullptr);
+    audio_convert_info audio = {};
+    audio.samples_per_sec = 44100;
+    audio.format = AUDIO_FORMAT_16BIT;
+    audio.speakers = SPEAKERS_STEREO;
+    obs_add_raw_audio_callback(0, &audio, obs_raw_audio_callback, nullptr);
+    raw_callbacks_added = true;
+    return true;
+}
+
+bool ObsLiveCore::set_stream_parameters(const char* server, const char* key, int /*unused*/, int audio_bitrate)
+{
+    if (!status.obs_started || !stream_output || !video_encoder || !audio_encoder)
+        return false;
+    obs_data_t* serviceSettings = obs_data_create();
+    obs_data_set_string(serviceSettings, "server", server ? server : "");
+    obs_data_set_string(serviceSettings, "key", key ? key : "");
+    if (!service) {
+        obs_data_t* hotkeys = obs_data_create();
+        service = obs_service_create(obs_types::rtmpService, "default_service", serviceSettings, hotkeys);
+        obs_data_release(hotkeys);
+    } else {
+        // Each broadcast goes to the address chosen for it, not to an earlier one.
+        obs_service_update(service, serviceSettings);
+    }
+    obs_data_release(serviceSettings);
+
+    const auto store = CDataCenter::getInstance();
+    const StreamQualitySize push = streamQualitySize(store->streamQuality);
+    if (video_settings)
+        obs_data_release(video_settings);
+    video_settings = obs_encoder_get_settings(video_encoder);
+    obs_data_set_int(video_settings, "bitrate", push.bitrate);
+    obs_data_set_string(video_settings, "encoder", "x264");
+    obs_data_set_string(video_settings, "profile", "baseline");
+    obs_data_set_int(video_settings, "keyint_sec", 1);
+    obs_data_set_bool(video_settings, "abr", true);
+    obs_data_set_string(video_settings, "preset", "veryfast");
+    obs_encoder_update(video_encoder, video_settings);
+
+    obs_data_set_bool(audio_settings, "cbr", true);
+    obs_data_set_int(audio_settings, "bitrate", audio_bitrate);
+    if (service)
+        obs_service_apply_encoder_settings(service, video_settings, nullptr);
+
+    obs_video_info ovi;
+    if (obs_get_video_info(&ovi) && ovi.output_format != VIDEO_FORMAT_I420 && ovi.output_format != VIDEO_FORMAT_NV12)
+        obs_encoder_set_preferred_video_format(video_encoder, VIDEO_FORMAT_NV12);
+
+    obs_encoder_update(video_encoder, video_settings);
+    obs_encoder_update(audio_encoder, audio_settings);
+    obs_encoder_set_video(video_encoder, obs_get_video());
+    obs_encoder_set_audio(audio_encoder, obs_get_audio());
+    obs_output_set_video_encoder(stream_output, video_encoder);
+    obs_output_set_audio_encoder(stream_output, audio_encoder, 0);
+    obs_output_set_service(stream_output, service);
+    applyPreferredSize();
+    return true;
+}
+
+void ObsLiveCore::applyPreferredSize()
+{
+    const auto store = CDataCenter::getInstance();
+    const StreamQualitySize push = streamQualitySize(store->streamQuality);
+    if (store->liveMode && store->shareAtStart)
+        obs_output_set_preferred_size(stream_output, uint32_t(push.height), uint32_t(push.width));
+    else
+        obs_output_set_preferred_size(stream_output, uint32_t(push.width), uint32_t(push.height));
+}
+
+void ObsLiveCore::setReconnectSettings(int retries, int delaySec)
+{
+    reconnect_retries = retries;
+    reconnect_delay_sec = delaySec;
+}
+
+bool ObsLiveCore::start_stream()
+{
+    if (!status.obs_started || !stream_output)
+        return false;
+    obs_output_set_delay(stream_output, 0, OBS_OUTPUT_DELAY_PRESERVE);
+    obs_output_set_reconnect_settings(stream_output, reconnect_retries, reconnect_delay_sec);
+    return obs_output_start(stream_output);
+}
+
+bool ObsLiveCore::pause_stream(bool pause)
+{
+    if (!status.obs_started || !stream_output)
+        return false;
+    if (pause) {
+        if (obs_output_active(stream_output))
+            obs_output_stop(stream_output);
+        return true;
+    }
+    applyPreferredSize();
+    return obs_output_start(stream_output);
+}
+
+void ObsLiveCore::stop_stream()
+{
+    if (!status.obs_started)
+        return;
+    releaseStreamObjects();
+}
+
+bool ObsLiveCore::core_query_stream_stats(uint64_t* /*total_bytes*/) { return false; }
+
+bool ObsLiveCore::core_query_stream_stats(uint64_t* /*total_bytes*/, int* /*dropped_frames*/) { return false; }
+
+void ObsLiveCore::core_set_stream_event_handler(LiveStreamEventHandler handler)
+{
+    stream_event_handler = std::move(handler);
+}
+
+void ObsLiveCore::connectOutputSignals()
+{
+    if (!stream_output)
+        return;
+    signal_handler_t* sh = obs_output_get_signal_handler(stream_output);
+    signal_handler_connect(sh, "stop", onOutputStop, this);
+    signal_handler_connect(sh, "reconnect", onOutputReconnect, this);
+    signal_handler_connect(sh, "reconnect_success", onOutputReconnectSuccess, this);
+    output_signals_connected = true;
+}
+
+void ObsLiveCore::disconnectOutputSignals()
+{
+    if (!stream_output || !output_signals_connected)
+        return;
+    signal_handler_t* sh = obs_output_get_signal_handler(stream_output);
+    signal_handler_disconnect(sh, "stop", onOutputStop, this);
+    signal_handler_disconnect(sh, "reconnect", onOutputReconnect, this);
+    signal_handler_disconnect(sh, "reconnect_success", onOutputReconnectSuccess, this);
+    output_signals_connected = false;
+}
+
+// The three run on libobs' output threads.
+void ObsLiveCore::onOutputStop(void* data, calldata* params)
+{
+    const int code = int(calldata_int(params, "code"));
+    if (code != OBS_OUTPUT_SUCCESS)
+        static_cast<ObsLiveCore*>(data)->postStreamEvent(LiveStreamEvent::Stopped, code);
+}
+
+void ObsLiveCore::onOutputReconnect(void* data, calldata*)
+{
+    static_cast<ObsLiveCore*>(data)->postStreamEvent(LiveStreamEvent::Reconnecting, 0);
+}
+
+void ObsLiveCore::onOutputReconnectSuccess(void* data, calldata*)
+{
+    static_cast<ObsLiveCore*>(data)->postStreamEvent(LiveStreamEvent::Reconnected, 0);
+}
+
+void ObsLiveCore::postStreamEvent(LiveStreamEvent event, int code)
+{
+    const int generation = stream_generation;
+    QMetaObject::invokeMethod(
+        m_context,
+        [this, generation, event, code] {
+            if (generation != stream_generation || !stream_event_handler)
+                return;
+            qDebug() << "stream output event" << int(event) << "code" << code;
+            stream_event_handler(event, code);
+        },
+        Qt::QueuedConnection);
+}
