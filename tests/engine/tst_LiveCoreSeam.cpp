@@ -12,6 +12,7 @@
 class tst_LiveCoreSeam : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_settingsDir;
 private slots:
     void cleanup()
     {
@@ -81,7 +82,7 @@ private slots:
         QFETCH(QStringList, cameras);
         QFETCH(QStringList, audioSteps);
         QFETCH(QString, deviceCall);
-        auto store = std::make_shared<CDataCenter>();
+        auto store = std::make_shared<CDataCenter>(m_settingsDir.filePath("config.ini"));
         store->closeMicAudio = micOff;
         store->closeDesktopAudio = desktopOff;
         store->cameraName = storedCamera;

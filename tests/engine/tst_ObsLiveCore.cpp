@@ -53,8 +53,9 @@ class tst_ObsLiveCore : public QObject
 {
     Q_OBJECT
 private:
+    QTemporaryDir m_settingsDir;
     ObsLiveCore m_core;
-    std::shared_ptr<CDataCenter> m_store = std::make_shared<CDataCenter>();
+    std::shared_ptr<CDataCenter> m_store = std::make_shared<CDataCenter>(m_settingsDir.filePath("config.ini"));
     QTemporaryDir m_dir;
     QString m_picture;
 

@@ -43,6 +43,7 @@ class tst_PushStream : public QObject
 {
     Q_OBJECT
 private:
+    QTemporaryDir m_settingsDir;
     std::shared_ptr<CDataCenter> m_store;
 
     void useQuality(int quality)
@@ -55,7 +56,7 @@ private:
 private slots:
     void init()
     {
-        m_store = std::make_shared<CDataCenter>();
+        m_store = std::make_shared<CDataCenter>(m_settingsDir.filePath("config.ini"));
         CDataCenter::setInstanceForTesting(m_store);
     }
     void cleanup()
