@@ -12,6 +12,7 @@
 #include <QDebug>
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -25,6 +26,16 @@ constexpr const char kMicName[] = "AuxAudioDevice1";
 // The context of queued calls to the GUI thread and of the quit connection: deleting it with the
 // engine drops whatever is still pending.
 QObject* newContext() { return new QObject; }
+
+// The engine running libobs (one at a time: libobs is process-wide). libobs' threads must be
+// stopped before the process tears down the X and EGL connections they render through, also when
+// the event loop never ran (aboutToQuit is not sent then).
+ObsLiveCore* g_running = nullptr;
+void shutDownRunningEngine()
+{
+    if (g_running)
+        g_running->core_shutdown();
+}
 } // namespace
 
 ObsLiveCore::ObsLiveCore() : m_context(newContext()) {}
@@ -61,8 +72,13 @@ bool ObsLiveCore::core_startup(const char* bin_path, const char* data_path, cons
     }
     if (bin_path && data_path)
         obs_add_module_path(bin_path, data_path);
-    if (QCoreApplication* app = QCoreApplication::instance())
+    g_running = this;
+    if (QCoreApplication* app = QCoreApplication::instance()) {
         QObject::connect(app, &QCoreApplication::aboutToQuit, m_context, [this] { core_shutdown(); });
+        qAddPostRoutine(shutDownRunningEngine); // the application object goes without an event loop
+    }
+    static const bool atExit = std::atexit(shutDownRunningEngine) == 0; // after the EGL driver's own
+    Q_UNUSED(atExit);
     return true;
 }
 
@@ -291,6 +307,8 @@ void ObsLiveCore::core_shutdown()
     status.scene = nullptr;
     obs_shutdown();
     platform::releaseObsPlatform();
+    if (g_running == this)
+        g_running = nullptr;
 
     status.obs_started = false;
     status.main_preview_drawn = false;
