@@ -3,7 +3,9 @@
 // SOLVEK_SCREENSHOT_DIR to keep a picture of the screen.
 #include "support/LiveMainWindowTestAccess.h"
 
+#include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
+#include "engine/LiveCore.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -48,6 +50,34 @@ void tst_LiveMainWindowScreen::windowAfterLogin()
     w->initFromLogin();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     QCOMPARE(formWidget<QLabel>(*w, "live_status_label")->text(), QString::fromUtf8("直播准备中"));
+
+    // The engine runs with the scene and the picture source of the set-up.
+    LiveCore* core = LiveCore::get_instance();
+    QVERIFY(core->core_is_started());
+    QVERIFY(core->scene_has_source("camera source"));
+
+    // A red picture over the whole canvas makes what libobs draws recognisable.
+    QImage red(1920, 1080, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString picture = m_dir.filePath("red.png");
+    QVERIFY(red.save(picture));
+    QVERIFY(core->source_set_image_file("image_source", picture, false));
+    QVERIFY(core->scene_add_source(nullptr, nullptr, "image_source", true));
+
+    // Xvfb has no camera, so the avatar reply puts no display into the host tile by itself; run
+    // that step directly: the tile's camera view then shows the canvas.
+    SceneWidget* tile = Access::sceneWidget(*w);
+    const QPoint centre = tile->mapToGlobal(tile->rect().center());
+    const auto centrePixel = [&] {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, centre.x(), centre.y(), 1, 1)
+            .toImage()
+            .pixelColor(0, 0);
+    };
+    QVERIFY(centrePixel() != QColor(Qt::red));
+    Access::setCameraSettleSeconds(0);
+    Access::showAvatarCamera(*w);
+    QTRY_VERIFY_WITH_TIMEOUT(centrePixel().red() > 200 && centrePixel().green() < 60, 10000);
 
     QTest::qWait(500);
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();

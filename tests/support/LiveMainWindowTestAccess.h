@@ -21,6 +21,7 @@ struct LiveMainWindowTestAccess {
     static QVBoxLayout* placeholderLayout(LiveMainWindow& w) { return w.m_placeholderLayout; }
     static NetInfoThread& netInfoThread(LiveMainWindow& w) { return w.m_netInfoThread; }
     static void setCameraSettleSeconds(int seconds) { LiveMainWindow::s_cameraSettleSeconds = seconds; }
+    static void showAvatarCamera(LiveMainWindow& w) { w.showAvatarCamera(); }
 };
 
 // A named widget of the window's form.
