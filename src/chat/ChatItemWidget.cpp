@@ -128,6 +128,14 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
 {
     m_avatar->setPixmap(r.avatar);
     m_avatar->adjustSize();
+    if (PictureCache::isFetchable(r.client_photo)) {
+        // The record may carry a stand-in avatar; the sender's photo replaces it when it arrives.
+        PictureCache::instance().fetch(r.client_photo, this, [this](const QPixmap& photo) {
+            m_avatar->setPixmap(
+                ImageUtils::roundedPixmap(photo.scaled(36, 36, Qt::IgnoreAspectRatio, Qt::FastTransformation), 18));
+            m_avatar->adjustSize();
+        });
+    }
 
     m_name->clearTags();
     if (r.is_shield) {
@@ -143,7 +151,7 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
         m_name->addGradientTag(QStringLiteral("马甲"), stops("#5AEACC", "#20C814"));
     } else {
         m_avatar->setPayload(QVariant::fromValue(r));
-        connect(m_avatar, &ClickableLabel::clicked, this, &ChatItemWidget::onShowHeadImgOptMenu, Qt::UniqueConnection);
+        connect(m_avatar, &ClickableLabel::clicked, this, &ChatItemWidget::onShowHeadImgOptMenu);
         qDebug() << "master_txt:" << r.master_txt;
         static const QList<QPair<QString, QGradientStops>> roles = {
             {QStringLiteral("总管理"), stops("#2684FF", "#005CD7")},
@@ -174,7 +182,7 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
         m_bubble->setContentsMargins(0, 0, 0, 2);
         m_bubble->update();
         m_bubble->setPayload(QVariant::fromValue(r));
-        connect(m_bubble, &ClickableLabel::clicked, this, &ChatItemWidget::onShowMessageOptMenu, Qt::UniqueConnection);
+        connect(m_bubble, &ClickableLabel::clicked, this, &ChatItemWidget::onShowMessageOptMenu);
     } else if (r.msg_type == QLatin1String("gift")) {
         m_bubble->setGift(r.content.gift_img_src, r.content.gift_num);
         m_bubble->setWordWrap(true);
@@ -212,10 +220,10 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
         connect(m_quote, &MessageLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate);
     }
 
-    connect(m_name, &UserWithTagLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted, Qt::UniqueConnection);
-    connect(m_bubble, &ClickableLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted, Qt::UniqueConnection);
-    connect(m_name, &UserWithTagLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate, Qt::UniqueConnection);
-    connect(m_bubble, &MessageLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate, Qt::UniqueConnection);
+    connect(m_name, &UserWithTagLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted);
+    connect(m_bubble, &ClickableLabel::paintEventFinished, this, &ChatItemWidget::onLabelPainted);
+    connect(m_name, &UserWithTagLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate);
+    connect(m_bubble, &MessageLabel::layoutChanged, this, &ChatItemWidget::scheduleHeightUpdate);
     updateHeight();
 }
 
@@ -246,36 +254,20 @@ void ChatItemWidget::fillPictureBubble(const ItemChatRecord& r)
     m_bubble->setStyleSheet("background: #404364;border-radius: 4px;margin-top:2px");
     m_bubble->setAlignment(Qt::AlignCenter);
     m_bubble->setPayload(QVariant::fromValue(r));
-    connect(m_bubble, &ClickableLabel::clicked, this, [this](QVariant& payload, QMouseEvent*) { onShowBigImage(payload); },
-            Qt::UniqueConnection);
-    connect(m_bubble, &ClickableLabel::rightClicked, this, &ChatItemWidget::onShowMessageOptMenu, Qt::UniqueConnection);
+    connect(m_bubble, &ClickableLabel::clicked, this, [this](QVariant& payload, QMouseEvent*) { onShowBigImage(payload); });
+    connect(m_bubble, &ClickableLabel::rightClicked, this, &ChatItemWidget::onShowMessageOptMenu);
 
-    m_pinnedPicture = r.top;
-    PictureCache& cache = PictureCache::instance();
-    const QPixmap known = cache.picture(r.content.img_src);
-    if (!known.isNull()) {
-        showBubblePicture(known);
-        return;
-    }
     // Until the picture arrives the bubble holds a line-height placeholder.
     QPixmap placeholder(20, 20);
     placeholder.fill(QColor(255, 255, 255, 40));
     m_bubble->setPicture(placeholder);
-    m_pictureAddress = r.content.img_src;
-    connect(&cache, &PictureCache::pictureReady, this, [this](const QString& address) {
-        if (address != m_pictureAddress)
-            return;
-        m_pictureAddress.clear();
-        showBubblePicture(PictureCache::instance().picture(address));
+    const bool pinned = r.top;
+    PictureCache::instance().fetch(r.content.img_src, this, [this, pinned](const QPixmap& picture) {
+        const QSize target = scaledPictureSize(picture.size(), pinned);
+        const QPixmap scaled =
+            target == picture.size() ? picture : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        m_bubble->setPicture(ImageUtils::roundedPixmap(scaled, 6));
     });
-}
-
-void ChatItemWidget::showBubblePicture(const QPixmap& picture)
-{
-    const QSize target = scaledPictureSize(picture.size(), m_pinnedPicture);
-    const QPixmap scaled =
-        target == picture.size() ? picture : picture.scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    m_bubble->setPicture(ImageUtils::roundedPixmap(scaled, 6));
 }
 
 void ChatItemWidget::onLabelPainted(bool)

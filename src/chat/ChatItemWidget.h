@@ -80,7 +80,6 @@ private:
     void pinMessage(const ItemChatRecord& record, const QString& entry);
     static void moderate(const ItemChatRecord& record, const QString& entry);
     void fillPictureBubble(const ItemChatRecord& record);
-    void showBubblePicture(const QPixmap& picture);
     void scheduleHeightUpdate();
     void updateHeight();
 
@@ -95,7 +94,5 @@ private:
     MessageLabel* m_bubble = nullptr;
     QLabel* m_time = nullptr;
     MessageLabel* m_quote = nullptr;
-    QString m_pictureAddress;  // picture bubble waiting for its picture
-    bool m_pinnedPicture = false;
     bool m_heightUpdatePending = false;
 };

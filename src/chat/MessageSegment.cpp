@@ -167,7 +167,9 @@ struct Cursor {
         int lineAdvance = 0;
         int prev = 0;
         for (int next = bf.toNextBoundary(); next != -1; next = bf.toNextBoundary()) {
-            lineAdvance += fm.horizontalAdvance(s.text.mid(prev, next - prev));
+            // One-unit characters take the cheap single-character measure.
+            lineAdvance += next - prev == 1 ? fm.horizontalAdvance(s.text.at(prev))
+                                            : fm.horizontalAdvance(s.text.mid(prev, next - prev));
             const int lastStart = prev;
             prev = next;
             if (x + lineAdvance < maxWidth)

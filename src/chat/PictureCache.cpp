@@ -9,6 +9,7 @@
 #include <QNetworkRequest>
 #include <QPainter>
 #include <QUrl>
+#include <memory>
 
 PictureCache& PictureCache::instance()
 {
@@ -65,6 +66,23 @@ QPixmap PictureCache::picture(const QString& address)
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, address]() { finished(reply, address); });
     return QPixmap();
+}
+
+void PictureCache::fetch(const QString& address, QObject* context, std::function<void(const QPixmap&)> done)
+{
+    const QPixmap known = picture(address);
+    if (!known.isNull()) {
+        done(known);
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(this, &PictureCache::pictureReady, context, [this, address, done, connection](const QString& a) {
+        if (a != address)
+            return;
+        disconnect(*connection);
+        const QPixmap* pm = m_cache.object(address);
+        done(pm ? *pm : fallback());
+    });
 }
 
 void PictureCache::finished(QNetworkReply* reply, const QString& address)

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -23,6 +24,9 @@ public:
     // a null pixmap while it loads, in which case pictureReady(address) follows.
     QPixmap picture(const QString& address);
     bool isPending(const QString& address) const { return m_pending.contains(address); }
+    // Calls `done` with the picture: at once when it is known, else when it arrives (not at all
+    // once `context` is gone).
+    void fetch(const QString& address, QObject* context, std::function<void(const QPixmap&)> done);
 
     static bool isFetchable(const QString& address);
     // ":/images/live/load_failed.png", or a drawn stand-in when the bundle lacks it.

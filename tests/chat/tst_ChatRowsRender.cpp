@@ -79,6 +79,8 @@ private slots:
 
         ItemChatRecord hello = rec("小明", "speak", "大家好[_em_1][_em_1] 今天讲什么？", QColor("#4C9AFF"));
         hello.tags = {UserTag{1, "老朋友", "#3B7CFF"}};
+        hello.avatar = QPixmap(); // the photo arrives later
+        hello.client_photo = base + "/pic/64x64/xiaoming";
         records << hello;
 
         ItemChatRecord at = rec("主播", "at", "欢迎欢迎，马上开始 [em_5]", QColor("#20C814"));
@@ -108,6 +110,7 @@ private slots:
 
         ItemChatRecord local = rec("路人", "image", "", QColor("#5AEACC"));
         local.content.img_src = "/etc/hosts";
+        local.client_photo = "/etc/passwd";
         records << local;
 
         QWidget page;
@@ -156,8 +159,18 @@ private slots:
         // A local address was never fetched: it shows the fallback picture.
         QCOMPARE(rows[7]->bubble()->picture().size(),
                  ChatItemWidget::scaledPictureSize(PictureCache::fallback().size(), false));
-        for (const QJsonValue& req : m_sim.requests())
+        for (const QJsonValue& req : m_sim.requests()) {
             QVERIFY(!req.toObject().value("path").toString().contains("hosts"));
+            QVERIFY(!req.toObject().value("path").toString().contains("passwd"));
+        }
+        // A web photo replaces the record's avatar as a 36 x 36 circle; a local one is never read.
+        QTRY_VERIFY(!rows[1]->avatarLabel()->pixmap(Qt::ReturnByValue).isNull());
+        const QImage fetched = rows[1]->avatarLabel()->pixmap(Qt::ReturnByValue).toImage();
+        QCOMPARE(fetched.size(), QSize(36, 36));
+        QCOMPARE(qAlpha(fetched.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(fetched.pixel(18, 18)), 255);
+        QCOMPARE(rows[7]->avatarLabel()->pixmap(Qt::ReturnByValue).toImage(), avatar(QColor("#5AEACC")).toImage());
+        QCOMPARE(m_sim.requests("/pic/64x64/xiaoming").size(), 1);
         // The quote is cut after two lines.
         QVERIFY(rows[3]->quoteBox()->currentLayout().truncated);
         // Rows took the heights their labels need, and the list items follow them.
