@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan, in a build folder of their
-# own) and runs each for a number of inputs (default 1000000):
+# own) and runs one for a number of inputs (default 1000000):
 #   tests/fuzz/run.sh [runs] [extra libFuzzer options...]
+# SOLVEK_FUZZ_TARGET names the target (default fuzz_RoomFrames); its seed corpus is corpus/ for
+# fuzz_RoomFrames and corpus-<target>/ (when present) for the others.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 RUNS=${1:-1000000}
 shift || true
 BUILD=${SOLVEK_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
+TARGET=${SOLVEK_FUZZ_TARGET:-fuzz_RoomFrames}
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DBUILD_TESTING=OFF -DBUILD_FUZZERS=ON >/dev/null
-cmake --build "$BUILD" --parallel "${SOLVEK_FUZZ_JOBS:-3}" --target fuzz_RoomFrames
+cmake --build "$BUILD" --parallel "${SOLVEK_FUZZ_JOBS:-3}" --target "$TARGET"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
@@ -22,6 +25,11 @@ export XDG_RUNTIME_DIR
 CORPUS=$(mktemp -d /tmp/solvek-fuzz.XXXXXX)
 trap 'rm -rf "$CORPUS" "$XDG_RUNTIME_DIR"' EXIT
 
-cp "$HERE"/corpus/* "$CORPUS"/
-"$BUILD/tests/fuzz/fuzz_RoomFrames" -runs="$RUNS" -max_len=4096 -dict="$HERE/room_frames.dict" \
-    -print_final_stats=1 "$@" "$CORPUS"
+EXTRA=()
+if [ "$TARGET" = fuzz_RoomFrames ]; then
+    cp "$HERE"/corpus/* "$CORPUS"/
+    EXTRA=(-max_len=4096 -dict="$HERE/room_frames.dict")
+elif [ -d "$HERE/corpus-$TARGET" ]; then
+    cp "$HERE/corpus-$TARGET"/* "$CORPUS"/
+fi
+"$BUILD/tests/fuzz/$TARGET" -runs="$RUNS" "${EXTRA[@]}" -print_final_stats=1 "$@" "$CORPUS"
