@@ -128,11 +128,12 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
 {
     m_avatar->setPixmap(r.avatar);
     m_avatar->adjustSize();
-    if (PictureCache::isFetchable(r.client_photo)) {
-        // The record may carry a stand-in avatar; the sender's photo replaces it when it arrives.
-        PictureCache::instance().fetch(r.client_photo, this, [this](const QPixmap& photo) {
-            m_avatar->setPixmap(
-                ImageUtils::roundedPixmap(photo.scaled(36, 36, Qt::IgnoreAspectRatio, Qt::FastTransformation), 18));
+    const QUrl photoUrl = r.avatarUrl();
+    if (!photoUrl.isEmpty()) {
+        // Records carry no photo of their own (or a stand-in): the sender's photo replaces it
+        // when it arrives.
+        PictureCache::instance().fetch(photoUrl.toString(), this, [this](const QPixmap& photo) {
+            m_avatar->setPixmap(ItemChatRecord::roundAvatar(photo));
             m_avatar->adjustSize();
         });
     }
