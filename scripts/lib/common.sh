@@ -40,3 +40,46 @@ configure_and_build() {
   cmake -S "$ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$build_dir" --parallel "$(nproc)"
 }
+
+# start_rtmp WORKDIR: a private nginx with the RTMP module on a free loopback port, application
+# "live", recording every stream under WORKDIR/rec. Exports RTMP_URL (rtmp://127.0.0.1:PORT/live)
+# and RTMP_PID. One process (no master/worker split), so stop_rtmp ends it by its id.
+start_rtmp() {
+  local work=$1 port conf
+  mkdir -p "$work/logs" "$work/rec"
+  chmod 0755 "$work"
+  chmod 0777 "$work/rec"
+  port=$("$PY" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  conf="$work/nginx.conf"
+  cat >"$conf" <<CONF
+load_module /usr/lib/nginx/modules/ngx_rtmp_module.so;
+daemon off;
+master_process off;
+pid $work/nginx.pid;
+error_log $work/logs/error.log info;
+events { worker_connections 128; }
+rtmp { server { listen 127.0.0.1:$port; chunk_size 4096;
+  application live { live on; record all; record_path $work/rec; record_unique on;
+    allow publish 127.0.0.1; deny publish all; allow play 127.0.0.1; deny play all; } } }
+CONF
+  /usr/sbin/nginx -p "$work" -c "$conf" -e "$work/logs/error.log" &
+  RTMP_PID=$!
+  for _ in $(seq 100); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+      export RTMP_URL="rtmp://127.0.0.1:$port/live" RTMP_PID
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "nginx-rtmp did not start (see $work/logs/error.log)" >&2
+  stop_rtmp
+  return 1
+}
+
+stop_rtmp() {
+  if [ -n "${RTMP_PID:-}" ]; then
+    kill "$RTMP_PID" 2>/dev/null || true
+    wait "$RTMP_PID" 2>/dev/null || true
+    RTMP_PID=""
+  fi
+}

@@ -33,6 +33,12 @@ const LiveCoreSource* LiveCoreState::find_entry(const char* name) const
     return nullptr;
 }
 
+int LiveCoreState::entry_count(const char* name) const
+{
+    return int(std::count_if(sources.begin(), sources.end(),
+                             [name](const LiveCoreSource& s) { return sameName(s.name, name); }));
+}
+
 obs_source* LiveCoreState::find_source(const char* name) const
 {
     const LiveCoreSource* entry = find_entry(name);
@@ -58,4 +64,16 @@ int LiveCoreState::remove_entries_of(obs_source* source)
                                  [source](const LiveCoreSource& s) { return s.kind == 2 && s.source == source; }),
                   sources.end());
     return int(before - sources.size());
+}
+
+std::string windowListName(const ObsListItem& item)
+{
+    const std::string& v = item.value;
+    const size_t first = v.find("\r\n");
+    if (first == std::string::npos)
+        return item.name;
+    const size_t second = v.find("\r\n", first + 2);
+    if (second == std::string::npos)
+        return item.name;
+    return v.substr(second + 2) + ": " + v.substr(first + 2, second - first - 2);
 }

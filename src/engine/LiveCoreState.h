@@ -18,6 +18,11 @@ struct ObsListItem {
     std::string value; // the value libobs expects (device id, window specifier)
 };
 
+// The name a window is listed under: "<class>: <title>" from its value "<id>\r\n<title>\r\n<class>"
+// (libobs lists it by the bare title). The share code matches windows by the text after the first
+// ": ", and looks the window up by this same name. An item whose value has no class keeps its name.
+std::string windowListName(const ObsListItem& item);
+
 // One entry of the source table.
 struct LiveCoreSource {
     int id = 0;
@@ -55,6 +60,8 @@ struct LiveCoreState {
     obs_source* find_source(const char* name) const;
     // The first entry of that name, or null.
     const LiveCoreSource* find_entry(const char* name) const;
+    // How many entries carry that name.
+    int entry_count(const char* name) const;
     // Erases the first entry of that name, releasing its source unless it is an audio entry.
     bool remove_source(const char* name);
     // Erases every entry that points at `source` (an audio source leaving its channel).

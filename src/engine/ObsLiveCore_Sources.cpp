@@ -21,21 +21,6 @@ const char* itemName(const std::vector<ObsListItem>& list, int index)
     return list[size_t(index)].name.c_str();
 }
 
-// A window value reads "<id>\r\n<title>\r\n<class>". The share code matches windows by the text
-// after the first ": " of "<class>: <title>", so the list keeps that name.
-std::string windowListName(const ObsListItem& item)
-{
-    const std::string& v = item.value;
-    const size_t first = v.find("\r\n");
-    if (first == std::string::npos)
-        return item.name;
-    const size_t second = v.find("\r\n", first + 2);
-    if (second == std::string::npos)
-        return item.name;
-    const std::string title = v.substr(first + 2, second - first - 2);
-    const std::string cls = v.substr(second + 2);
-    return cls + ": " + title;
-}
 } // namespace
 
 obs_source* ObsLiveCore::createVideoSource(const char* type, const char* obsName, const char* tableName, int subtype)

@@ -20,9 +20,11 @@ void logEncoderFailure(const char* what)
 
 void ObsLiveCore::releaseStreamObjects()
 {
-    obs_remove_raw_video_callback(obs_raw_video_callback, nullptr);
-    obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr);
+    // Only what was added is removed: libobs counts raw video users, and a removal without an
+    // addition would leave the count below zero and stop frames for the next broadcast.
     if (raw_callbacks_added) {
+        obs_remove_raw_video_callback(obs_raw_video_callback, nullptr);
+        obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr);
         SetRecvOBSVideoStreamSize(0, 0);
         raw_callbacks_added = false;
     }

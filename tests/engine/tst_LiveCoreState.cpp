@@ -25,6 +25,7 @@ private slots:
         s.add_source("camera source1", 1, 3, nullptr);
         s.add_source("audio_input", 2, 1, nullptr);
         QCOMPARE(s.find_entry("audio_input")->id, 0);
+        QCOMPARE(s.entry_count("audio_input"), 2);
         QVERIFY(!s.find_entry("camera source"));  // a prefix is not the name
         QVERIFY(!s.find_entry("Camera source1")); // case counts
         QVERIFY(!s.find_entry(nullptr));
@@ -45,6 +46,25 @@ private slots:
         QCOMPARE(s.remove_entries_of(mic), 2);
         QCOMPARE(int(s.sources.size()), 1);
         QCOMPARE(s.sources.front().name, std::string("audio_output"));
+    }
+
+    void windowsAreListedAsClassAndTitle_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("window") << "Notes" << "81788934\r\nNotes\r\ngedit" << "gedit: Notes";
+        QTest::newRow("title with the separator") << "a: b" << "12\r\na: b\r\nterm" << "term: a: b";
+        QTest::newRow("no class") << "Untitled" << "12\r\nUntitled" << "Untitled";
+        QTest::newRow("empty value") << "X" << "" << "X";
+    }
+    void windowsAreListedAsClassAndTitle()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        QFETCH(QString, listed);
+        const ObsListItem item{name.toStdString(), value.toStdString()};
+        QCOMPARE(QString::fromStdString(windowListName(item)), listed);
     }
 };
 

@@ -40,13 +40,6 @@ int channelSourceCount(uint32_t channel)
     return 1;
 }
 
-int entries(const ObsLiveCore& core, const char* name)
-{
-    int n = 0;
-    for (const LiveCoreSource& s : core.state().sources)
-        n += s.name == name;
-    return n;
-}
 } // namespace
 
 class tst_ObsLiveCore : public QObject
@@ -101,8 +94,8 @@ private slots:
         QCOMPARE(channelSourceCount(3), 1);
         QCOMPARE(channelSourceCount(1), 1);
         // A probed microphone is registered once more by the switch (no sound server here: none).
-        QCOMPARE(entries(m_core, "audio_input"), s.audio_list.empty() ? 1 : 2);
-        QCOMPARE(entries(m_core, "audio_output"), 1);
+        QCOMPARE(m_core.state().entry_count("audio_input"), s.audio_list.empty() ? 1 : 2);
+        QCOMPARE(m_core.state().entry_count("audio_output"), 1);
         obs_audio_info oai;
         QVERIFY(obs_get_audio_info(&oai));
         QCOMPARE(oai.samples_per_sec, 44100u);
@@ -120,9 +113,9 @@ private slots:
 
     void microphoneOffLeavesItsChannelEmpty()
     {
-        const int registered = entries(m_core, "audio_input");
+        const int registered = m_core.state().entry_count("audio_input");
         m_core.core_set_mic_source(true); // the same device again: kept, registered once more
-        QCOMPARE(entries(m_core, "audio_input"), registered + 1);
+        QCOMPARE(m_core.state().entry_count("audio_input"), registered + 1);
         m_core.source_set_mic_volume(0.25f);
         QCOMPARE(m_core.source_get_mic_volume(), 0.25f);
         m_core.source_set_mic_volume(1.5f);
@@ -130,19 +123,19 @@ private slots:
 
         m_core.core_set_mic_source(false);
         QCOMPARE(channelSourceCount(3), 0);
-        QCOMPARE(entries(m_core, "audio_input"), 0);
+        QCOMPARE(m_core.state().entry_count("audio_input"), 0);
         QCOMPARE(m_core.source_get_mic_volume(), 0.0f);
         m_core.core_set_mic_source(false); // nothing left to switch off
 
         m_core.core_set_desktop_audio_source(false);
         QCOMPARE(channelSourceCount(1), 0);
-        QCOMPARE(entries(m_core, "audio_output"), 0);
+        QCOMPARE(m_core.state().entry_count("audio_output"), 0);
 
         m_core.core_set_mic_source(true);
         m_core.core_set_desktop_audio_source(true);
         QCOMPARE(channelSourceCount(3), 1);
-        QCOMPARE(entries(m_core, "audio_input"), 1);
-        QCOMPARE(entries(m_core, "audio_output"), 1);
+        QCOMPARE(m_core.state().entry_count("audio_input"), 1);
+        QCOMPARE(m_core.state().entry_count("audio_output"), 1);
     }
 
     void audioEntriesDoNotOwnTheirSource()
@@ -155,7 +148,7 @@ private slots:
         QCOMPARE(onChannel, mic); // still alive, owned by its channel
         obs_source_release(onChannel);
         m_core.core_set_mic_source(true); // registered again
-        QCOMPARE(entries(m_core, "audio_input"), 1);
+        QCOMPARE(m_core.state().entry_count("audio_input"), 1);
     }
 
     void resetAudioLayouts()

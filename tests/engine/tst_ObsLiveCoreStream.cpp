@@ -1,0 +1,225 @@
+// test-label: e2e
+// test-timeout: 240
+// The stream output against a private nginx-rtmp and a UDP listener: what arrives, failures that
+// the running output reports later, and raw frames at the push size.
+#include "core/DataCenter.h"
+#include "engine/EngineStartup.h"
+#include "engine/ObsLiveCore.h"
+#include "engine/PushStream.h"
+#include "platform/X11Window.h"
+#include "support/FakeTrtcCloud.h"
+#include "support/RtmpServer.h"
+
+#include <obs.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <atomic>
+
+namespace {
+QJsonObject streamOf(const QJsonArray& streams, const QString& type)
+{
+    for (const QJsonValue& s : streams) {
+        if (s.toObject().value("codec_type").toString() == type)
+            return s.toObject();
+    }
+    return {};
+}
+
+struct Event {
+    LiveStreamEvent event;
+    int code;
+};
+} // namespace
+
+class tst_ObsLiveCoreStream : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::shared_ptr<CDataCenter> m_store;
+    ObsLiveCore m_core;
+    RtmpServer m_rtmp;
+    QList<Event> m_events;
+
+    // What the live control does at a start: video reset to the canvas at 25 fps, then the stream.
+    bool startTo(const QString& server, const QString& key)
+    {
+        m_store->pushServer = server;
+        m_store->pushKey = key;
+        m_core.core_reset_video(m_store->screenWidth, m_store->screenHeight, m_store->screenWidth,
+                                m_store->screenHeight, 25);
+        return m_core.core_init_stream() &&
+               m_core.set_stream_parameters(server.toUtf8().constData(), key.toUtf8().constData(), 2500, 160) &&
+               m_core.start_stream();
+    }
+
+    QString serviceUrl() const
+    {
+        obs_service_t* service = obs_output_get_service(m_core.streamOutput());
+        return service ? QString::fromUtf8(obs_service_get_url(service)) : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
+        m_store = std::make_shared<CDataCenter>(m_dir.filePath("config.ini"));
+        CDataCenter::setInstanceForTesting(m_store);
+        platform::primaryScreenSize(&m_store->screenWidth, &m_store->screenHeight);
+        m_store->streamQuality = 0;
+        LiveCore::set_instance(&m_core);
+        QVERIFY(runLiveCoreStartup(m_store->screenWidth, m_store->screenHeight));
+        // Something to look at on the canvas.
+        QImage picture(320, 240, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(m_dir.filePath("picture.png")));
+        QVERIFY(m_core.core_create_image_source("image_source", 0));
+        QVERIFY(m_core.source_set_image_file("image_source", m_dir.filePath("picture.png"), false));
+        QVERIFY(m_core.scene_add_source(nullptr, nullptr, "image_source", true));
+        m_core.core_set_stream_event_handler([this](LiveStreamEvent e, int code) { m_events << Event{e, code}; });
+        QVERIFY(m_rtmp.start());
+    }
+
+    void init() { m_events.clear(); }
+    void cleanup() { m_core.stop_stream(); }
+
+    void rtmpPushArrives()
+    {
+        std::atomic<int> frames{0};
+        std::atomic<uint32_t> lineSize{0};
+        RegisterRecvOBSVideoStreamCallback([&](void*, video_data* frame) {
+            ++frames;
+            lineSize = frame->linesize[0];
+        });
+        QVERIFY(startTo(m_rtmp.url(), "KEY1"));
+        QCOMPARE(serviceUrl(), m_rtmp.url());
+        QVERIFY(m_rtmp.waitForRecording("KEY1", 60000, 20000));
+        // Raw frames come at the push size, about 25 a second.
+        const int before = frames;
+        QTest::qWait(2000);
+        const int perSecond = (frames - before) / 2;
+        UnRegisterRecvOBSVideoStreamCallback();
+        QVERIFY2(perSecond >= 20 && perSecond <= 30, qPrintable(QString::number(perSecond)));
+        QVERIFY(lineSize >= 640u);
+        uint32_t w = 0, h = 0;
+        RecvOBSVideoStreamSize(&w, &h);
+        QCOMPARE(QSize(int(w), int(h)), QSize(640, 360));
+
+        const QJsonArray streams = RtmpServer::probe(m_rtmp.recordingOf("KEY1"));
+        const QJsonObject video = streamOf(streams, "video");
+        const QJsonObject audio = streamOf(streams, "audio");
+        QCOMPARE(video.value("codec_name").toString(), QString("h264"));
+        QCOMPARE(video.value("width").toInt(), 640);
+        QCOMPARE(video.value("height").toInt(), 360);
+        QCOMPARE(audio.value("codec_name").toString(), QString("aac"));
+        QCOMPARE(audio.value("sample_rate").toString(), QString("44100"));
+        QCOMPARE(audio.value("channels").toInt(), 2);
+
+        // Pause stops the output; resume starts it afresh.
+        QVERIFY(m_core.pause_stream(true));
+        QTRY_VERIFY(!obs_output_active(m_core.streamOutput()));
+        QVERIFY(m_core.pause_stream(false));
+        QTRY_VERIFY(obs_output_active(m_core.streamOutput()));
+        m_core.stop_stream();
+        m_core.stop_stream(); // twice is harmless
+        QVERIFY(!m_core.streamOutput());
+        QVERIFY(!m_core.start_stream());
+        QVERIFY(m_events.isEmpty()); // a stop asked for is not reported
+    }
+
+    void refusedAddressIsReportedThenTheNextStartGoesToTheNewAddress()
+    {
+        const QString refused = QStringLiteral("rtmp://127.0.0.1:%1/live").arg(RtmpServer::freePort());
+        QVERIFY(startTo(refused, "OLD")); // the connect thread exists: the start looks fine
+        QTRY_VERIFY_WITH_TIMEOUT(!m_events.isEmpty(), 10000);
+        QCOMPARE(int(m_events.last().event), int(LiveStreamEvent::Stopped));
+        QCOMPARE(m_events.last().code, OBS_OUTPUT_CONNECT_FAILED);
+
+        // No stop_stream in between, as after a failed start.
+        QVERIFY(startTo(m_rtmp.url(), "NEW"));
+        QCOMPARE(serviceUrl(), m_rtmp.url());
+        QVERIFY(m_rtmp.waitForRecording("NEW", 20000, 20000));
+    }
+
+    void lostServerEndsInAStopAfterTheRetries()
+    {
+        RtmpServer own;
+        QVERIFY(own.start());
+        m_core.setReconnectSettings(1, 1);
+        QVERIFY(startTo(own.url(), "GONE"));
+        QVERIFY(own.waitForRecording("GONE", 20000, 20000));
+        own.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_events.isEmpty() && m_events.last().event == LiveStreamEvent::Stopped, 30000);
+        QCOMPARE(int(m_events.first().event), int(LiveStreamEvent::Reconnecting));
+        QVERIFY(m_events.last().code != 0);
+        m_core.setReconnectSettings(ObsLiveCore::kReconnectRetries, ObsLiveCore::kReconnectDelaySec);
+    }
+
+    void addressWithoutKeyGoesOutAsMpegTs()
+    {
+        QUdpSocket listener;
+        QVERIFY(listener.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        QByteArray received;
+        connect(&listener, &QUdpSocket::readyRead, this, [&] {
+            while (listener.hasPendingDatagrams()) {
+                QByteArray d(int(listener.pendingDatagramSize()), 0);
+                listener.readDatagram(d.data(), d.size());
+                received += d;
+            }
+        });
+        const QString server = QStringLiteral("udp://127.0.0.1:%1?pkt_size=1316").arg(listener.localPort());
+        QVERIFY(startTo(server, QString()));
+        QCOMPARE(QString::fromUtf8(obs_output_get_id(m_core.streamOutput())), QString("ffmpeg_mpegts_muxer"));
+        QTRY_VERIFY_WITH_TIMEOUT(received.size() > 200000, 20000);
+        m_core.stop_stream();
+        QFile ts(m_dir.filePath("received.ts"));
+        QVERIFY(ts.open(QIODevice::WriteOnly));
+        ts.write(received);
+        ts.close();
+        const QJsonArray streams = RtmpServer::probe(ts.fileName());
+        QCOMPARE(streamOf(streams, "video").value("codec_name").toString(), QString("h264"));
+        QCOMPARE(streamOf(streams, "audio").value("codec_name").toString(), QString("aac"));
+    }
+
+    void coHostBroadcastSendsRawFramesWithoutTheOutput()
+    {
+        // A co-host start: the real-time room gets the canvas as custom capture; the output is never
+        // started. Stops before it (twice, too) must not keep libobs from delivering raw frames.
+        m_core.stop_stream();
+        m_core.stop_stream();
+        FakeTrtcCloud cloud;
+        PushStream push;
+        m_store->streamQuality = 0;
+        m_store->pushKey = QStringLiteral("KEY");
+        push.initTrtcPushVideo();
+        RegisterRecvOBSVideoStreamCallback([&push](void*, video_data* frame) { push.sendCustomVideo(frame); });
+        RegisterRecvOBSAudioStreamCallback([&push](void*, uint64_t, audio_data* data) { push.sendCustomAudio(data); });
+        QVERIFY(m_core.core_init_stream());
+        QVERIFY(m_core.core_init_stream()); // a second set replaces the first: still one registration
+        QTRY_VERIFY_WITH_TIMEOUT(cloud.videoFrames() >= 10 && cloud.audioFrames() >= 10, 10000);
+        QCOMPARE(cloud.lastVideoData().size(), 640 * 360 * 3 / 2);
+        QCOMPARE(cloud.lastAudioFrame().length % 4, 0u);
+        QVERIFY(!obs_output_active(m_core.streamOutput()));
+        UnRegisterRecvOBSVideoStreamCallback();
+        UnRegisterRecvOBSAudioStreamCallback();
+        m_core.stop_stream();
+        const int sent = cloud.videoFrames();
+        QTest::qWait(200);
+        QCOMPARE(cloud.videoFrames(), sent);
+    }
+
+    void cleanupTestCase()
+    {
+        m_core.core_shutdown();
+        QCOMPARE(bnum_allocs(), 0L);
+        LiveCore::set_instance(nullptr);
+        CDataCenter::setInstanceForTesting(nullptr);
+    }
+};
+
+QTEST_MAIN(tst_ObsLiveCoreStream)
+#include "tst_ObsLiveCoreStream.moc"
