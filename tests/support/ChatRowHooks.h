@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPointer>
 
 struct ChatRowHooks {
     struct Toast {
@@ -31,7 +32,8 @@ struct ChatRowHooks {
         h.execMenu = [this](QMenu* menu, const QPoint&) {
             ++menus;
             menuEntries.clear();
-            QAction* chosen = nullptr;
+            // The row (and its menu with the actions) may be deleted while the menu is open.
+            QPointer<QAction> chosen;
             for (QAction* a : menu->actions()) {
                 menuEntries << a->text();
                 if (a->text() == choice)
