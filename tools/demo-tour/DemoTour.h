@@ -1,0 +1,76 @@
+#pragma once
+// The scripted tour of the program: what a host does from the login dialog to the end of a
+// broadcast, step by step, with what must be seen after each step.
+
+#include "StreamProbe.h"
+#include "TourRunner.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class LoginDialog;
+class LiveMainWindow;
+class QListWidget;
+
+namespace tour {
+
+struct TourOptions {
+    QString outDir;
+    QString phone = QStringLiteral("13800000000");
+    QString password = QStringLiteral("demo1234");
+    QString room = QString::fromUtf8("新品发布会直播间");
+    QString chat = QString::fromUtf8("大家好，欢迎来到直播间");
+    bool startupOnly = false; // the start-up benchmark: stop once the main window is drawn
+};
+
+// Milliseconds since this process started (from SOLVEK_BENCH_T0_NS, the launcher's wall clock
+// in nanoseconds, when set; else from the kernel's start time, to 10 ms).
+qint64 msSinceProcessStart();
+
+class DemoTour : public QObject
+{
+    Q_OBJECT
+public:
+    DemoTour(const TourOptions& options, FILE* progress, QObject* parent = nullptr);
+
+    void start() { m_runner.start(); }
+    TourRunner& runner() { return m_runner; }
+    // One line of start-up figures: "startup login_dialog_ms=.. login_to_main_window_ms=.."
+    QString startupFigures() const;
+
+signals:
+    void finished(bool allHeld);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addLoginSteps();
+    void addRoomSteps();
+    void addBroadcastSteps();
+    void addChatSteps();
+    void addPauseResumeStopSteps();
+
+    LiveMainWindow* mainWindow() const;
+    QWidget* mainNamed(const char* name) const;
+    QString mainText(const char* name) const;
+    QWidget* pauseOrStopPopup() const;
+    QListWidget* chatList() const;
+    // Rows of the chat list with exactly `text`, and rows of viewers (not the host).
+    int rowsWithText(const QString& text, bool* ownWithServerId) const;
+    QStringList viewerLines() const;
+
+    TourOptions m_options;
+    TourRunner m_runner;
+    StreamProbe m_probe;
+    QPointer<LoginDialog> m_login;
+    QPointer<LiveMainWindow> m_main;
+    qint64 m_loginShownMs = -1;   // since process start
+    QElapsedTimer m_sinceLoginClick;
+    qint64 m_mainDrawnMs = -1;    // since the login click
+    QElapsedTimer m_settle;
+};
+
+} // namespace tour

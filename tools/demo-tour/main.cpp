@@ -1,0 +1,101 @@
+// solvek-demo-tour: the program itself, started as main() starts it, with a host driving its
+// windows through the tour. Prints the steps and a summary; exits 0 only when every step held.
+//
+//   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT] [--startup-only]
+//
+// The service addresses come from SOLVEK_SERVICE_URL as for the program. The program's own log
+// goes to DIR/solvek.log, so the terminal shows only the tour.
+#include "DemoTour.h"
+
+#include "core/ServiceConstants.h"
+#include "core/SolVekLog.h"
+#include "shell/AppStartup.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QIcon>
+#include <QTextCodec>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Sends standard output and error (where the program's log handler and libobs write) to
+// `logFile` and returns a stream on the original standard output for the tour's own lines.
+FILE* divertProgramLog(const QString& logFile)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int terminal = dup(STDOUT_FILENO);
+    const int log = open(QFile::encodeName(logFile).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (terminal < 0 || log < 0)
+        return stdout;
+    dup2(log, STDOUT_FILENO);
+    dup2(log, STDERR_FILENO);
+    close(log);
+    FILE* out = fdopen(terminal, "w");
+    return out ? out : stdout;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    QApplication app(argc, argv);
+    solvek::applyServiceOverride();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/favicon.ico")));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Drives the program's windows as a host would."));
+    parser.addHelpOption();
+    const QCommandLineOption out({"o", "out"}, "Folder for the screenshots and the program log.", "dir", "demo-out");
+    const QCommandLineOption phone("phone", "Phone number of the account.", "number");
+    const QCommandLineOption password("password", "Password of the account.", "text");
+    const QCommandLineOption room("room", "Name of the room to go live in.", "name");
+    const QCommandLineOption chat("chat", "Chat text the host sends.", "text");
+    const QCommandLineOption startupOnly("startup-only", "Stop once the main window is drawn; print start-up figures.");
+    parser.addOptions({out, phone, password, room, chat, startupOnly});
+    parser.process(app);
+
+    tour::TourOptions options;
+    options.outDir = QDir(parser.value(out)).absolutePath();
+    if (parser.isSet(phone))
+        options.phone = parser.value(phone);
+    if (parser.isSet(password))
+        options.password = parser.value(password);
+    if (parser.isSet(room))
+        options.room = parser.value(room);
+    if (parser.isSet(chat))
+        options.chat = parser.value(chat);
+    options.startupOnly = parser.isSet(startupOnly);
+    if (!QDir().mkpath(options.outDir)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(options.outDir));
+        return 2;
+    }
+
+    FILE* terminal = divertProgramLog(QDir(options.outDir).filePath(QStringLiteral("solvek.log")));
+    SolVekLog::getInstance()->setEnabled(false);
+    qInstallMessageHandler(logMessageHandler);
+
+    std::fprintf(terminal, "Tour against %s\n", qPrintable(solvek::serviceBase(solvek::ServiceHost::Api)));
+    tour::DemoTour demo(options, terminal);
+    solvek::AppStartup startup;
+    startup.setLauncher([](const QString&, const QStringList&) { return true; }); // the tour never restarts
+    startup.setEventLoop([&demo] {
+        QObject::connect(&demo, &tour::DemoTour::finished, qApp, [] { QCoreApplication::exit(0); },
+                         Qt::QueuedConnection);
+        demo.start();
+        return QApplication::exec();
+    });
+    startup.run();
+
+    demo.runner().printSummary(terminal);
+    if (options.startupOnly)
+        std::fprintf(terminal, "%s\n", qPrintable(demo.startupFigures()));
+    std::fflush(terminal);
+    return demo.runner().allHeld() ? 0 : 1;
+}
