@@ -1,0 +1,52 @@
+// test-label: e2e
+// test-timeout: 300
+// The demo's scripted tour, as scripts/demo runs it without a display: the program on an X
+// server of its own against the simulator (with its audience) and a real RTMP server. Every
+// step must hold, leave its screenshot, and the RTMP server must have recorded the broadcast.
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_DemoTour : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tourHoldsEveryStep();
+};
+
+void tst_DemoTour::tourHoldsEveryStep()
+{
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    QProcess tour;
+    tour.setProcessChannelMode(QProcess::MergedChannels);
+    tour.start("bash", {SOLVEK_SOURCE_DIR "/scripts/lib/run-tour", SOLVEK_BINARY_DIR, out.path()});
+    QVERIFY(tour.waitForStarted(10000));
+    QVERIFY(tour.waitForFinished(240000));
+    const QString output = QString::fromUtf8(tour.readAll());
+    qInfo().noquote() << output;
+    QCOMPARE(tour.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tour.exitCode(), 0);
+
+    // "N of N steps held", and the pictures the summary names are there.
+    const QRegularExpressionMatch held = QRegularExpression("(\\d+) of (\\d+) steps held").match(output);
+    QVERIFY2(held.hasMatch(), qPrintable(output));
+    QCOMPARE(held.captured(1), held.captured(2));
+    QStringList named;
+    auto it = QRegularExpression("\\[(\\d\\d-[^\\]]+\\.png)\\]").globalMatch(output);
+    while (it.hasNext())
+        named << it.next().captured(1);
+    QVERIFY(named.size() >= 3);
+    QCOMPARE(QDir(out.path()).entryList({"*.png"}, QDir::Files, QDir::Name), named);
+    for (const QString& name : named) {
+        const QImage picture(QDir(out.path()).filePath(name));
+        QVERIFY2(picture.width() >= 300 && picture.height() >= 200, qPrintable(name));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_DemoTour)
+#include "tst_DemoTour.moc"
