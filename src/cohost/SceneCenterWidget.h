@@ -23,8 +23,11 @@ public:
     SceneWidget* sceneWidget() const { return m_sceneWidget; }
     void setMicItemMap(QHash<int, ItemConnectMicWidget*>* map) { m_micItemMap = map; }
     void updateRemoteWidgets() {}
+    void setRoomId(int roomId) { m_roomId = roomId; }
+    int roomId() const { return m_roomId; }
 
 private:
     SceneWidget* m_sceneWidget = nullptr;
     QHash<int, ItemConnectMicWidget*>* m_micItemMap = nullptr;
+    int m_roomId = 0;
 };

@@ -23,6 +23,8 @@ public:
     LoginInfo* anchorInfo() const { return m_loginInfo; }
     WId cameraViewWinId() { return m_cameraView->winId(); }
     void placeToolWidget() {}
+    void setLiveMode(int mode) { m_liveMode = mode; }
+    int liveMode() const { return m_liveMode; }
     void setDeviceAvailability(bool hasMic, bool hasCamera)
     {
         m_hasMic = hasMic;
@@ -37,4 +39,5 @@ private:
     LoginInfo* m_loginInfo = nullptr;
     bool m_hasMic = false;
     bool m_hasCamera = false;
+    int m_liveMode = 0;
 };

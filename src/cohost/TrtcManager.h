@@ -4,6 +4,9 @@
 
 #include <QObject>
 #include <memory>
+#include <string>
+
+struct LiveRoomInfo;
 
 class TrtcManager : public QObject
 {
@@ -16,6 +19,12 @@ public:
     }
     void setUserInfo(LoginInfo* info) { m_loginInfo = info; }
     LoginInfo* userInfo() const { return m_loginInfo; }
+    void setLiveInfo(const LiveRoomInfo* info) { m_liveInfo = info; }
+    void enterRoom(int roomId, std::string userId, int scene, int role)
+    {
+        (void)roomId, (void)userId, (void)scene, (void)role;
+    }
+    void exitRoom() {}
 
 signals:
     void sigUserVideoAvailable(const char* userId, bool available);
@@ -24,4 +33,5 @@ signals:
 private:
     TrtcManager() = default;
     LoginInfo* m_loginInfo = nullptr;
+    const LiveRoomInfo* m_liveInfo = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "cohost/SceneWidget.h"
 #include "core/Toast.h"
 #include "documents/DocumentShareWidget.h"
+#include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
 #include "shell/MyButton.h"
 #include "shell/PopupDialog.h"
@@ -16,7 +17,6 @@
 
 #include <QDebug>
 #include <QLabel>
-#include <QTimer>
 
 namespace
 {
@@ -128,11 +128,9 @@ LiveMainWindow::~LiveMainWindow()
     m_emoteJob.reset();
     delete m_popupDialog;
     m_popupDialog = nullptr;
-    if (m_liveTimer) {
-        m_liveTimer->disconnect(this);
-        delete m_liveTimer;
-        m_liveTimer = nullptr;
-    }
+    // The live control owns the clock; it also empties the raw-frame slots it filled.
+    delete m_liveControl;
+    m_liveControl = nullptr;
     delete m_desktopShareDialog;
     m_desktopShareDialog = nullptr;
     delete m_documentShareWidget;

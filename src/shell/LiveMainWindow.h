@@ -12,7 +12,9 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPoint>
+#include <QDialog>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,11 +32,13 @@ class EmoteCacheJob;
 class FloatingWindow;
 class HideWindow;
 class ItemConnectMicWidget;
+class LiveControl;
 class LiveModeDialog;
 class LivePauseOrStopWidget;
 class MyButton;
 class PopTipDlg;
 class PopupDialog;
+class RoomMessageRouter;
 class SceneCenterWidget;
 class SceneWidget;
 class SettingsDialog;
@@ -73,6 +77,14 @@ public slots:
 
     // ---- Live control (LiveMainWindow_Live.cpp)
     void initLiveCore();
+    void on_select_live_btn_clicked();
+    void on_live_mode_btn_clicked();
+    void showLiveModeDialog();
+    void live_mode_selected();
+    void changeLiveRoom();
+    void pause_live();
+    void stop_live();
+    void LiveTimeOut();
 
     // ---- Tools and live types (LiveMainWindow_Tools.cpp)
     void selectLivetype(LiveType type);
@@ -138,6 +150,17 @@ private:
     void handleAvatarReply(QNetworkReply* reply);
     void showAvatarCamera();
 
+    // ---- Live control
+    // The state machine behind the live controls, made and wired on first use.
+    LiveControl* liveControl();
+    void renderLiveControls(int state);
+    void showLiveRoomChoice();
+    void showLiveStopped();
+    void showLiveClock(const QString& text);
+    void clearLiveButtonLabels();
+    void showPauseOrStopPopup();
+    void showLiveFailureToast(const QString& text);
+
     // ---- Preview interaction
     void initConnections();
 
@@ -196,10 +219,19 @@ private:
     inline static int s_cameraSettleSeconds = 2;
 
     // ---- Live control state
+    // A copy of the control's state, for the parts of the window that only read it.
     LiveState m_liveState = mainwin::LiveStateIdle;
-    QTimer* m_liveTimer = nullptr;
+    LiveControl* m_liveControl = nullptr; // owns the live clock
     LiveModeDialog* m_liveModeDialog = nullptr;
     LivePauseOrStopWidget* m_pauseOrStopWidget = nullptr;
+    // The room channel and its dispatcher (the chat side routes its messages through it too).
+    RoomMessageRouter* m_roomRouter = nullptr;
+    qint64 m_lastRoomId = -1; // the room whose pages were last set up; -1 none
+    QVBoxLayout* m_liveBtnLayout = nullptr;
+    QLabel* m_liveEndLabel = nullptr;
+    QLabel* m_liveTimeLabel = nullptr;
+    // Runs the room dialog modally (tests replace it).
+    inline static std::function<int(QDialog&)> s_runRoomDialog = [](QDialog& dialog) { return dialog.exec(); };
 
     // ---- Tools and live types state
     LiveType m_liveType = mainwin::LiveTypeNone;

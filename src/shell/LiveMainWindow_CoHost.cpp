@@ -7,6 +7,7 @@ void LiveMainWindow::handleRemoteVideoAvailable(const char*, bool) {}
 
 void LiveMainWindow::handleRemoteAudioAvailable(const char*, bool) {}
 
-void LiveMainWindow::onPauseRequested() {}
+// Without co-host rows there is nobody to ask about: the popup's choice applies at once.
+void LiveMainWindow::onPauseRequested() { pause_live(); }
 
-void LiveMainWindow::onStopRequested() {}
+void LiveMainWindow::onStopRequested() { stop_live(); }

@@ -2,6 +2,7 @@
 // Lets the main window's tests reach its private state (the window befriends this struct).
 #include "shell/LiveMainWindow.h"
 
+#include <QLabel>
 #include <QWidget>
 
 #include <QNetworkAccessManager>
@@ -22,10 +23,30 @@ struct LiveMainWindowTestAccess {
     static NetInfoThread& netInfoThread(LiveMainWindow& w) { return w.m_netInfoThread; }
     static void setCameraSettleSeconds(int seconds) { LiveMainWindow::s_cameraSettleSeconds = seconds; }
     static void showAvatarCamera(LiveMainWindow& w) { w.showAvatarCamera(); }
+    // live control
+    static LiveControl* liveControl(LiveMainWindow& w) { return w.liveControl(); }
+    static LiveModeDialog* roomDialog(LiveMainWindow& w) { return w.m_liveModeDialog; }
+    static RoomMessageRouter* roomRouter(LiveMainWindow& w) { return w.m_roomRouter; }
+    static QLabel* liveEndLabel(LiveMainWindow& w) { return w.m_liveEndLabel; }
+    static QLabel* liveTimeLabel(LiveMainWindow& w) { return w.m_liveTimeLabel; }
+    static qint64 lastRoomId(LiveMainWindow& w) { return w.m_lastRoomId; }
+    static void setRoomDialogRunner(std::function<int(QDialog&)> runner)
+    {
+        LiveMainWindow::s_runRoomDialog = std::move(runner);
+    }
 };
 
 // A named widget of the window's form.
 template <typename T = QWidget> T* formWidget(QWidget& window, const char* name)
 {
     return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+// The first label under `parent` that shows `text` (UTF-8), or null.
+inline QLabel* labelWithText(QWidget& parent, const char* text)
+{
+    for (QLabel* label : parent.findChildren<QLabel*>())
+        if (label->text() == QString::fromUtf8(text))
+            return label;
+    return nullptr;
 }

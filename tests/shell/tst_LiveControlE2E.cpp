@@ -1,0 +1,227 @@
+// test-label: e2e
+// test-timeout: 240
+// The RTMP road end to end: the main window with the real engine on X, the room dialog against
+// the simulator, a private nginx-rtmp as the ingest and ffprobe on what arrives. The host chooses
+// a room, starts, pauses, resumes and stops through the window's own buttons and popup, then
+// chooses another room, whose start goes to that room's stream key; a co-host room starts after
+// the room channel's "r_trtc_login" answer without any RTMP push.
+#include "support/LiveMainWindowTestAccess.h"
+#include "support/RtmpServer.h"
+#include "support/SimulatorProcess.h"
+
+#include "core/DataCenter.h"
+#include "shell/LiveControl.h"
+#include "shell/LiveModeDialog.h"
+#include "shell/LivePauseOrStopWidget.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Access = LiveMainWindowTestAccess;
+
+class tst_LiveControlE2E : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void roomBroadcastLifecycle();
+    void coHostRoomStartsAfterTheHandshake();
+
+private:
+    // Picks a room in the real room dialog and waits until the window has taken the choice.
+    bool chooseRoom(qint64 roomId);
+    void clickLiveButton()
+    {
+        QTest::mouseClick(formWidget<QPushButton>(*m_window, "live_mode_btn"), Qt::LeftButton);
+    }
+    // Opens the popup with the live button and presses one of its titles.
+    bool choosePopupRow(const char* title);
+    qint64 recordedBytes(const QString& key) const;
+    // The newest recording of `key` keeps growing past `bytes`.
+    bool recordingGrows(const QString& key, qint64 bytes, int timeoutMs);
+    // No recording of `key` grows for a while.
+    bool recordingStill(const QString& key);
+    LiveMainWindow::LiveState state() { return Access::liveControl(*m_window)->state(); }
+
+    QTemporaryDir m_dir;
+    RtmpServer m_rtmp;
+    SimulatorProcess m_sim;
+    LoginInfo m_login;
+    std::unique_ptr<LiveMainWindow> m_window;
+};
+
+void tst_LiveControlE2E::initTestCase()
+{
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" || qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server");
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(m_rtmp.start());
+    QVERIFY(m_sim.start({"--rtmp", m_rtmp.url()}));
+
+    m_login.uid = 10001;
+    m_login.wechat_user_space_id = 10001;
+    m_login.name = QString::fromUtf8("演示主播");
+    m_login.photo = m_sim.baseUrl() + "/pic/100x100/demo-host";
+    m_login.token = "e2e-token";
+    // The smallest push size keeps the encoder light on a shared machine.
+    CDataCenter::getInstance()->streamQuality = 0;
+
+    m_window = std::make_unique<LiveMainWindow>();
+    m_window->initLiveMainWindowParams(&m_login);
+    m_window->move(0, 0);
+    m_window->show();
+    m_window->initFromLogin();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_LiveControlE2E::cleanupTestCase()
+{
+    m_window.reset();
+    m_sim.stop();
+    m_rtmp.stop();
+}
+
+bool tst_LiveControlE2E::chooseRoom(qint64 roomId)
+{
+    bool picked = false;
+    Access::setRoomDialogRunner([&](QDialog& dialog) {
+        auto& rooms = static_cast<LiveModeDialog&>(dialog);
+        dialog.show();
+        if (!QTest::qWaitFor([&] { return rooms.roomState().roomMap.contains(roomId); }, 15000))
+            return int(QDialog::Rejected);
+        auto* box = dialog.findChild<QComboBox*>("live_room_cbx");
+        box->setCurrentIndex(box->findData(roomId));
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ok_btn"), Qt::LeftButton);
+        picked = dialog.result() == QDialog::Accepted;
+        return dialog.result();
+    });
+    QTest::mouseClick(formWidget<QPushButton>(*m_window, "select_live_btn"), Qt::LeftButton);
+    LiveControl* control = Access::liveControl(*m_window);
+    return picked &&
+           QTest::qWaitFor(
+               [&] { return control->state() == mainwin::LiveStateReady && control->roomId() == roomId; },
+               15000);
+}
+
+bool tst_LiveControlE2E::choosePopupRow(const char* title)
+{
+    clickLiveButton();
+    LivePauseOrStopWidget* popup = Access::pauseOrStop(*m_window);
+    if (!popup->isVisible())
+        return false;
+    QLabel* row = labelWithText(*popup, title);
+    if (!row)
+        return false;
+    QTest::mousePress(row, Qt::LeftButton);
+    return !popup->isVisible();
+}
+
+qint64 tst_LiveControlE2E::recordedBytes(const QString& key) const
+{
+    const QString file = m_rtmp.recordingOf(key);
+    return file.isEmpty() ? 0 : QFileInfo(file).size();
+}
+
+bool tst_LiveControlE2E::recordingGrows(const QString& key, qint64 bytes, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return recordedBytes(key) > bytes; }, timeoutMs);
+}
+
+bool tst_LiveControlE2E::recordingStill(const QString& key)
+{
+    // The output drains what its encoder still holds (about a second here) before it hangs up.
+    QDeadlineTimer deadline(8000);
+    while (!deadline.hasExpired()) {
+        const qint64 before = recordedBytes(key);
+        const QString file = m_rtmp.recordingOf(key);
+        QTest::qWait(1500);
+        if (recordedBytes(key) == before && m_rtmp.recordingOf(key) == file)
+            return true;
+    }
+    return false;
+}
+
+void tst_LiveControlE2E::roomBroadcastLifecycle()
+{
+    auto store = CDataCenter::getInstance();
+    QVERIFY(chooseRoom(10086));
+    QCOMPARE(store->pushServer, m_rtmp.url());
+    QCOMPARE(store->pushKey, QString("sv10086"));
+
+    // Start: the stream arrives at the room's key with H.264 video and AAC sound.
+    clickLiveButton();
+    QCOMPARE(state(), mainwin::LiveStateLive);
+    QVERIFY2(recordingGrows("sv10086", 60000, 20000), "nothing recorded at sv10086");
+    const QJsonArray streams = RtmpServer::probe(m_rtmp.url() + "/sv10086");
+    QStringList codecs;
+    for (const QJsonValue& s : streams)
+        codecs << s.toObject().value("codec_name").toString();
+    QVERIFY2(codecs.contains("h264") && codecs.contains("aac"), qPrintable(codecs.join(',')));
+    QTRY_COMPARE_WITH_TIMEOUT(Access::liveTimeLabel(*m_window)->text() != "00:00:00", true, 5000);
+
+    // Pause: the push ends, the clock stops.
+    const QString firstRecording = m_rtmp.recordingOf("sv10086");
+    QVERIFY(choosePopupRow("暂停直播"));
+    QCOMPARE(state(), mainwin::LiveStatePaused);
+    QVERIFY(recordingStill("sv10086"));
+
+    // Resume: a new connection publishes again.
+    clickLiveButton();
+    QCOMPARE(state(), mainwin::LiveStateLive);
+    QVERIFY(QTest::qWaitFor([&] { return m_rtmp.recordingOf("sv10086") != firstRecording; }, 15000));
+    QVERIFY(recordingGrows("sv10086", 30000, 20000));
+
+    // Stop: idle, nothing flows.
+    QVERIFY(choosePopupRow("结束直播"));
+    QCOMPARE(state(), mainwin::LiveStateIdle);
+    QCOMPARE(formWidget<QPushButton>(*m_window, "live_mode_btn")->text(),
+             QString::fromUtf8("选择\n开播方式"));
+    QVERIFY(recordingStill("sv10086"));
+
+    // Another room: its start goes to its own key.
+    QVERIFY(chooseRoom(10088));
+    QCOMPARE(store->pushKey, QString("sv10088"));
+    const qint64 oldRoomBytes = recordedBytes("sv10086");
+    clickLiveButton();
+    QCOMPARE(state(), mainwin::LiveStateLive);
+    QVERIFY2(recordingGrows("sv10088", 30000, 20000), "nothing recorded at sv10088");
+    QCOMPARE(recordedBytes("sv10086"), oldRoomBytes);
+    QVERIFY(choosePopupRow("结束直播"));
+    QCOMPARE(state(), mainwin::LiveStateIdle);
+}
+
+void tst_LiveControlE2E::coHostRoomStartsAfterTheHandshake()
+{
+    QVERIFY(chooseRoom(10087));
+    LiveControl* control = Access::liveControl(*m_window);
+    QCOMPARE(control->coHostMode(), 1);
+    // The room channel logs in and fetches the co-host token; the start then waits for the answer.
+    QVERIFY(QTest::qWaitFor([&] { return !control->trtcLoginMessage().isEmpty(); }, 15000));
+    clickLiveButton();
+    QVERIFY(QTest::qWaitFor([&] { return state() == mainwin::LiveStateLive; }, 15000));
+    QVERIFY(!control->startPending());
+    QVERIFY(control->pushStream());
+    const auto trtcStartSent = [&] {
+        for (const QJsonValue& frame : m_sim.frames())
+            if (frame.toObject().value("text").toString().contains("\"trtc_start\""))
+                return true;
+        return false;
+    };
+    QVERIFY(QTest::qWaitFor(trtcStartSent, 10000));
+    QTest::qWait(1000);
+    QVERIFY(m_rtmp.recordingOf("sv10087").isEmpty()); // no RTMP push in a co-host room
+    QVERIFY(choosePopupRow("结束直播"));
+    QCOMPARE(state(), mainwin::LiveStateIdle);
+}
+
+QTEST_MAIN(tst_LiveControlE2E)
+#include "tst_LiveControlE2E.moc"
