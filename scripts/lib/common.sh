@@ -2,11 +2,12 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 PY=/usr/bin/python3
 
-# start_xvfb: starts a private Xvfb on a free display, exports DISPLAY and XVFB_PID.
+# start_xvfb [LOG [WxHxD]]: starts a private Xvfb on a free display (1920x1080x24 unless given),
+# exports DISPLAY and XVFB_PID.
 start_xvfb() {
-  local log=${1:-/dev/null}
+  local log=${1:-/dev/null} screen=${2:-1920x1080x24}
   exec 3<> <(:)
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$log" 2>&1 &
   XVFB_PID=$!
   local d=""
   read -r -t 10 d <&3 || true

@@ -13,15 +13,25 @@
 #include <cstdio>
 
 namespace {
+bool canvasSize(float* width, float* height)
+{
+    obs_video_info ovi = {};
+    if (!obs_get_video_info(&ovi))
+        return false;
+    *width = float(ovi.base_width);
+    *height = float(ovi.base_height);
+    return true;
+}
+
 // Both callbacks stretch the canvas over the display's whole client area.
 void drawCanvas(uint32_t cx, uint32_t cy, bool mainTexture)
 {
-    obs_video_info ovi;
-    if (!obs_get_video_info(&ovi))
+    float baseWidth = 0, baseHeight = 0;
+    if (!canvasSize(&baseWidth, &baseHeight))
         return;
     gs_viewport_push();
     gs_projection_push();
-    gs_ortho(0.0f, float(ovi.base_width), 0.0f, float(ovi.base_height), -100.0f, 100.0f);
+    gs_ortho(0.0f, baseWidth, 0.0f, baseHeight, -100.0f, 100.0f);
     gs_set_viewport(0, 0, int(cx), int(cy));
     if (mainTexture) {
         obs_render_main_texture();

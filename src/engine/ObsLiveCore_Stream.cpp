@@ -142,7 +142,7 @@ bool ObsLiveCore::set_stream_parameters(const char* server, const char* key, int
     if (service)
         obs_service_apply_encoder_settings(service, video_settings, nullptr);
 
-    obs_video_info ovi;
+    obs_video_info ovi = {};
     if (obs_get_video_info(&ovi) && ovi.output_format != VIDEO_FORMAT_I420 && ovi.output_format != VIDEO_FORMAT_NV12)
         obs_encoder_set_preferred_video_format(video_encoder, VIDEO_FORMAT_NV12);
 

@@ -25,7 +25,8 @@ struct ModuleLoad {
 bool prepareObsPlatform()
 {
     if (!g_display) {
-        // A connection of our own: libobs uses it from its graphics thread, apart from Qt's.
+        // A connection of our own, opened once: libobs uses it from its graphics thread, apart
+        // from Qt's.
         g_display = XOpenDisplay(nullptr);
         if (!g_display) {
             qWarning() << "libobs: no X display to render on";
@@ -40,11 +41,9 @@ bool prepareObsPlatform()
 
 void releaseObsPlatform()
 {
-    if (g_display) {
-        obs_set_nix_platform_display(nullptr);
-        XCloseDisplay(g_display);
-        g_display = nullptr;
-    }
+    // The connection stays open for the rest of the process: the EGL driver keeps state per native
+    // display, and a new connection that happens to get the old one's address would meet it again.
+    obs_set_nix_platform_display(nullptr);
 }
 
 void* obsX11Display() { return g_display; }

@@ -7,10 +7,11 @@
 
 namespace platform {
 
-// Opens the X connection libobs renders through and hands it to libobs with the X11 EGL platform.
-// Must run before obs_startup; false when no X display can be opened (libobs must not start then).
+// Opens (once per process) the X connection libobs renders through and hands it to libobs with
+// the X11 EGL platform. Must run before obs_startup; false when no X display can be opened
+// (libobs must not start then).
 bool prepareObsPlatform();
-// Closes that connection; after obs_shutdown.
+// Takes the connection back from libobs after obs_shutdown; it stays open for a later start.
 void releaseObsPlatform();
 // The X display given to libobs (null before prepareObsPlatform); also used for window checks.
 void* obsX11Display();

@@ -7,7 +7,21 @@
 
 #include <obs.h>
 
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <cstdarg>
+#include <unistd.h>
+
+namespace {
+void logThroughTheHandler(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    ObsLiveCore::obs_log_to_debugger(LOG_INFO, format, args, nullptr);
+    va_end(args);
+}
+} // namespace
 
 class tst_LiveCoreSeam : public QObject
 {
@@ -164,6 +178,24 @@ private slots:
         UnRegisterRecvOBSVideoStreamCallback();
         QVERIFY(finished); // the old function had returned before the slot was emptied
         libobs.join();
+    }
+
+    void libobsLogLinesAreCutAt4095Characters()
+    {
+        QTemporaryFile out;
+        QVERIFY(out.open());
+        std::fflush(stderr);
+        const int saved = dup(2);
+        dup2(out.handle(), 2);
+        const std::string longText(5000, 'x');
+        logThroughTheHandler("%s", longText.c_str());
+        logThroughTheHandler("short %d", 7);
+        std::fflush(stderr);
+        dup2(saved, 2);
+        close(saved);
+        out.seek(0);
+        const QByteArray written = out.readAll();
+        QCOMPARE(written, QByteArray(4095, 'x') + "\nshort 7\n");
     }
 
     void streamQualityTable()
