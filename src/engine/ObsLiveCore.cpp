@@ -43,6 +43,7 @@ ObsLiveCore::ObsLiveCore() : m_context(newContext()) {}
 ObsLiveCore::~ObsLiveCore()
 {
     core_shutdown();
+    delete m_windowWatch;
     delete m_context;
 }
 

@@ -121,6 +121,7 @@ private:
     // ---- displays ----
     obs_display* get_display(LiveWindowHandle window);
     void destroyDisplay(LiveWindowHandle window);
+    void windowGone(LiveWindowHandle window);
     void fitPreview(int width, int height, bool withMargin, bool storeShownSize);
 
     // ---- sources ----
@@ -160,6 +161,7 @@ private:
     int preview_height = 600;
 
     QObject* m_context = nullptr; // GUI-thread context of queued reports and the quit connection
+    QObject* m_windowWatch = nullptr; // destroys a display before its window goes
     bool modules_loaded = false;
     bool torn_down = false;
     bool raw_callbacks_added = false;

@@ -9,8 +9,13 @@
 #include <obs.h>
 
 #include <QDebug>
+#include <QHash>
+#include <QPlatformSurfaceEvent>
+#include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 bool canvasSize(float* width, float* height)
@@ -52,6 +57,67 @@ void render_main_texture_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(
 void render_main_view_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(cx, cy, false); }
 } // namespace
 
+// Watches the program's own windows that hold a display: when one is about to lose its native
+// window (the widget is deleted, or made non-native), its display goes first, so libobs never
+// renders into a window that no longer exists.
+class DisplayWindowWatch : public QObject
+{
+public:
+    explicit DisplayWindowWatch(std::function<void(LiveWindowHandle)> gone) : m_gone(std::move(gone)) {}
+
+    void watch(LiveWindowHandle window)
+    {
+        QWidget* widget = QWidget::find(WId(window));
+        QWindow* handle = widget ? widget->windowHandle() : nullptr;
+        if (!handle || m_watched.contains(handle))
+            return;
+        m_watched.insert(handle, window);
+        handle->installEventFilter(this);
+        connect(handle, &QObject::destroyed, this, [this, handle] { m_watched.remove(handle); });
+    }
+
+    void forget(LiveWindowHandle window)
+    {
+        for (auto it = m_watched.begin(); it != m_watched.end();) {
+            if (it.value() == window) {
+                it.key()->removeEventFilter(this);
+                disconnect(it.key(), nullptr, this, nullptr);
+                it = m_watched.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::PlatformSurface &&
+            static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
+            auto it = m_watched.find(static_cast<QWindow*>(object));
+            if (it != m_watched.end())
+                m_gone(it.value()); // forgets the window on its way
+        }
+        return false;
+    }
+
+private:
+    std::function<void(LiveWindowHandle)> m_gone;
+    QHash<QWindow*, LiveWindowHandle> m_watched;
+};
+
+void ObsLiveCore::windowGone(LiveWindowHandle window)
+{
+    if (status.main_preview_hwnd == window) {
+        status.main_preview_drawn = false;
+        status.main_preview_hwnd = 0;
+    }
+    if (status.share_preview_hwnd == window)
+        status.share_preview_hwnd = 0;
+    destroyDisplay(window);
+}
+
 obs_display* ObsLiveCore::get_display(LiveWindowHandle window)
 {
     auto it = status.displays.find(window);
@@ -70,6 +136,11 @@ obs_display* ObsLiveCore::get_display(LiveWindowHandle window)
         info.zsformat = GS_ZS_NONE;
         info.adapter = 0;
         display = obs_display_create(&info, 0);
+        if (display) {
+            if (!m_windowWatch)
+                m_windowWatch = new DisplayWindowWatch([this](LiveWindowHandle w) { windowGone(w); });
+            static_cast<DisplayWindowWatch*>(m_windowWatch)->watch(window);
+        }
     } else {
         std::printf("CreateDisplay 句柄无效\n");
     }
@@ -90,6 +161,8 @@ void ObsLiveCore::destroyDisplay(LiveWindowHandle window)
     }
     status.displays.erase(it);
     draw_registrations.erase(window);
+    if (m_windowWatch)
+        static_cast<DisplayWindowWatch*>(m_windowWatch)->forget(window);
 }
 
 int ObsLiveCore::drawRegistrations(LiveWindowHandle window) const

@@ -223,6 +223,23 @@ private slots:
         QVERIFY(!m_core.state().main_preview_drawn);
     }
 
+    void displayGoesBeforeItsWindow()
+    {
+        auto* view = new NativeView;
+        view->resize(200, 120);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        const LiveWindowHandle id = view->winId();
+        QVERIFY(m_core.core_create_main_display(id, true));
+        QVERIFY(m_core.core_create_display("image_source", id));
+        QVERIFY(m_core.state().displays.count(id));
+        delete view; // libobs must not draw into a window that is gone
+        QVERIFY(!m_core.state().displays.count(id));
+        QVERIFY(!m_core.state().main_preview_drawn);
+        QCOMPARE(m_core.state().main_preview_hwnd, LiveWindowHandle(0));
+        QCOMPARE(m_core.drawRegistrations(id), 0);
+    }
+
     void windowChecks()
     {
         QVERIFY(!m_core.core_create_main_display(0x7ffffff0, true)); // not a window: no crash, false
