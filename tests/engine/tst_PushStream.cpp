@@ -171,7 +171,7 @@ private slots:
         push.sendCustomAudio(&block);
         QCOMPARE(cloud.audioFrames(), 1);
         QCOMPARE(cloud.lastAudioFrame().length, 4096u);
-        QCOMPARE(cloud.lastAudioFrame().data, reinterpret_cast<const char*>(samples.data()));
+        QCOMPARE(static_cast<const void*>(cloud.lastAudioFrame().data), static_cast<const void*>(samples.data()));
     }
 
     void reinitialisationKeepsRecordsAndResizes()
