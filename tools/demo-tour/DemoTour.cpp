@@ -4,6 +4,7 @@
 
 #include "chat/ChatItemWidget.h"
 #include "core/DataCenter.h"
+#include "engine/ObsLiveCore.h"
 #include "login/LoginDialog.h"
 #include "login/PassWordEdit.h"
 #include "login/PhoneNumEdit.h"
@@ -22,7 +23,10 @@
 #include <QStackedWidget>
 #include <QTextEdit>
 
+#include <obs.h>
+
 #include <ctime>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace tour {
@@ -40,6 +44,14 @@ constexpr int kProbeTimeoutMs = 30000;
 constexpr int kChatSettleMs = 1500;
 
 QString secondsText(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" s"); }
+
+// CPU time of the whole process (every thread, user and system), in seconds.
+double processCpuSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
 } // namespace
 
 qint64 msSinceProcessStart()
@@ -218,6 +230,40 @@ void DemoTour::addBroadcastSteps()
                           [this] { return m_probe.isFinished() ? m_probe.summary() : QString(); }};
     probe.detail = [this] { return m_probe.summary() + QStringLiteral(" at ") + m_probe.url(); };
     m_runner.add(probe);
+    if (m_options.holdLiveSeconds > 0)
+        addHoldLiveStep();
+}
+
+void DemoTour::addHoldLiveStep()
+{
+    Step hold;
+    hold.title = QStringLiteral("stay live for %1 s").arg(m_options.holdLiveSeconds);
+    hold.stages << Stage{QStringLiteral("the time has passed while live"),
+                         [this] {
+                             m_settle.start();
+                             m_holdCpuStartS = processCpuSeconds();
+                         },
+                         [this] {
+                             if (m_settle.elapsed() < m_options.holdLiveSeconds * 1000)
+                                 return false;
+                             const double wallS = double(m_settle.elapsed()) / 1000.0;
+                             const double cpu = 100.0 * (processCpuSeconds() - m_holdCpuStartS) / wallS;
+                             auto* core = dynamic_cast<ObsLiveCore*>(LiveCore::get_instance());
+                             obs_output_t* out = core ? core->streamOutput() : nullptr;
+                             m_liveFigures = QStringLiteral("live seconds=%1 cpu_percent=%2 frames=%3 dropped=%4")
+                                                 .arg(wallS, 0, 'f', 1)
+                                                 .arg(cpu, 0, 'f', 1)
+                                                 .arg(out ? obs_output_get_total_frames(out) : -1)
+                                                 .arg(out ? obs_output_get_frames_dropped(out) : -1);
+                             return true;
+                         },
+                         m_options.holdLiveSeconds * 1000 + 5000,
+                         [this]() -> QString {
+                             return mainText("live_status_label") != kLive ? QStringLiteral("the broadcast ended")
+                                                                           : QString();
+                         }};
+    hold.detail = [this] { return m_liveFigures; };
+    m_runner.add(hold);
 }
 
 // ---- chat ----------------------------------------------------------------------------------

@@ -23,6 +23,7 @@ struct TourOptions {
     QString room = QString::fromUtf8("新品发布会直播间");
     QString chat = QString::fromUtf8("大家好，欢迎来到直播间");
     bool startupOnly = false; // the start-up benchmark: stop once the main window is drawn
+    int holdLiveSeconds = 0;  // the CPU benchmark: stay live this long after the stream arrived
 };
 
 // Milliseconds since this process started (from SOLVEK_BENCH_T0_NS, the launcher's wall clock
@@ -39,6 +40,8 @@ public:
     TourRunner& runner() { return m_runner; }
     // One line of start-up figures: "startup login_dialog_ms=.. login_to_main_window_ms=.."
     QString startupFigures() const;
+    // One line of the live figures: "live seconds=.. cpu_percent=.. frames=.. dropped=.."
+    QString liveFigures() const { return m_liveFigures; }
 
 signals:
     void finished(bool allHeld);
@@ -50,6 +53,7 @@ private:
     void addLoginSteps();
     void addRoomSteps();
     void addBroadcastSteps();
+    void addHoldLiveStep();
     void addChatSteps();
     void addPauseResumeStopSteps();
 
@@ -71,6 +75,8 @@ private:
     QElapsedTimer m_sinceLoginClick;
     qint64 m_mainDrawnMs = -1;    // since the login click
     QElapsedTimer m_settle;
+    double m_holdCpuStartS = 0;
+    QString m_liveFigures;
 };
 
 } // namespace tour

@@ -58,7 +58,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption room("room", "Name of the room to go live in.", "name");
     const QCommandLineOption chat("chat", "Chat text the host sends.", "text");
     const QCommandLineOption startupOnly("startup-only", "Stop once the main window is drawn; print start-up figures.");
-    parser.addOptions({out, phone, password, room, chat, startupOnly});
+    const QCommandLineOption holdLive("hold-live", "Stay live this long once the stream arrived; print CPU figures.",
+                                      "seconds");
+    parser.addOptions({out, phone, password, room, chat, startupOnly, holdLive});
     parser.process(app);
 
     tour::TourOptions options;
@@ -72,6 +74,7 @@ int main(int argc, char* argv[])
     if (parser.isSet(chat))
         options.chat = parser.value(chat);
     options.startupOnly = parser.isSet(startupOnly);
+    options.holdLiveSeconds = parser.value(holdLive).toInt();
     if (!QDir().mkpath(options.outDir)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(options.outDir));
         return 2;
@@ -96,6 +99,8 @@ int main(int argc, char* argv[])
     demo.runner().printSummary(terminal);
     if (options.startupOnly)
         std::fprintf(terminal, "%s\n", qPrintable(demo.startupFigures()));
+    if (!demo.liveFigures().isEmpty())
+        std::fprintf(terminal, "%s\n", qPrintable(demo.liveFigures()));
     std::fflush(terminal);
     return demo.runner().allHeld() ? 0 : 1;
 }
