@@ -371,10 +371,17 @@ void DemoTour::addPauseResumeStopSteps()
                      [this, row] { return visibleChildWithText(pauseOrStopPopup(), row) != nullptr; }};
     };
 
+    Step offer;
+    offer.title = QStringLiteral("the live button offers pause and stop");
+    offer.shot = QStringLiteral("pause-or-stop");
+    offer.stages << openPopup(kPauseRow);
+    offer.stages << Stage{QStringLiteral("the popup offers \"") + kStopRow + QStringLiteral("\" too"), {},
+                          [this] { return visibleChildWithText(pauseOrStopPopup(), kStopRow) != nullptr; }};
+    m_runner.add(offer);
+
     Step pause;
     pause.title = QStringLiteral("pause");
     pause.shot = QStringLiteral("paused");
-    pause.stages << openPopup(kPauseRow);
     pause.stages << Stage{QStringLiteral("the status says ") + kPaused,
                           [this] { click(visibleChildWithText(pauseOrStopPopup(), kPauseRow)); },
                           [this] { return mainText("live_status_label") == kPaused; }};
