@@ -3,6 +3,8 @@
 // The demo's scripted tour, as scripts/demo runs it without a display: the program on an X
 // server of its own against the simulator (with its audience) and a real RTMP server. Every
 // step must hold, leave its screenshot, and the RTMP server must have recorded the broadcast.
+#include "support/RtmpServer.h"
+
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -46,6 +48,16 @@ void tst_DemoTour::tourHoldsEveryStep()
         const QImage picture(QDir(out.path()).filePath(name));
         QVERIFY2(picture.width() >= 300 && picture.height() >= 200, qPrintable(name));
     }
+
+    // The RTMP server recorded the room's stream, with video and sound.
+    const QFileInfoList recordings =
+        QDir(out.filePath("services/rtmp/rec")).entryInfoList({"sv10086*.flv"}, QDir::Files, QDir::Size);
+    QVERIFY(!recordings.isEmpty());
+    QStringList codecs;
+    for (const QJsonValue& stream : RtmpServer::probe(recordings.first().absoluteFilePath()))
+        codecs << stream.toObject().value("codec_name").toString();
+    codecs.sort();
+    QCOMPARE(codecs, QStringList({"aac", "h264"}));
 }
 
 QTEST_GUILESS_MAIN(tst_DemoTour)

@@ -78,8 +78,13 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
     qApp->installEventFilter(this);
     connect(&m_runner, &TourRunner::finished, this, &DemoTour::finished);
     addLoginSteps();
-    if (m_options.startupOnly)
+    if (m_options.startupOnly) {
         m_runner.setStepLimit(3);
+        return;
+    }
+    addRoomSteps();
+    addBroadcastSteps();
+    addPauseResumeStopSteps();
 }
 
 bool DemoTour::eventFilter(QObject* watched, QEvent* event)
