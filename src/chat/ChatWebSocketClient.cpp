@@ -114,4 +114,6 @@ void sendChatWsMessage(const QString& message)
         g_client->sendMessage(message);
 }
 
+bool isChatWsConnected() { return g_client && g_client->state() == QAbstractSocket::ConnectedState; }
+
 void setChatWsReconnectInterval(int ms) { g_reconnectInterval = ms > 0 ? ms : ChatWebSocketClient::kReconnectIntervalMs; }

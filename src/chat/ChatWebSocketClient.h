@@ -58,6 +58,8 @@ ChatWebSocketClient* getChatWsClient();
 void destroyChatWsClient();
 // Hands the text to the client; dropped when there is none.
 void sendChatWsMessage(const QString& message);
+// Whether a client exists and its socket is connected (a send would go out now).
+bool isChatWsConnected();
 
 // Reconnect interval of clients made by getChatWsClient from now on (tests shorten it).
 void setChatWsReconnectInterval(int ms);

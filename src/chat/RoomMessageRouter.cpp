@@ -4,7 +4,6 @@
 #include "chat/ImSDKManager.h"
 #include "chat/RoomProtocol.h"
 #include "core/FormBody.h"
-#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginInfo.h"
 
@@ -46,12 +45,8 @@ void ChatRecordQueue::drain(const std::function<void(ItemChatRecord&)>& fn)
 
 RoomMessageRouter::RoomMessageRouter(QObject* parent) : QObject(parent)
 {
-    m_get = [](const QString& url, JsonFn ok, ErrorFn fail) {
-        NetUtils::getInstance()->getJson(url, std::move(ok), std::move(fail));
-    };
-    m_post = [](const QString& url, const QString& body, JsonFn ok, ErrorFn fail) {
-        NetUtils::getInstance()->postJson(url, body, std::move(ok), std::move(fail), QString());
-    };
+    m_get = apitransport::netGetJson();
+    m_post = apitransport::netPostJson();
     m_send = [](const QString& message) { sendChatWsMessage(message); };
 }
 
@@ -184,19 +179,9 @@ void RoomMessageRouter::getWsTokenAndTrtcLogin()
 
 // ---- own messages ----
 
-void RoomMessageRouter::addPendingOwnMessage(const QString& key, int localSeq) { m_pendingOwn.insert(key, localSeq); }
-
 int RoomMessageRouter::handleAdminSendMessageRecv(const QString& key, const QString& msgId)
 {
-    const auto it = m_pendingOwn.find(key);
-    if (it == m_pendingOwn.end())
-        return -1;
-    const int seq = it.value();
-    m_pendingOwn.erase(it);
-    m_ownServerIds.insert(seq, msgId);
-    if (!msgId.isEmpty())
-        m_ownSeqByServerId.insert(msgId, seq);
-    return 0;
+    return m_own.complete(key, msgId) >= 0 ? 0 : -1;
 }
 
 // ---- incoming records ----

@@ -11,7 +11,9 @@
 // their server ids) and the queue of incoming chat records, fed by the room channel and the IM
 // group. Parsing a frame never does I/O and never re-enters the event loop.
 
+#include "chat/ApiTransport.h"
 #include "chat/ItemChatRecord.h"
+#include "chat/PendingOwnMessages.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -46,10 +48,10 @@ class RoomMessageRouter : public QObject
 {
     Q_OBJECT
 public:
-    using JsonFn = std::function<void(const QJsonObject&)>;
-    using ErrorFn = std::function<void(const QString&)>;
-    using GetJsonFn = std::function<void(const QString& url, JsonFn ok, ErrorFn fail)>;
-    using PostJsonFn = std::function<void(const QString& url, const QString& body, JsonFn ok, ErrorFn fail)>;
+    using JsonFn = apitransport::JsonFn;
+    using ErrorFn = apitransport::ErrorFn;
+    using GetJsonFn = apitransport::GetJsonFn;
+    using PostJsonFn = apitransport::PostJsonFn;
     using SendFn = std::function<void(const QString& message)>;
 
     static constexpr int kOnlineDownDelayMs = 100;
@@ -122,13 +124,14 @@ public:
     // ---- the host's own messages ----
     // Numbers the host's own messages (1, 2, ...; never reset).
     int takeNextLocalSeq() { return m_nextLocalSeq++; }
-    // key: the text (or picture address) whose echo completes the message. A second pending
-    // message with the same key replaces the first one's number.
-    void addPendingOwnMessage(const QString& key, int localSeq);
+    // key: the text (or picture address) whose echo completes the message. Messages with the
+    // same key are completed by their echoes in the order they were sent.
+    void addPendingOwnMessage(const QString& key, int localSeq) { m_own.add(key, localSeq); }
     // The echo of an own message: 0 when the key was pending (its server id is recorded), else -1.
     int handleAdminSendMessageRecv(const QString& key, const QString& msgId);
-    QString ownMessageServerId(int localSeq) const { return m_ownServerIds.value(localSeq); }
-    int ownLocalSeqForServerId(const QString& msgId) const { return m_ownSeqByServerId.value(msgId, -1); }
+    QString ownMessageServerId(int localSeq) const { return m_own.serverId(localSeq); }
+    int ownLocalSeqForServerId(const QString& msgId) const { return m_own.localSeqForServerId(msgId); }
+    PendingOwnMessages& ownMessages() { return m_own; }
 
     // ---- incoming chat records ----
     // An IM group chat card (bytes up to the first zero byte): queued as a record and drained.
@@ -178,9 +181,7 @@ private:
     QPointer<SvV2TIMAdvancedMsgListener> m_imListener;
 
     int m_nextLocalSeq = 1;
-    QHash<QString, int> m_pendingOwn;
-    QHash<int, QString> m_ownServerIds;
-    QHash<QString, int> m_ownSeqByServerId;
+    PendingOwnMessages m_own;
     ChatRecordQueue m_queue;
 
     GetJsonFn m_get;

@@ -1,6 +1,7 @@
 #pragma once
 // The one main window. Its implementation is split by concern into LiveMainWindow_<Concern>.cpp;
 // declarations below are grouped the same way, so each concern adds its lines in its own block.
+#include "chat/ItemChatRecord.h"
 #include "cohost/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
@@ -26,6 +27,8 @@ class QTimer;
 class QVBoxLayout;
 class AddSceneDialog;
 class AppPopupWindow;
+class ChatSideState;
+class ClickableLabel;
 class DesktopShareDialog;
 class DocumentShareWidget;
 class EmoteCacheJob;
@@ -126,6 +129,23 @@ public slots:
     void initTipPage();
     void initChatPage();
     void initOnlineUserPage();
+    void showChatPage();
+    void showOnlineUserPage();
+    void resetChatList();
+    void sendChatText();
+    void handleAdminSendMessage(QString sendWssMessage, QString content = QString());
+    int handleAdminSendMessageRecv(QString sendWssMessage, QString msg_id);
+    void addItemChatRecord(ItemChatRecord& value, bool isWss);
+    void updateChatRecordList();
+    void getUserTagInfo();
+    void connWss(qlonglong roomId);
+    void initWss(QString ws_url);
+    void onWsConnected();
+    void onWsTextMessage(QString message);
+    // History, pinning, row actions and mute-all hook in here.
+    void loadMoreChatRecord();
+    void onChatItemAction(QString action, ItemChatRecord item);
+    void toggleMuteAll();
 
 protected:
     // ---- Frame
@@ -167,6 +187,15 @@ private:
     // ---- Chat and audience
     // Fetches one emote picture into the emote cache; runs on the emote job's thread.
     static void downloadEmote(int number);
+    ClickableLabel* createBtnWithImg(QString imagePath);
+    ChatSideState* chatSide();
+    // A room or custom address chosen: the chat's side of it (word list, own tags, chat list).
+    void onChatRoomChosen();
+    int showOwnMessage(const QString& sayMessage, const QString& content);
+    void selectSideTab(int tab, int page);
+    void clearChatList();
+    void removeChatRow(const QString& messageId, int ownLocalSeq);
+    void removeQuoteBar();
 
     // ---- Frame state
     Ui_LiveMainWindow* ui = nullptr;
@@ -239,6 +268,7 @@ private:
 
     // ---- Chat and audience state
     UploadThread* m_uploadThread = nullptr;
+    ChatSideState* m_chatSide = nullptr; // the side panel's chat state, a child of the window
 
     // ---- Co-host state
     QHash<int, ItemConnectMicWidget*> m_micItemMap;

@@ -20,16 +20,7 @@ class tst_RoomConnection : public QObject
     RoomMessageRouter* m_router = nullptr;
     QStringList m_calls;
 
-    QList<QJsonObject> framesOfType(const QString& type) const
-    {
-        QList<QJsonObject> out;
-        for (const QJsonValue& f : m_sim.frames()) {
-            const QJsonObject o = QJsonDocument::fromJson(f.toObject().value("text").toString().toUtf8()).object();
-            if (o.value("type").toString() == type)
-                out << o;
-        }
-        return out;
-    }
+    QList<QJsonObject> framesOfType(const QString& type) const { return m_sim.framesOfType(type); }
     bool control(const QString& path, const QJsonObject& body)
     {
         return m_sim.control(path, body).toObject().value("ok").toBool();

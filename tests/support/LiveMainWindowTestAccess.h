@@ -1,5 +1,6 @@
 #pragma once
 // Lets the main window's tests reach its private state (the window befriends this struct).
+#include "shell/ChatSideState.h"
 #include "shell/LiveMainWindow.h"
 
 #include <QLabel>
@@ -34,6 +35,8 @@ struct LiveMainWindowTestAccess {
     {
         LiveMainWindow::s_runRoomDialog = std::move(runner);
     }
+    // chat
+    static ChatSideState* chat(LiveMainWindow& w) { return w.chatSide(); }
 };
 
 // A named widget of the window's form.

@@ -128,6 +128,18 @@ QJsonArray SimulatorProcess::requests(const QString& path) const
 
 QJsonArray SimulatorProcess::frames() const { return getJson(QStringLiteral("/_sim/frames")).toArray(); }
 
+QList<QJsonObject> SimulatorProcess::framesOfType(const QString& type) const
+{
+    QList<QJsonObject> out;
+    for (const QJsonValue& f : frames()) {
+        const QJsonObject o =
+            QJsonDocument::fromJson(f.toObject().value(QStringLiteral("text")).toString().toUtf8()).object();
+        if (o.value(QStringLiteral("type")).toString() == type)
+            out << o;
+    }
+    return out;
+}
+
 bool SimulatorProcess::script(const QString& path, const QJsonArray& replies) const
 {
     return control(QStringLiteral("/_sim/script"), QJsonObject{{"path", path}, {"replies", replies}})

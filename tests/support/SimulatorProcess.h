@@ -27,6 +27,8 @@ public:
     // Control API (synchronous; each waits at most 10 s).
     QJsonArray requests(const QString& path = QString()) const;
     QJsonArray frames() const;
+    // The room-channel frames received whose JSON "type" is `type`, in arrival order.
+    QList<QJsonObject> framesOfType(const QString& type) const;
     // Queues scripted replies for a path: each object may hold "status", "content_type", "body"
     // (text or JSON), "headers", "delay" (seconds), "hang" (never answers), "times".
     bool script(const QString& path, const QJsonArray& replies) const;

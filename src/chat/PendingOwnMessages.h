@@ -1,0 +1,39 @@
+#pragma once
+// The host's own messages waiting for their echo, and the server ids the echoes brought.
+//
+// The echo of an own message is recognised by its text (or picture address) alone, so two
+// identical texts sent before either echo share a key. Each key keeps its local numbers in the
+// order they were sent: the first echo completes the first message, the second the second, and
+// neither echo turns into an extra row. A message that will never reach the room (blocked,
+// refused, not sent) is taken back, so it cannot swallow the echo of a later identical text.
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class PendingOwnMessages
+{
+public:
+    // Queues localSeq behind any earlier pending message with the same key.
+    void add(const QString& key, int localSeq);
+    // Takes back one pending message (it will never be echoed); false when it was not pending.
+    bool cancel(const QString& key, int localSeq);
+    // An echo with this key completes the oldest pending message of the key: its number is
+    // returned and msgId recorded as its server id. -1 when nothing with the key is pending.
+    int complete(const QString& key, const QString& msgId);
+
+    bool isPending(const QString& key) const { return m_pending.contains(key); }
+    int pendingCount() const;
+
+    // The server id an echo brought for an own message ("" when none came).
+    QString serverId(int localSeq) const { return m_serverIds.value(localSeq); }
+    // The own message a server id belongs to, or -1.
+    int localSeqForServerId(const QString& msgId) const { return m_seqByServerId.value(msgId, -1); }
+    // Forgets the server id of an own message (its row was deleted).
+    void forgetServerId(int localSeq);
+
+private:
+    QHash<QString, QList<int>> m_pending;
+    QHash<int, QString> m_serverIds;
+    QHash<QString, int> m_seqByServerId;
+};

@@ -1,0 +1,79 @@
+#pragma once
+// What the main window keeps for its side panel's chat: the tab bar, the tip page, the chat page
+// and its list, the send road and the room the chat belongs to. A child of the window; the
+// widgets it names belong to the window's form. The room itself is the live control's.
+
+#include "chat/ChatRowIndex.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class ChatItemWidget;
+class ChatSender;
+class ClickableLabel;
+class CustomWidget;
+class QHBoxLayout;
+class QLabel;
+class QListWidget;
+class QTextEdit;
+class QVBoxLayout;
+class QWidget;
+
+class ChatSideState : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ChatSideState(QObject* parent) : QObject(parent) {}
+
+    static constexpr int kToastMs = 2000;
+    static constexpr int kLateScrollMs = 500;
+
+    ChatSender* sender = nullptr;
+    QObject* pressFilter = nullptr;
+    ChatRowIndex rows;
+
+    // side tabs: 0 chat, 1 co-host, 2 online users
+    QHBoxLayout* tabLayout = nullptr;
+    CustomWidget* chatTab = nullptr;
+    CustomWidget* micTab = nullptr;
+    CustomWidget* onlineTab = nullptr;
+    int currentSideTab = 0;
+
+    // tip page
+    QLabel* tipText = nullptr;
+    QLabel* tipLink = nullptr;
+
+    // chat page
+    bool pageBuilt = false;
+    QVBoxLayout* pageLayout = nullptr;
+    QLabel* noticeLabel = nullptr;
+    QListWidget* list = nullptr;
+    ClickableLabel* clearLabel = nullptr;
+    ClickableLabel* scrollLabel = nullptr;
+    ClickableLabel* muteAllLabel = nullptr;
+    QHBoxLayout* inputRow = nullptr;
+    QWidget* inputBox = nullptr;
+    ClickableLabel* emoteButton = nullptr;
+    ClickableLabel* pictureButton = nullptr;
+    QTextEdit* input = nullptr;
+    ClickableLabel* sendLabel = nullptr;
+    // load-more header (row 0 of the list while it exists; the list deletes it when cleared)
+    QPointer<QWidget> loadMoreWidget;
+    QPointer<QLabel> loadingLabel;
+    QPointer<ClickableLabel> loadMoreLabel;
+
+    bool autoScroll = true;
+    int historyPage = 0;
+    qint64 lastRoomId = -1; // the room whose chat was loaded last; -1 none
+
+    // mention and quote, set by the row actions
+    QString mentionNick;
+    QString mentionSpaceId;
+    QString quotedLine;
+    QHBoxLayout* quoteBar = nullptr;
+
+    // pinned message
+    QPointer<ChatItemWidget> pinnedRow;
+    QString pinnedId;
+};

@@ -1,0 +1,373 @@
+// test-label: integration
+// The chat side of the main window against the simulator: the side tabs and tip page, the chat
+// page, the host's chat text from the input to the room and its echo, and viewers' messages.
+#include "support/FakeLiveCore.h"
+#include "support/LiveMainWindowTestAccess.h"
+#include "support/SimulatorProcess.h"
+
+#include "chat/ChatSender.h"
+#include "chat/ChatWebSocketClient.h"
+#include "chat/ClickableLabel.h"
+#include "chat/RoomMessageRouter.h"
+#include "core/NetUtils.h"
+#include "core/Toast.h"
+#include "shell/CustomWidget.h"
+#include "shell/LiveControl.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using Access = LiveMainWindowTestAccess;
+
+namespace
+{
+constexpr int kHost = 10001;
+constexpr int kWait = 10000;
+const char kPrecheck[] = "/Wx/Chat/BeforeSendMsg";
+} // namespace
+
+class tst_LiveMainWindowChat : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    SimulatorProcess m_sim;
+    LoginInfo m_login;
+    FakeLiveCore* m_core = nullptr;
+    LiveMainWindow* m_w = nullptr;
+
+    ChatSideState* chat() { return Access::chat(*m_w); }
+    RoomMessageRouter* router() { return Access::roomRouter(*m_w); }
+    QListWidget* list() { return chat()->list; }
+
+    QList<QJsonObject> framesOfType(const QString& type) const { return m_sim.framesOfType(type); }
+    QStringList sentTexts() const
+    {
+        QStringList out;
+        for (const QJsonObject& say : framesOfType("say"))
+            out << say.value("content").toObject().value("content").toObject().value("content").toString();
+        return out;
+    }
+    bool control(const QString& path, const QJsonObject& body)
+    {
+        return m_sim.control(path, body).toObject().value("ok").toBool();
+    }
+    void click(QWidget* label) { QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2)); }
+    void send(const QString& text)
+    {
+        chat()->input->setPlainText(text);
+        click(chat()->sendLabel);
+    }
+    QString toastText() { return Toast::getInstance()->textLabel()->text(); }
+    // Picks a room and waits until its channel has logged in.
+    void choose(qint64 roomId, const QString& name, int liveType = 0)
+    {
+        LiveRoomInfo room;
+        room.app_id = roomId;
+        room.live_type = liveType;
+        room.push_app_nick = name.toUtf8();
+        Access::liveControl(*m_w)->choose(room);
+    }
+    bool enterRoom(qint64 roomId, const QString& name)
+    {
+        const int before = framesOfType("login").size();
+        choose(roomId, name);
+        return QTest::qWaitFor([&] { return framesOfType("login").size() > before; }, kWait);
+    }
+    // Waits until the channel's last messages have been dispatched.
+    void settle()
+    {
+        const int pongs = framesOfType("pong").size();
+        QVERIFY(control("/_sim/room/push", {{"frame", QJsonObject{{"type", "ping"}}}}));
+        QTRY_COMPARE_WITH_TIMEOUT(framesOfType("pong").size(), pongs + 1, kWait);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(m_sim.start());
+        setChatWsReconnectInterval(200);
+        m_login.uid = 4242;
+        m_login.wechat_user_space_id = kHost;
+        m_login.name = QString::fromUtf8("主播小王");
+        m_login.photo = "http://127.0.0.1:9/avatar.png";
+        m_login.token = "chat-token";
+        NetUtils::getInstance()->setLoginInfo(m_login);
+    }
+
+    void init()
+    {
+        QVERIFY(m_sim.reset());
+        QVERIFY(control("/_sim/room/config", {{"ping_interval", 0}}));
+        QVERIFY(control("/_sim/room/host", {{"wechat_user_space_id", kHost}, {"name", "Host"}}));
+        m_core = new FakeLiveCore;
+        m_w = new LiveMainWindow;
+        m_w->initLiveMainWindowParams(&m_login);
+        m_w->initFromLogin();
+    }
+
+    void cleanup()
+    {
+        delete m_w;
+        delete m_core;
+        destroyChatWsClient();
+        Toast::resetInstance();
+    }
+
+    void tabsTipPageAndControls()
+    {
+        auto* pages = formWidget<QStackedWidget>(*m_w, "listPageWidget");
+        ChatSideState* s = chat();
+        QCOMPARE(s->chatTab->textLabel()->text(), QString::fromUtf8("聊天互动"));
+        QVERIFY(s->micTab->isHidden());
+        QVERIFY(!s->chatTab->whiteLine()->isHidden());
+        QCOMPARE(s->input->placeholderText(), QString::fromUtf8("来说点什么吧～"));
+
+        // Before a room is chosen both chat and online users ask for one on the tip page.
+        QTest::mouseClick(s->onlineTab, Qt::LeftButton);
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(s->tipText->text(), QString::fromUtf8("请先选择开播方式，再使用在线用户"));
+        QTest::mouseClick(s->chatTab, Qt::LeftButton);
+        QCOMPARE(s->currentSideTab, 0);
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(s->tipText->text(), QString::fromUtf8("请先选择开播方式，再使用聊天互动"));
+        QVERIFY(s->chatTab->whiteLine()->isVisibleTo(s->chatTab));
+        QVERIFY(!s->onlineTab->whiteLine()->isVisibleTo(s->onlineTab));
+
+        // The tip page's link opens the room dialog (run here without a human) and consumes the press.
+        int opened = 0;
+        Access::setRoomDialogRunner([&opened](QDialog&) { ++opened; return int(QDialog::Rejected); });
+        QTest::mouseClick(s->tipLink, Qt::LeftButton);
+        Access::setRoomDialogRunner([](QDialog& d) { return d.exec(); });
+        QCOMPARE(opened, 1);
+
+        // "滚动" switches auto-scroll and its colour.
+        QVERIFY(s->autoScroll);
+        QVERIFY(s->scrollLabel->styleSheet().startsWith("background:#055CD8;"));
+        click(s->scrollLabel);
+        QVERIFY(!s->autoScroll);
+        QVERIFY(s->scrollLabel->styleSheet().startsWith("background:rgba(255,255,255,0.1);"));
+        click(s->scrollLabel);
+        QVERIFY(s->autoScroll);
+
+        // A room: the chat page, the load-more header in row 0, the co-host tab only in a co-host room.
+        QVERIFY(enterRoom(501, "Room A"));
+        QCOMPARE(pages->currentIndex(), 1);
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(list()->itemWidget(list()->item(0))->objectName(), QStringLiteral("chat_load_more"));
+        QVERIFY(s->micTab->isHidden());
+        QTest::mouseClick(s->onlineTab, Qt::LeftButton);
+        QCOMPARE(pages->currentIndex(), 3);
+        QTest::mouseClick(s->chatTab, Qt::LeftButton);
+        QCOMPARE(pages->currentIndex(), 1);
+        QVERIFY(enterRoom(502, "Room B co-host"));
+        choose(503, "Room C", 5);
+        QVERIFY(!s->micTab->isHidden());
+        QTest::mouseClick(s->micTab, Qt::LeftButton);
+        QCOMPARE(pages->currentIndex(), 2);
+        QCOMPARE(s->currentSideTab, 1);
+    }
+
+    // Typed, shown at once, checked, sent; the echo only completes the row already shown.
+    void sendRoadAndEcho()
+    {
+        QVERIFY(enterRoom(501, "Room A"));
+        send("  hello %2 \"q\"  ");
+        QCOMPARE(list()->count(), 2);
+        QVERIFY(chat()->input->toPlainText().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(framesOfType("say").size(), 1, kWait);
+        const QJsonObject say = framesOfType("say").at(0);
+        const QJsonObject expected{
+            {"type", "say"},
+            {"content", QJsonObject{{"msg_type", "speak"}, {"content", QJsonObject{{"content", "hello %2 \"q\""}}}}},
+            {"to_wechat_user_space_id", ""},
+            {"to_nick", ""},
+            {"user_source", ""}};
+        QCOMPARE(say, expected);
+        const QJsonObject check = m_sim.requests(kPrecheck).at(0).toObject().value("form").toObject();
+        QCOMPARE(check.value("content").toString(), QStringLiteral("hello %2 \"q\""));
+        QCOMPARE(check.value("roomId").toString(), QStringLiteral("501"));
+        QCOMPARE(check.value("uid").toString(), QStringLiteral("4242"));
+        QCOMPARE(check.value("client_type").toString(), QStringLiteral("2")); // from appUserBase
+        QTRY_VERIFY_WITH_TIMEOUT(!router()->ownMessageServerId(1).isEmpty(), kWait);
+        settle();
+        QCOMPARE(list()->count(), 2);
+        QCOMPARE(chat()->rows.ownCount(), 1);
+        QCOMPARE(chat()->rows.idCount(), 0);
+
+        // A viewer's message appears live.
+        QVERIFY(control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", "hi host"}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 3, kWait);
+        QCOMPARE(chat()->rows.idCount(), 1);
+
+        // Empty input: a tip, nothing shown, and the input keeps what was typed.
+        send("   ");
+        QCOMPARE(toastText(), QString::fromUtf8("请输入聊天内容"));
+        QCOMPARE(chat()->input->toPlainText(), QStringLiteral("   "));
+        QCOMPARE(list()->count(), 3);
+    }
+
+    void whatTheRoomGets_data()
+    {
+        QTest::addColumn<QString>("mention");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("msgType");
+        QTest::newRow("mention stripped") << "Ann" << "@Ann hi" << "hi" << "at";
+        QTest::newRow("word and mention") << "Ann" << "hi @Ann" << "hi" << "at";
+        QTest::newRow("at sign without a mention stays") << "" << "a@b" << "a@b" << "speak";
+        QTest::newRow("form characters reach the check whole") << "" << "ok&x=1%20" << "ok&x=1%20" << "speak";
+    }
+    void whatTheRoomGets()
+    {
+        QFETCH(QString, mention);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(QString, msgType);
+        QVERIFY(enterRoom(501, "Room A"));
+        chat()->mentionNick = mention;
+        chat()->mentionSpaceId = mention.isEmpty() ? QString() : "5";
+        send(typed);
+        QVERIFY(chat()->mentionNick.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(framesOfType("say").size(), 1, kWait);
+        const QJsonObject say = framesOfType("say").at(0);
+        QCOMPARE(say.value("content").toObject().value("msg_type").toString(), msgType);
+        QCOMPARE(sentTexts(), QStringList{text});
+        QCOMPARE(say.value("to_nick").toString(), mention);
+        QCOMPARE(m_sim.requests(kPrecheck).at(0).toObject().value("form").toObject().value("content").toString(), text);
+    }
+
+    // Only the boolean true passes; an exact-case sensitive word never leaves the window.
+    void whatStopsAMessage()
+    {
+        QVERIFY(control("/_sim/chatsend/config", {{"words", QJsonArray{"Bad", ""}}, {"pass", 1}}));
+        QVERIFY(enterRoom(501, "Room A"));
+        QTRY_COMPARE_WITH_TIMEOUT(chat()->sender->sensitiveWords().words(), (QStringList{"Bad", ""}), kWait);
+
+        send("one");
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.requests(kPrecheck).size(), 1, kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(router()->ownMessages().pendingCount(), 0, kWait); // the answer came back
+        QCOMPARE(list()->count(), 2); // shown to the host all the same
+
+        QVERIFY(control("/_sim/chatsend/config", {{"pass", true}}));
+        send("so Bad");
+        QCOMPARE(list()->count(), 3);
+        QCOMPARE(router()->ownMessages().pendingCount(), 0);
+        send("so bad");
+        QTRY_COMPARE_WITH_TIMEOUT(sentTexts(), QStringList{"so bad"}, kWait);
+        QCOMPARE(m_sim.requests(kPrecheck).size(), 2);
+        QVERIFY(!Toast::getInstance()->isVisible() || toastText() != QString::fromUtf8("发送失败"));
+    }
+
+    // Two identical texts before their echoes: each echo completes its own row, no third row.
+    void identicalTextsBeforeTheirEchoes()
+    {
+        QVERIFY(enterRoom(501, "Room A"));
+        send("twin");
+        send("twin");
+        QCOMPARE(list()->count(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(!router()->ownMessageServerId(1).isEmpty() &&
+                                     !router()->ownMessageServerId(2).isEmpty(), kWait);
+        QVERIFY(router()->ownMessageServerId(1) != router()->ownMessageServerId(2));
+        settle();
+        QCOMPARE(list()->count(), 3);
+        QCOMPARE(sentTexts(), (QStringList{"twin", "twin"}));
+    }
+
+    void failuresAreShown_data()
+    {
+        QTest::addColumn<QJsonObject>("reply");
+        QTest::newRow("server error") << QJsonObject{{"status", 500}, {"body", "down"}};
+        QTest::newRow("refused envelope") << QJsonObject{{"body", QJsonObject{{"code", 400}, {"msg", "no"}}}};
+    }
+    void failuresAreShown()
+    {
+        QFETCH(QJsonObject, reply);
+        QVERIFY(enterRoom(501, "Room A"));
+        QVERIFY(m_sim.script(kPrecheck, QJsonArray{reply}));
+        send("lost");
+        QTRY_COMPARE_WITH_TIMEOUT(toastText(), QString::fromUtf8("发送失败"), kWait);
+        QCOMPARE(router()->ownMessages().pendingCount(), 0);
+        QVERIFY(framesOfType("say").isEmpty());
+    }
+
+    // A pre-check still under way when the host picks another room sends to neither room.
+    void roomChangeWhileChecking()
+    {
+        QVERIFY(enterRoom(501, "Room A"));
+        QVERIFY(m_sim.script(kPrecheck, QJsonArray{QJsonObject{{"delay", 1.0}, {"passthrough", true}}}));
+        send("too late");
+        QVERIFY(enterRoom(502, "Room B"));
+        QTRY_COMPARE_WITH_TIMEOUT(toastText(), QString::fromUtf8("发送失败"), kWait);
+        settle();
+        QVERIFY(framesOfType("say").isEmpty());
+        QCOMPARE(list()->count(), 1); // the new room's list starts empty
+        // a custom push address drops the channel: a message passes the check but cannot go out
+        choose(0, QString(), -1);
+        QVERIFY(!isChatWsConnected());
+        Toast::getInstance()->textLabel()->clear();
+        send("no channel");
+        QTRY_COMPARE_WITH_TIMEOUT(toastText(), QString::fromUtf8("发送失败"), kWait);
+        QVERIFY(framesOfType("say").isEmpty());
+    }
+
+    // "清屏" empties the list and its index together; the pinned row is not in the list and stays.
+    void clearKeepsThePinnedRow()
+    {
+        QVERIFY(enterRoom(501, "Room A"));
+        auto* pinned = new QLabel("pinned");
+        chat()->pageLayout->insertWidget(1, pinned);
+        send("mine");
+        QTRY_VERIFY_WITH_TIMEOUT(!router()->ownMessageServerId(1).isEmpty(), kWait);
+        const QJsonValue said =
+            m_sim.control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", "x"}});
+        const QString viewerId = said.toObject().value("insert_id").toString();
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 3, kWait);
+
+        click(chat()->clearLabel);
+        QCOMPARE(list()->count(), 0);
+        QVERIFY(chat()->rows.isEmpty());
+        QCOMPARE(chat()->pageLayout->indexOf(pinned), 1);
+
+        // deletions naming the cleared rows find nothing
+        QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", viewerId}}));
+        QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", router()->ownMessageServerId(1)}}));
+        settle();
+        QCOMPARE(list()->count(), 0);
+        // new rows follow without the header
+        QVERIFY(control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", "y"}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 1, kWait);
+    }
+
+    // A "row_delete" takes the row away, for a viewer's message and for the host's own.
+    void rowDelete()
+    {
+        QVERIFY(enterRoom(501, "Room A"));
+        send("mine");
+        QTRY_VERIFY_WITH_TIMEOUT(!router()->ownMessageServerId(1).isEmpty(), kWait);
+        const QString viewerId =
+            m_sim.control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", "x"}})
+                .toObject()
+                .value("insert_id")
+                .toString();
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 3, kWait);
+        QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", viewerId}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 2, kWait);
+        QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", router()->ownMessageServerId(1)}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 1, kWait);
+        QVERIFY(chat()->rows.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_LiveMainWindowChat)
+#include "tst_LiveMainWindowChat.moc"

@@ -1,0 +1,106 @@
+"""What the host's chat sending relies on: the moderation pre-check of a chat text, the room's
+sensitive-word list, the host's own viewer tags in a room and the account's client type.
+
+    POST /Wx/Chat/BeforeSendMsg                        form content, roomId, uid, client_type
+         -> {"data": {"pass": <configured, true by default>}}; false for a text containing a deny word
+    POST /Wx/SolVek/SystemConfig/getSensitiveWordList  (empty form) -> {"data": {"list": [...]}}
+         the words percent-encoded as UTF-8, as the service sends them
+    POST /Wx/WechatUser/getTagInfo                     form room_id, wechat_user_space_id, uid
+         -> {"data": [tag objects]}
+    GET  /Mobile/Ucenter/appUserBase                   -> {"data": {"client_type": N, ...}}
+
+Control:
+    POST /_sim/chatsend/config  {"pass"?: any JSON value, "deny_words"?: [texts],
+                                 "words"?: [texts], "raw_words"?: [any JSON, sent as they are],
+                                 "tags"?: [tag objects], "client_type"?: any JSON value}
+    GET  /_sim/chatsend/state   the configuration and the texts checked so far
+Scripted replies of the generic control API (/_sim/script) override any of these.
+"""
+import urllib.parse
+
+from aiohttp import web
+
+from simlib import envelope, json_reply, read_form
+
+DEFAULT_WORDS = ["违禁词", "广告"]
+DEFAULT_TAGS = [{"id": 7, "title": "主播", "color": "#FF6131"}]
+DEFAULT_CLIENT_TYPE = 2
+
+
+class State:
+    def __init__(self):
+        self.pass_value = True
+        self.deny_words = []
+        self.words = list(DEFAULT_WORDS)
+        self.raw_words = None  # when set, sent instead of the encoded words
+        self.tags = [dict(t) for t in DEFAULT_TAGS]
+        self.client_type = DEFAULT_CLIENT_TYPE
+        self.checked = []  # forms of the pre-check, in arrival order
+
+
+def setup(app, sim):
+    def st():
+        return sim.area("chatsend", State)
+
+    async def before_send(request):
+        form = await read_form(request)
+        s = st()
+        s.checked.append(form)
+        text = form.get("content", "")
+        if not text:
+            return json_reply(envelope(None, code=400, msg="内容不能为空"))
+        passed = s.pass_value
+        if any(w and w in text for w in s.deny_words):
+            passed = False
+        return json_reply(envelope({"pass": passed}))
+
+    async def word_list(request):
+        s = st()
+        if s.raw_words is not None:
+            words = s.raw_words
+        else:
+            words = [urllib.parse.quote(w, safe="") for w in s.words]
+        return json_reply(envelope({"list": words}))
+
+    async def tag_info(request):
+        form = await read_form(request)
+        if not form.get("room_id") or not form.get("wechat_user_space_id"):
+            return json_reply(envelope(None, code=400, msg="参数错误"))
+        return json_reply(envelope(st().tags))
+
+    async def user_base(request):
+        return json_reply(envelope({"client_type": st().client_type, "nickname": "演示主播"}))
+
+    app.router.add_post("/Wx/Chat/BeforeSendMsg", before_send)
+    app.router.add_post("/Wx/SolVek/SystemConfig/getSensitiveWordList", word_list)
+    app.router.add_post("/Wx/WechatUser/getTagInfo", tag_info)
+    app.router.add_get("/Mobile/Ucenter/appUserBase", user_base)
+
+    async def ctl_config(request):
+        try:
+            b = await request.json()
+        except ValueError:
+            b = {}
+        s = st()
+        if "pass" in b:
+            s.pass_value = b["pass"]
+        if "deny_words" in b:
+            s.deny_words = [str(w) for w in b["deny_words"]]
+        if "words" in b:
+            s.words = [str(w) for w in b["words"]]
+            s.raw_words = None
+        if "raw_words" in b:
+            s.raw_words = list(b["raw_words"])
+        if "tags" in b:
+            s.tags = list(b["tags"])
+        if "client_type" in b:
+            s.client_type = b["client_type"]
+        return web.json_response({"ok": True})
+
+    async def ctl_state(request):
+        s = st()
+        return web.json_response({"pass": s.pass_value, "deny_words": s.deny_words, "words": s.words,
+                                  "tags": s.tags, "client_type": s.client_type, "checked": s.checked})
+
+    app.router.add_post("/_sim/chatsend/config", ctl_config)
+    app.router.add_get("/_sim/chatsend/state", ctl_state)
