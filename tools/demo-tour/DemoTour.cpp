@@ -3,6 +3,7 @@
 #include "HostActions.h"
 
 #include "chat/ChatItemWidget.h"
+#include "chat/MessageLabel.h"
 #include "core/DataCenter.h"
 #include "engine/ObsLiveCore.h"
 #include "login/LoginDialog.h"
@@ -42,6 +43,13 @@ const QString kStopRow = QString::fromUtf8("结束直播");
 const QString kSend = QString::fromUtf8("发送");
 constexpr int kProbeTimeoutMs = 30000;
 constexpr int kChatSettleMs = 1500;
+
+// The record a chat row shows (its message bubble carries it); empty for other rows.
+ItemChatRecord recordOfRow(QWidget* widget)
+{
+    auto* row = qobject_cast<ChatItemWidget*>(widget);
+    return row ? row->bubble()->payload().value<ItemChatRecord>() : ItemChatRecord();
+}
 
 QString secondsText(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" s"); }
 
@@ -84,6 +92,7 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
     }
     addRoomSteps();
     addBroadcastSteps();
+    addChatSteps();
     addPauseResumeStopSteps();
 }
 
@@ -285,11 +294,10 @@ int DemoTour::rowsWithText(const QString& text, bool* ownWithServerId) const
     *ownWithServerId = false;
     QListWidget* list = chatList();
     for (int i = 0; list && i < list->count(); ++i) {
-        auto* row = qobject_cast<ChatItemWidget*>(list->itemWidget(list->item(i)));
-        if (!row || row->currentRecord().content.content != text)
+        const ItemChatRecord record = recordOfRow(list->itemWidget(list->item(i)));
+        if (record.content.content != text)
             continue;
         ++count;
-        const ItemChatRecord& record = row->currentRecord();
         const auto& serverId = ChatItemWidget::hooks().serverMessageId;
         *ownWithServerId = record.local_seq != -1 && serverId && !serverId(record).isEmpty();
     }
@@ -302,10 +310,7 @@ QStringList DemoTour::viewerLines() const
     const QString host = m_login ? QString::number(m_login->loginInfo()->wechat_user_space_id) : QString();
     QListWidget* list = chatList();
     for (int i = 0; list && i < list->count(); ++i) {
-        auto* row = qobject_cast<ChatItemWidget*>(list->itemWidget(list->item(i)));
-        if (!row)
-            continue;
-        const ItemChatRecord& r = row->currentRecord();
+        const ItemChatRecord r = recordOfRow(list->itemWidget(list->item(i)));
         if (r.local_seq == -1 && r.wechat_user_space_id != host && !r.content.content.isEmpty())
             lines << r.from_client_name + QStringLiteral(": ") + r.content.content;
     }
