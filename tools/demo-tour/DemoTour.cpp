@@ -92,6 +92,11 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
     }
     addRoomSteps();
     addBroadcastSteps();
+    if (m_options.holdLiveSeconds > 0) {
+        // The CPU benchmark ends with the time it stayed live.
+        m_runner.setStepLimit(m_runner.stepCount());
+        return;
+    }
     addChatSteps();
     addPauseResumeStopSteps();
 }

@@ -54,6 +54,7 @@ public:
     TourRunner(const QDir& shotDir, FILE* progress, QObject* parent = nullptr);
 
     void add(const Step& step) { m_steps << step; }
+    int stepCount() const { return m_steps.size(); }
     // Stops after this many steps (for the start-up benchmark); -1 runs them all.
     void setStepLimit(int count) { m_limit = count; }
     void start();

@@ -1,7 +1,8 @@
 // solvek-demo-tour: the program itself, started as main() starts it, with a host driving its
 // windows through the tour. Prints the steps and a summary; exits 0 only when every step held.
 //
-//   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT] [--startup-only]
+//   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT]
+//                    [--startup-only | --hold-live SECONDS]   (the benchmarks' modes)
 //
 // The service addresses come from SOLVEK_SERVICE_URL as for the program. The program's own log
 // goes to DIR/solvek.log, so the terminal shows only the tour.
@@ -58,7 +59,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption room("room", "Name of the room to go live in.", "name");
     const QCommandLineOption chat("chat", "Chat text the host sends.", "text");
     const QCommandLineOption startupOnly("startup-only", "Stop once the main window is drawn; print start-up figures.");
-    const QCommandLineOption holdLive("hold-live", "Stay live this long once the stream arrived; print CPU figures.",
+    const QCommandLineOption holdLive("hold-live", "Stay live this long once the stream arrived, print CPU figures and end there.",
                                       "seconds");
     parser.addOptions({out, phone, password, room, chat, startupOnly, holdLive});
     parser.process(app);
