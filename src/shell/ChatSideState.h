@@ -4,19 +4,22 @@
 // widgets it names belong to the window's form. The room itself is the live control's.
 
 #include "chat/ChatRowIndex.h"
+#include "chat/ItemChatRecord.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 class ChatItemWidget;
+class ChatListWidget;
 class ChatSender;
 class ClickableLabel;
 class CustomWidget;
 class QHBoxLayout;
 class QLabel;
-class QListWidget;
 class QTextEdit;
+class QTimer;
 class QVBoxLayout;
 class QWidget;
 
@@ -28,6 +31,7 @@ public:
 
     static constexpr int kToastMs = 2000;
     static constexpr int kLateScrollMs = 500;
+    static constexpr int kFlushBudgetMs = 100;
 
     ChatSender* sender = nullptr;
     QObject* pressFilter = nullptr;
@@ -48,7 +52,7 @@ public:
     bool pageBuilt = false;
     QVBoxLayout* pageLayout = nullptr;
     QLabel* noticeLabel = nullptr;
-    QListWidget* list = nullptr;
+    ChatListWidget* list = nullptr;
     ClickableLabel* clearLabel = nullptr;
     ClickableLabel* scrollLabel = nullptr;
     ClickableLabel* muteAllLabel = nullptr;
@@ -63,7 +67,12 @@ public:
     QPointer<QLabel> loadingLabel;
     QPointer<ClickableLabel> loadMoreLabel;
 
+    // live rows held back while many arrive at once, added in groups
+    bool flushQueued = false;
+    QList<ItemChatRecord> heldRows;
     bool autoScroll = true;
+    bool scrollQueued = false;          // a scroll to the bottom waits for the event loop
+    QPointer<QTimer> lateScroll;        // the scroll 500 ms after the last new row
     int historyPage = 0;
     qint64 lastRoomId = -1; // the room whose chat was loaded last; -1 none
 

@@ -196,6 +196,10 @@ private:
     void clearChatList();
     void removeChatRow(const QString& messageId, int ownLocalSeq);
     void removeQuoteBar();
+    void scrollChatToBottom();
+    void insertChatRow(ItemChatRecord& value, bool isWss);
+    // Adds held-back rows for up to `limit` ms (all of them with -1).
+    void flushHeldChatRows(int limit);
 
     // ---- Frame state
     Ui_LiveMainWindow* ui = nullptr;

@@ -3,6 +3,7 @@
 #include "shell/LiveMainWindow.h"
 
 #include "chat/ChatItemWidget.h"
+#include "chat/ChatListWidget.h"
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ClickableLabel.h"
@@ -16,6 +17,7 @@
 #include "ui_LiveMainWindow.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +28,8 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace
 {
@@ -218,6 +222,50 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
     value.room_id = liveControl()->roomId();
     if (!s->list)
         return;
+    // Each row added to a visible list lays out every row the list holds. When the channel
+    // delivers many messages at once, the first is shown at once and the others are added in
+    // groups (one layout each) when control is back in the event loop, which runs between the
+    // groups. The host's own messages are never held back (they show at once), nor is history.
+    if (isWss && value.local_seq == -1 && s->flushQueued) {
+        s->heldRows.append(value);
+        return;
+    }
+    flushHeldChatRows(-1);
+    if (isWss && !s->flushQueued) {
+        s->flushQueued = true;
+        QTimer::singleShot(0, s->list, [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
+    }
+    insertChatRow(value, isWss);
+}
+
+void LiveMainWindow::flushHeldChatRows(int limit)
+{
+    ChatSideState* s = chatSide();
+    ChatListWidget* list = s->list;
+    if (list && !s->heldRows.isEmpty()) {
+        // A group is added for at most kFlushBudgetMs, then the event loop runs again.
+        QElapsedTimer budget;
+        budget.start();
+        list->beginRows();
+        int added = 0;
+        while (!s->heldRows.isEmpty() && (limit < 0 || budget.elapsed() < limit || added == 0)) {
+            ItemChatRecord record = s->heldRows.takeFirst();
+            insertChatRow(record, true);
+            ++added;
+        }
+        list->endRows();
+    }
+    if (limit < 0 || s->heldRows.isEmpty()) {
+        if (limit >= 0)
+            s->flushQueued = false;
+        return;
+    }
+    QTimer::singleShot(0, list, [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
+}
+
+void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
+{
+    ChatSideState* s = chatSide();
     QListWidget* list = s->list;
 
     auto* row = new ChatItemWidget;
@@ -246,15 +294,37 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
     });
     connect(row, &ChatItemWidget::onClicked, this, &LiveMainWindow::onChatItemAction);
 
-    if (chatsend::scrollsToBottom(s->autoScroll, isWss, s->historyPage)) {
-        list->scrollToBottom();
-        QTimer::singleShot(ChatSideState::kLateScrollMs, list, [list] { list->scrollToBottom(); });
+    if (chatsend::scrollsToBottom(s->autoScroll, isWss, s->historyPage))
+        scrollChatToBottom();
+}
+
+void LiveMainWindow::scrollChatToBottom()
+{
+    ChatSideState* s = chatSide();
+    QListWidget* list = s->list;
+    // Scrolling lays the whole list out and moves every row widget. Rows that arrive together
+    // (one read of the channel, one history page) share one scroll when control is back in the
+    // event loop, and one more 500 ms after the last of them, when their heights have settled.
+    if (!s->scrollQueued) {
+        s->scrollQueued = true;
+        QTimer::singleShot(0, list, [s, list] {
+            s->scrollQueued = false;
+            list->scrollToBottom();
+        });
     }
+    if (!s->lateScroll) {
+        s->lateScroll = new QTimer(list);
+        s->lateScroll->setSingleShot(true);
+        s->lateScroll->setInterval(ChatSideState::kLateScrollMs);
+        connect(s->lateScroll, &QTimer::timeout, list, [list] { list->scrollToBottom(); });
+    }
+    s->lateScroll->start();
 }
 
 void LiveMainWindow::clearChatList()
 {
     ChatSideState* s = chatSide();
+    s->heldRows.clear();
     // The row index names items of the list: both go together, so no entry outlives its row.
     s->rows.clear();
     if (s->list)
@@ -264,6 +334,7 @@ void LiveMainWindow::clearChatList()
 void LiveMainWindow::removeChatRow(const QString& messageId, int ownLocalSeq)
 {
     ChatSideState* s = chatSide();
+    flushHeldChatRows(-1); // the row may be among those still held back
     QListWidgetItem* item = ownLocalSeq >= 0 ? s->rows.takeLocalSeq(ownLocalSeq) : nullptr;
     if (!item)
         item = s->rows.takeId(messageId);
@@ -459,7 +530,7 @@ void LiveMainWindow::initChatPage()
     s->noticeLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     s->pageLayout->addWidget(s->noticeLabel);
 
-    s->list = new QListWidget(page);
+    s->list = new ChatListWidget(page);
     s->list->setObjectName("chat_list");
     s->list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     s->list->verticalScrollBar()->setSingleStep(10);

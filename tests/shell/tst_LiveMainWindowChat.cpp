@@ -5,7 +5,10 @@
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
 
+#include "chat/ChatItemWidget.h"
+#include "chat/ChatListWidget.h"
 #include "chat/ChatSender.h"
+#include "chat/MessageLabel.h"
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ClickableLabel.h"
 #include "chat/RoomMessageRouter.h"
@@ -18,6 +21,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -347,6 +351,47 @@ private slots:
         // new rows follow without the header
         QVERIFY(control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", "y"}}));
         QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 1, kWait);
+    }
+
+    // Many messages at once: each shows, in order, and a deletion reaches a row not yet laid out.
+    void burstArrivesWholeAndInOrder()
+    {
+        m_w->resize(1280, 800);
+        m_w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_w));
+        QVERIFY(enterRoom(501, "Room A"));
+        QVERIFY(control("/_sim/chatsend/burst", {{"room_id", "501"}, {"count", 300}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 301, kWait);
+        QStringList ids;
+        for (int i = 1; i < list()->count(); ++i)
+            ids << qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(i)))
+                       ->bubble()
+                       ->payload()
+                       .value<ItemChatRecord>()
+                       .id;
+        QCOMPARE(ids.first(), QStringLiteral("b1"));
+        QCOMPARE(ids.last(), QStringLiteral("b300"));
+        QCOMPARE(ids.size(), 300);
+        QCOMPARE(QSet<QString>(ids.begin(), ids.end()).size(), 300);
+        for (int i = 1; i < ids.size(); ++i)
+            QVERIFY2(ids.at(i - 1).mid(1).toInt() < ids.at(i).mid(1).toInt(), qPrintable(ids.at(i)));
+        QCOMPARE(chat()->rows.idCount(), 300);
+        // once the rows' heights have settled, every row widget sits where its item is
+        const auto rowsPlaced = [this] {
+            for (int i = 0; i < list()->count(); ++i)
+                if (list()->itemWidget(list()->item(i))->geometry().topLeft() !=
+                    list()->visualItemRect(list()->item(i)).topLeft())
+                    return false;
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(rowsPlaced(), kWait);
+
+        // a burst followed at once by a deletion of one of its rows and the host's own message
+        QVERIFY(control("/_sim/chatsend/burst", {{"room_id", "501"}, {"count", 100}}));
+        QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", "b350"}}));
+        send("after the burst");
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 301 + 99 + 1, kWait);
+        QVERIFY(!chat()->rows.itemForId("b350"));
     }
 
     // A "row_delete" takes the row away, for a viewer's message and for the host's own.

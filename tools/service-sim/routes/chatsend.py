@@ -14,8 +14,13 @@ Control:
                                  "words"?: [texts], "raw_words"?: [any JSON, sent as they are],
                                  "tags"?: [tag objects], "client_type"?: any JSON value}
     GET  /_sim/chatsend/state   the configuration and the texts checked so far
+    POST /_sim/chatsend/burst   {"room_id", "count", "wechat_user_space_id"?, "name"?, "photo"?}: sends
+                                `count` viewer "say" messages to the room as fast as the sockets take
+                                them; answers {"ok", "sent", "seconds"} once all are out
 Scripted replies of the generic control API (/_sim/script) override any of these.
 """
+import itertools
+import time
 import urllib.parse
 
 from aiohttp import web
@@ -36,6 +41,7 @@ class State:
         self.tags = [dict(t) for t in DEFAULT_TAGS]
         self.client_type = DEFAULT_CLIENT_TYPE
         self.checked = []  # forms of the pre-check, in arrival order
+        self.burst_ids = itertools.count(1)
 
 
 def setup(app, sim):
@@ -102,5 +108,35 @@ def setup(app, sim):
         return web.json_response({"pass": s.pass_value, "deny_words": s.deny_words, "words": s.words,
                                   "tags": s.tags, "client_type": s.client_type, "checked": s.checked})
 
+    async def ctl_burst(request):
+        try:
+            b = await request.json()
+        except ValueError:
+            b = {}
+        room_id = str(b.get("room_id", ""))
+        count = int(b.get("count", 0))
+        wid = int(b.get("wechat_user_space_id", 7001))
+        name = b.get("name", "观众%d" % wid)
+        photo = b.get("photo", sim.base_url + "/pic/64x64/v%d" % wid)
+        broadcast = getattr(sim, "room_broadcast", None)
+        if broadcast is None or not room_id:
+            return web.json_response({"ok": False})
+        start = time.time()
+        sent = 0
+        for i in range(count):
+            n = next(st().burst_ids)
+            chat = {"type": "say", "insert_id": "b%d" % n, "room_id": room_id, "wechat_user_space_id": wid,
+                    "from_client_name": name, "client_photo": photo, "msg_type": "speak",
+                    "content": {"content": "第%d条消息 message %d" % (i + 1, n)},
+                    "to_nick": "", "to_wechat_user_space_id": "", "user_source": "",
+                    "time": int(start), "date_time": time.strftime("%Y-%m-%d %H:%M:%S"),
+                    "chat_time": time.strftime("%H:%M"), "is_masters": "0", "master_txt": "",
+                    "tags": [], "ip": "127.0.0.1", "msg_audit": 0, "need_audit": 0, "user_type": 0,
+                    "is_shield": False}
+            if await broadcast(room_id, chat):
+                sent += 1
+        return web.json_response({"ok": True, "sent": sent, "seconds": time.time() - start})
+
+    app.router.add_post("/_sim/chatsend/burst", ctl_burst)
     app.router.add_post("/_sim/chatsend/config", ctl_config)
     app.router.add_get("/_sim/chatsend/state", ctl_state)
