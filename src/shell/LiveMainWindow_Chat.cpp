@@ -100,7 +100,11 @@ ChatSideState* LiveMainWindow::chatSide()
     connect(control, &LiveControl::choiceTaken, this, &LiveMainWindow::onChatRoomChosen);
     connect(control, &LiveControl::stopped, this, [this, s] {
         s->lastRoomId = -1; // the same room chosen again loads its chat anew
-        showChatPage();
+        // The stop shows the tip page; only a host on the co-host tab is moved to the chat tab.
+        if (s->currentSideTab == 2)
+            showOnlineUserPage();
+        else
+            showChatPage();
     });
     auto& h = m_roomRouter->hooks;
     h.addItemChatRecord = [this](ItemChatRecord& record, bool isWss) { addItemChatRecord(record, isWss); };

@@ -180,6 +180,17 @@ private slots:
         QTest::mouseClick(s->micTab, Qt::LeftButton);
         QCOMPARE(pages->currentIndex(), 2);
         QCOMPARE(s->currentSideTab, 1);
+
+        // A stop shows the tip page; a host on the online-user tab stays there.
+        QVERIFY(enterRoom(504, "Room D"));
+        QTest::mouseClick(s->onlineTab, Qt::LeftButton);
+        LiveControl* control = Access::liveControl(*m_w);
+        control->liveButtonClicked();
+        QCOMPARE(int(control->state()), 2);
+        control->stop();
+        QCOMPARE(s->currentSideTab, 2);
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(s->tipText->text(), QString::fromUtf8("请先选择开播方式，再使用在线用户"));
     }
 
     // Typed, shown at once, checked, sent; the echo only completes the row already shown.
