@@ -1159,7 +1159,7 @@ void livePictures(Bundle& b)
 
 void loginPictures(Bundle& b)
 {
-    // The login window (960 x 680): an illustration on the left, a card for the form on the right.
+    // The login window (960 x 680): an illustration on the left; the form's panel sits on the right.
     b.addPicture("login/background.png", 960, 680, [](QPainter& p, int w, int h) {
         p.fillRect(QRect(0, 0, w, h), QColor(0xF3, 0xF7, 0xFF));
         disc(p, QColor(0xE3, 0xED, 0xFF), 250, 360, 250);
@@ -1177,12 +1177,9 @@ void loginPictures(Bundle& b)
         const QPainterPath play = poly({{232, 318}, {276, 345}, {232, 372}}, true);
         fillPath(p, kWhite, play);
         p.setPen(pen(kAccentLight, 8));
-        p.drawArc(QRectF(100, 220, 300, 250), 60 * 16, 60 * 16);
-        p.drawArc(QRectF(70, 190, 360, 310), 65 * 16, 50 * 16);
-        // the card under the form
-        QPainterPath card;
-        card.addRoundedRect(QRectF(500, 100, 420, 480), 12, 12);
-        fillPath(p, kWhite, card);
+        // waves on air, between the slogan and the screen; the form brings its own white panel
+        p.drawArc(QRectF(160, 246, 180, 90), 55 * 16, 70 * 16);
+        p.drawArc(QRectF(130, 232, 240, 120), 60 * 16, 60 * 16);
     });
     b.addIcon("login/close.png", 32, [](QPainter& p) { cross(p, kGrey); });
     b.addIcon("login/minimize.png", 32, [](QPainter& p) { minus(p, kGrey, 6); });
