@@ -11,6 +11,8 @@ public:
     // Rebuilds the list from the current user's saved document keys.
     void loadSavedDocuments();
     QStringList savedDocumentKeys() const { return m_keys; }
+    // Empties the tile list without saving it again (the logout, before the restart).
+    void clearTiles() { m_keys.clear(); }
 
 signals:
     void sendUseSig(QString strfilePath, QString strfileName);

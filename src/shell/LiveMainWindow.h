@@ -147,6 +147,28 @@ public slots:
     void onChatItemAction(QString action, ItemChatRecord item);
     void toggleMuteAll();
 
+    // ---- Close, logout and settings popup (LiveMainWindow_Close.cpp)
+public slots:
+    void on_close_btn_clicked();
+    void logout_clicked();
+    void on_settings_btn_clicked();
+    void handlePopupDialogClose();
+    void more_settings_clicked();
+    void check_update_clicked();
+    void on_share_btn_clicked();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Centres a top-level dialog on the window.
+    void centreOnWindow(QWidget& dialog) const;
+    void setSettingsButtonLook(bool popupShown);
+    // Runs the close prompt, the logout confirmation and the share dialog modally (tests replace it).
+    inline static std::function<int(QDialog&)> s_runModalDialog = [](QDialog& dialog) { return dialog.exec(); };
+    // Ends the event loop with a code (QCoreApplication::exit; tests record the code instead).
+    static std::function<void(int)> s_exitEventLoop;
+
 protected:
     // ---- Frame
     void mousePressEvent(QMouseEvent* event) override;

@@ -94,21 +94,16 @@ void LogoutDialog::paintEvent(QPaintEvent* event)
 
 void LogoutDialog::mousePressEvent(QMouseEvent* event)
 {
-    m_dragAnchor = event->globalPos();
+    m_drag.press(*event);
 }
 
 void LogoutDialog::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->pos().y() >= kDragBandHeight)
-        return;
-    move(pos() + event->globalPos() - m_dragAnchor);
-    m_dragAnchor = event->globalPos();
-    QWidget::mouseMoveEvent(event);
+    if (m_drag.move(*this, *event))
+        QWidget::mouseMoveEvent(event);
 }
 
 void LogoutDialog::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->pos().y() >= kDragBandHeight)
-        return;
-    move(pos() + event->globalPos() - m_dragAnchor);
+    m_drag.release(*this, *event);
 }

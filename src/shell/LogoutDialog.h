@@ -3,8 +3,9 @@
 // it on the stack without a parent, set its texts and run it with exec. It moves when dragged by
 // its top 60 pixels.
 
+#include "shell/TopBandDrag.h"
+
 #include <QDialog>
-#include <QPoint>
 
 namespace Ui
 {
@@ -41,6 +42,6 @@ protected:
 
 private:
     Ui::LogoutDialog* ui;
-    QPoint m_dragAnchor;
+    TopBandDrag m_drag{kDragBandHeight};
     bool m_acceptOnOk = true;
 };

@@ -37,6 +37,18 @@ struct LiveMainWindowTestAccess {
     }
     // chat
     static ChatSideState* chat(LiveMainWindow& w) { return w.chatSide(); }
+    // close, logout and settings popup
+    static CloseDialog& closeDialog(LiveMainWindow& w) { return w.m_closeDialog; }
+    static PopupDialog* popup(LiveMainWindow& w) { return w.m_popupDialog; }
+    static bool popupShown(LiveMainWindow& w) { return w.m_popupShown; }
+    static SettingsDialog* settingsDialog(LiveMainWindow& w) { return w.m_settingsDialog; }
+    static ShareLiveDialog* shareLiveDialog(LiveMainWindow& w) { return w.m_shareLiveDialog; }
+    static void setLastRoomId(LiveMainWindow& w, qint64 id) { w.m_lastRoomId = id; }
+    static void setModalDialogRunner(std::function<int(QDialog&)> runner)
+    {
+        LiveMainWindow::s_runModalDialog = std::move(runner);
+    }
+    static std::function<void(int)>& exitEventLoop() { return LiveMainWindow::s_exitEventLoop; }
 };
 
 // A named widget of the window's form.
