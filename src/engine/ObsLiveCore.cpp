@@ -220,10 +220,13 @@ void ObsLiveCore::core_set_channel_source(const char* type, const char* device_i
         obs_data_t* settings = obs_source_get_settings(current);
         const bool sameDevice = std::strcmp(obs_data_get_string(settings, obs_types::audioDeviceKey), device_id) == 0;
         obs_data_release(settings);
-        if (sameDevice)
+        if (sameDevice) {
             kept = current;
-        else
+        } else {
+            // The channel lets go of this source below; entries pointing at it would dangle.
+            status.remove_entries_of(current);
             obs_source_release(current);
+        }
     }
     obs_source_t* onChannel = kept;
     if (!kept) {
@@ -252,9 +255,16 @@ void ObsLiveCore::releaseAudioEntries(const char* entryName, int channel)
 {
     // Off means off: the source leaves its channel (so it is no longer heard) and every table entry
     // that points at it goes, so nothing reaches a released source by name.
-    while (obs_source* source = status.find_source(entryName)) {
+    // Only audio entries: a video source that happens to carry the name is not the channel's.
+    for (const LiveCoreSource* entry = status.find_entry(entryName); entry && entry->kind == 2;
+         entry = status.find_entry(entryName)) {
+        obs_source* source = entry->source;
+        if (!source) {
+            status.remove_source(entryName);
+            continue;
+        }
         obs_source_remove(source);
-        status.remove_entries_of(source);
+        status.remove_entries_of(source); // this entry among them
     }
     if (obs_source_t* current = obs_get_output_source(uint32_t(channel))) {
         status.remove_entries_of(current);

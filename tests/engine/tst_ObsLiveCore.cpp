@@ -5,6 +5,7 @@
 #include "engine/EngineStartup.h"
 #include "engine/ObsLiveCore.h"
 #include "engine/SceneGeometry.h"
+#include "platform/ObsSourceTypes.h"
 #include "platform/X11Window.h"
 
 #include <obs.h>
@@ -148,6 +149,34 @@ private slots:
         QCOMPARE(onChannel, mic); // still alive, owned by its channel
         obs_source_release(onChannel);
         m_core.core_set_mic_source(true); // registered again
+        QCOMPARE(m_core.state().entry_count("audio_input"), 1);
+    }
+
+    // Another device on a channel replaces its source: the entries of the replaced one go with
+    // it, so the volume and the switches reach the source that is heard, never a released one.
+    void deviceChangeForgetsTheReplacedSource()
+    {
+        m_core.core_set_mic_source(true);
+        QVERIFY(m_core.state().entry_count("audio_input") >= 1);
+        m_core.core_set_channel_source(obs_types::microphone, "another-device", "AuxAudioDevice1", 3);
+        obs_source_t* onChannel = obs_get_output_source(3);
+        QVERIFY(onChannel);
+        QCOMPARE(m_core.state().entry_count("audio_input"), 1);
+        QCOMPARE(m_core.state().find_source("audio_input"), onChannel);
+        m_core.source_set_mic_volume(0.5f);
+        QCOMPARE(obs_source_get_volume(onChannel), 0.5f);
+        obs_source_release(onChannel);
+
+        // A video source that carries an audio entry's name is left alone by the switch.
+        QVERIFY(m_core.core_create_image_source("audio_input", 0));
+        QCOMPARE(m_core.state().entry_count("audio_input"), 2);
+        m_core.core_set_mic_source(false);
+        QCOMPARE(channelSourceCount(3), 0);
+        QCOMPARE(m_core.state().entry_count("audio_input"), 1);
+        QCOMPARE(m_core.state().find_entry("audio_input")->kind, 1);
+        LiveCoreState& table = const_cast<LiveCoreState&>(m_core.state());
+        QVERIFY(table.remove_source("audio_input"));
+        m_core.core_set_mic_source(true);
         QCOMPARE(m_core.state().entry_count("audio_input"), 1);
     }
 
