@@ -1,5 +1,7 @@
 #include "engine/SceneGeometry.h"
 
+#include <algorithm>
+
 namespace geometry {
 
 PreviewFit fitCanvas(int area_w, int area_h, uint32_t base_w, uint32_t base_h)
@@ -7,8 +9,10 @@ PreviewFit fitCanvas(int area_w, int area_h, uint32_t base_w, uint32_t base_h)
     PreviewFit fit;
     if (base_w == 0 || base_h == 0)
         return fit;
-    const int W = area_w - 20;
-    const int H = area_h - 20;
+    // An area smaller than its margin has nothing left to show the canvas in; a negative size
+    // would give a negative scale that mirrors every position taken from the preview.
+    const int W = std::max(0, area_w - 20);
+    const int H = std::max(0, area_h - 20);
     const double R = double(base_w) / double(base_h);
     if (double(W) / double(H) > R) {
         fit.width = int(H * R);

@@ -41,10 +41,17 @@ private slots:
     void fitCanvasWithoutCanvasOrArea()
     {
         QVERIFY(!geometry::fitCanvas(1300, 740, 0, 0).valid);
-        const PreviewFit tiny = geometry::fitCanvas(20, 20, 1920, 1080); // nothing left after the margin
-        QVERIFY(tiny.valid);
-        QCOMPARE(tiny.scale, 0.0f);
-        QCOMPARE(tiny.width, 0);
+        // Nothing left after the margin (an area not laid out yet, or smaller than the margin):
+        // no picture and scale 0, never a negative scale that would mirror positions.
+        const QList<QSize> tinyAreas = {{20, 20}, {10, 10}, {0, 0}, {1300, 5}, {5, 740}, {-50, -50}};
+        for (const QSize& area : tinyAreas) {
+            const PreviewFit tiny = geometry::fitCanvas(area.width(), area.height(), 1920, 1080);
+            QVERIFY(tiny.valid);
+            QCOMPARE(tiny.scale, 0.0f);
+            QCOMPARE(QSize(tiny.width, tiny.height), QSize(0, 0));
+            QVERIFY(tiny.x >= 0 && tiny.y >= 0);
+            QCOMPARE(QSize(tiny.shownWidth, tiny.shownHeight), QSize(0, 0));
+        }
     }
 
     void positions_data()
