@@ -64,10 +64,23 @@ bool isPictureContentType(const QVariant& contentTypeHeader)
     return type == QLatin1String("image/jpeg") || type == QLatin1String("image/png");
 }
 
+void limitReplySize(QNetworkReply* reply, qint64 maxBytes)
+{
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64) {
+        if (received > maxBytes)
+            reply->abort();
+    });
+}
+
 qint64 toInt64(const QJsonValue& value, qint64 fallback)
 {
-    if (value.isDouble())
-        return qint64(value.toDouble());
+    if (value.isDouble()) {
+        // A number beyond the 64-bit range has no integer value (the conversion is undefined).
+        const double d = value.toDouble();
+        if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0))
+            return fallback;
+        return qint64(d);
+    }
     if (value.isString()) {
         bool ok = false;
         const qint64 n = value.toString().trimmed().toLongLong(&ok);
@@ -262,12 +275,14 @@ void LiveModeDialog::requestRoomList()
         ui->live_room_cbx->addItem(QString::fromUtf8(room.push_app_nick), room.app_id);
     m_rooms.recentRooms.clear();
 
-    m_manager->post(request, solvek::FormBody().add(QStringLiteral("push_status"), 1).toByteArray());
+    livemode::limitReplySize(
+        m_manager->post(request, solvek::FormBody().add(QStringLiteral("push_status"), 1).toByteArray()));
 }
 
 void LiveModeDialog::requestPushUrl(qint64 appId)
 {
-    m_manager->post(makeRequest(API_LIVE_GET_PUSH_URL.toUrl()), solvek::FormBody().add(QStringLiteral("room_id"), appId).toByteArray());
+    livemode::limitReplySize(m_manager->post(makeRequest(API_LIVE_GET_PUSH_URL.toUrl()),
+                                             solvek::FormBody().add(QStringLiteral("room_id"), appId).toByteArray()));
 }
 
 void LiveModeDialog::handleComboxChanged(int index)

@@ -6,7 +6,9 @@
 #include "core/ServiceConstants.h"
 #include "shell/LiveModeDialog.h"
 
+#include <QBuffer>
 #include <QDebug>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMouseEvent>
@@ -50,6 +52,22 @@ ShareReply parseShareReply(const QByteArray& body)
     return out;
 }
 
+QPixmap sharePicture(const QByteArray& body)
+{
+    QBuffer buffer;
+    buffer.setData(body);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
+        return QPixmap();
+    const QImage image = reader.read();
+    if (image.isNull())
+        return QPixmap();
+    return QPixmap::fromImage(image).scaled(kPictureSize, kPictureSize, Qt::IgnoreAspectRatio,
+                                            Qt::FastTransformation);
+}
+
 bool isFetchableAddress(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
@@ -61,15 +79,6 @@ bool isFetchableAddress(const QUrl& url)
 namespace {
 
 const QNetworkRequest::Attribute kGenerationAttribute = QNetworkRequest::User;
-
-QPixmap sharePicture(const QByteArray& body)
-{
-    QPixmap picture;
-    if (!picture.loadFromData(body))
-        return QPixmap();
-    return picture.scaled(sharelive::kPictureSize, sharelive::kPictureSize, Qt::IgnoreAspectRatio,
-                          Qt::FastTransformation);
-}
 
 } // namespace
 
@@ -116,7 +125,7 @@ void ShareLiveDialog::requestShare(qint64 roomId, const char* token, int userId)
 
     QNetworkRequest request = makeRequest(API_LIVE_SHARE.toUrl());
     request.setRawHeader("openapitoken", QByteArray(token));
-    m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId));
+    livemode::limitReplySize(m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId)));
 }
 
 void ShareLiveDialog::onShareReply(QNetworkReply* reply)
@@ -134,7 +143,7 @@ void ShareLiveDialog::onShareReply(QNetworkReply* reply)
         return;
 
     if (livemode::isPictureContentType(type)) {
-        const QPixmap picture = sharePicture(reply->readAll());
+        const QPixmap picture = sharelive::sharePicture(reply->readAll());
         if (!picture.isNull())
             ui->label_5->setPixmap(picture);
         return;
@@ -154,10 +163,11 @@ void ShareLiveDialog::onShareReply(QNetworkReply* reply)
 
     const QUrl imgUrl(share.imgUrl);
     if (sharelive::isFetchableAddress(imgUrl))
-        m_shareManager->get(makeRequest(imgUrl));
+        livemode::limitReplySize(m_shareManager->get(makeRequest(imgUrl)));
     else
         qDebug() << "img_url is not an http address:" << share.imgUrl;
-    m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()), sharelive::qrCodeRequestBody(share.watchUrl));
+    livemode::limitReplySize(
+        m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()), sharelive::qrCodeRequestBody(share.watchUrl)));
 }
 
 void ShareLiveDialog::onQrReply(QNetworkReply* reply)
@@ -171,7 +181,7 @@ void ShareLiveDialog::onQrReply(QNetworkReply* reply)
     qDebug() << "type: " << type.toString();
     if (!isCurrent(reply) || !livemode::isPictureContentType(type))
         return;
-    const QPixmap picture = sharePicture(reply->readAll());
+    const QPixmap picture = sharelive::sharePicture(reply->readAll());
     if (!picture.isNull())
         ui->label_4->setPixmap(picture);
 }

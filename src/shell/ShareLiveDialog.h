@@ -12,6 +12,7 @@
 #include <QUrl>
 
 class QNetworkAccessManager;
+class QPixmap;
 class QNetworkReply;
 class QNetworkRequest;
 
@@ -39,6 +40,11 @@ struct ShareReply {
     QString watchUrl;
 };
 ShareReply parseShareReply(const QByteArray& body);
+
+// A picture reply decoded for a label: null when it is not a picture or declares a side beyond
+// kMaxPictureSide (decoding it would take memory out of all proportion to a 140-pixel code).
+constexpr int kMaxPictureSide = 4096;
+QPixmap sharePicture(const QByteArray& body);
 
 // Pictures are fetched only from http and https addresses.
 bool isFetchableAddress(const QUrl& url);

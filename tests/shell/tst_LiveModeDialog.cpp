@@ -157,6 +157,15 @@ private slots:
                                   << int(livemode::Reply::PushUrl) << qint64(7);
         QTest::newRow("push url, id as text") << QByteArray("{\"code\":200,\"data\":{\"push_url\":\"x\",\"app_id\":\"8\"}}")
                                               << int(livemode::Reply::PushUrl) << qint64(8);
+        QTest::newRow("push url, id beyond 64 bits")
+            << QByteArray("{\"code\":200,\"data\":{\"push_url\":\"x\",\"app_id\":1e300}}") << int(livemode::Reply::PushUrl)
+            << qint64(0);
+        QTest::newRow("push url, id below 64 bits")
+            << QByteArray("{\"code\":200,\"data\":{\"push_url\":\"x\",\"app_id\":-1e19}}") << int(livemode::Reply::PushUrl)
+            << qint64(0);
+        QTest::newRow("push url, id as huge text")
+            << QByteArray("{\"code\":200,\"data\":{\"push_url\":\"x\",\"app_id\":\"99999999999999999999\"}}")
+            << int(livemode::Reply::PushUrl) << qint64(0);
         QTest::newRow("room list") << QByteArray("{\"code\":200,\"data\":[]}") << int(livemode::Reply::RoomList) << qint64(0);
         QTest::newRow("code as text") << QByteArray("{\"code\":\"200\",\"data\":[]}") << int(livemode::Reply::Refused) << qint64(0);
         QTest::newRow("code 1") << QByteArray("{\"code\":1,\"data\":[]}") << int(livemode::Reply::Refused) << qint64(0);

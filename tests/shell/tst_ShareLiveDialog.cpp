@@ -3,6 +3,7 @@
 #include "support/SimulatorProcess.h"
 
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
 #include <QNetworkAccessManager>
@@ -136,6 +137,39 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000); // share reply and picture
         QTRY_VERIFY_WITH_TIMEOUT(hasPicture(d, "label_4"), 10000);
         QVERIFY(!hasPicture(d, "label_5"));
+    }
+
+    // Hostile mini-program code replies: nothing is shown, the reply ends, the QR code still shows.
+    // Before the limits, a never-ending reply grew without bound and a huge declared picture was
+    // decoded whole.
+    void hostilePictures_data()
+    {
+        QTest::addColumn<QJsonObject>("shareOverride");
+        QTest::addColumn<QJsonObject>("pictureReply"); // scripted reply of the picture; empty: none
+        QTest::newRow("side beyond the limit") << QJsonObject{{"mini_size", QJsonArray{4097, 8}}} << QJsonObject();
+        QTest::newRow("never ends") << QJsonObject{{"mini_endless", true}} << QJsonObject();
+        QTest::newRow("html as png") << QJsonObject()
+                                     << QJsonObject{{"content_type", "image/png"}, {"body", "<html>oops</html>"}};
+        QTest::newRow("empty png") << QJsonObject() << QJsonObject{{"content_type", "image/jpeg"}, {"body", ""}};
+    }
+    void hostilePictures()
+    {
+        QFETCH(QJsonObject, shareOverride);
+        QFETCH(QJsonObject, pictureReply);
+        QVERIFY(m_sim.control("/_sim/rooms/share", shareOverride).isObject());
+        if (!pictureReply.isEmpty())
+            QVERIFY(m_sim.script("/wxacode/11.png", {pictureReply}));
+        ShareLiveDialog d;
+        QSignalSpy finished(shareManager(d), &QNetworkAccessManager::finished);
+        d.requestShare(11, "t", 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000); // share reply and picture
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(d, "label_4"), 10000);
+        QVERIFY(!hasPicture(d, "label_5"));
+        // Within the limit the same road shows the picture.
+        QVERIFY(m_sim.reset());
+        QVERIFY(m_sim.control("/_sim/rooms/share", {{"mini_size", QJsonArray{4096, 8}}}).isObject());
+        d.requestShare(11, "t", 1);
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(d, "label_5"), 10000);
     }
 
     // Share answers that ask for nothing further.

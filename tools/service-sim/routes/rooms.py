@@ -14,9 +14,11 @@ Control:
     POST /_sim/rooms/set    {"rooms": [...]}: replaces the account's rooms; each element is sent
                             as given (ids may be numbers or text, ids may repeat); a room without
                             "push_status" counts as pushable
-    POST /_sim/rooms/share  {"img_url", "watch_url", "mini_type", "qr_type"}: overrides of the
-                            share reply's addresses (a path is taken relative to the simulator)
-                            and of the pictures' content types
+    POST /_sim/rooms/share  {"img_url", "watch_url", "mini_type", "qr_type", "mini_size",
+                            "mini_endless"}: overrides of the share reply's addresses (a path is
+                            taken relative to the simulator), of the pictures' content types, of
+                            the mini-program code's size ([w, h]), and a mini-program code that
+                            never ends (a PNG header, then bytes until the client goes)
     GET  /_sim/rooms/state  the rooms and the overrides
 """
 import copy
@@ -120,8 +122,21 @@ def setup(app, sim):
 
     async def mini_code(request):
         room = request.match_info["room"]
-        kind = state()["share"].get("mini_type", "image/png")
-        return web.Response(body=png_bytes(280, 280, colour_of("mini:" + room)),
+        over = state()["share"]
+        kind = over.get("mini_type", "image/png")
+        if over.get("mini_endless"):
+            response = web.StreamResponse(headers={"Content-Type": kind})
+            await response.prepare(request)
+            chunk = bytes(64 * 1024)
+            try:
+                await response.write(png_bytes(1, 1)[:33])  # signature and header
+                while True:
+                    await response.write(chunk)
+            except ConnectionError:
+                pass
+            return response
+        w, h = over.get("mini_size", (280, 280))
+        return web.Response(body=png_bytes(int(w), int(h), colour_of("mini:" + room)),
                             headers={"Content-Type": kind})
 
     async def ctl_set(request):
@@ -132,7 +147,8 @@ def setup(app, sim):
     async def ctl_share(request):
         spec = await request.json()
         state()["share"].update({k: v for k, v in spec.items()
-                                 if k in ("img_url", "watch_url", "mini_type", "qr_type")})
+                                 if k in ("img_url", "watch_url", "mini_type", "qr_type",
+                                          "mini_size", "mini_endless")})
         return web.json_response({"ok": True})
 
     async def ctl_state(request):
