@@ -199,10 +199,13 @@ void LiveControl::start()
         runStart();
         return;
     }
-    // A co-host start waits for the server's answer; clicks meanwhile change nothing.
-    if (m_startPending)
+    // A co-host start waits for the server's answer; clicks meanwhile start nothing. Only when the
+    // answer is long overdue does a click ask again, so a lost message never leaves the host with a
+    // start that can no longer come.
+    if (m_startPending && m_startPendingSince.elapsed() < m_trtcAnswerWaitMs)
         return;
     m_startPending = true;
+    m_startPendingSince.start();
     if (!m_trtcLoginMsg.isEmpty())
         send(m_trtcLoginMsg);
     else if (hooks.requestTrtcLogin)

@@ -17,6 +17,7 @@
 #include "shell/LiveMainWindowRules.h"
 #include "shell/LiveModeDialog.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QObject>
 #include <QSize>
@@ -37,6 +38,9 @@ constexpr int kFailureToastMs = 2000;
 // Push bitrates handed to the engine (kbit/s): the video value has no effect there.
 constexpr int kVideoBitrateArg = 2500;
 constexpr int kAudioBitrate = 160;
+// A co-host start whose "r_trtc_login" answer has not come for this long (the message or the
+// answer was lost, say while the room channel was down) is asked for again by the next click.
+constexpr int kTrtcAnswerWaitMs = 5000;
 constexpr int kTrtcScene = 1; // live
 constexpr int kTrtcRoleAnchor = 20;
 
@@ -105,6 +109,7 @@ public:
     // The output size the engine gets at each start (the canvas size).
     void setCanvasSize(int width, int height);
     void setClockInterval(int ms);
+    void setTrtcAnswerWait(int ms) { m_trtcAnswerWaitMs = ms; }
 
     // ---- events ----
     // A choice reported by the room dialog. False when nothing changed: the room already chosen
@@ -174,6 +179,8 @@ private:
     bool m_roomChosen = false;
     bool m_liveModeChosen = false;
     bool m_startPending = false;
+    QElapsedTimer m_startPendingSince;
+    int m_trtcAnswerWaitMs = livecontrol::kTrtcAnswerWaitMs;
     QString m_trtcLoginMsg;
     bool m_pausePending = false;
     bool m_stopPending = false;

@@ -93,6 +93,7 @@ private slots:
     void resumeWithinASecondKeepsTheClock();
     void coHostStartWaitsForTheAnswer();
     void coHostStartWithoutLoginTextAsksForIt();
+    void coHostClickAsksAgainWhenTheAnswerIsOverdue();
     void coHostRefusedStaysReady();
     void answerOutsideAPendingStartOnlyAsksForCoHosts();
     void coHostPauseAndResumeForwardTheHostAgain();
@@ -132,6 +133,7 @@ void tst_LiveControl::init()
     m_trtcLoginRequests = 0;
     m_sharing = false;
     m_control = std::make_unique<LiveControl>();
+    m_control->setTrtcAnswerWait(24 * 3600 * 1000); // an answer is never overdue unless a test says so
     LiveControl::Hooks& h = m_control->hooks;
     h.sendRoomMessage = [this](const QString& text) { m_sent << text; };
     h.requestTrtcLogin = [this] { ++m_trtcLoginRequests; };
@@ -542,6 +544,28 @@ void tst_LiveControl::coHostStartWithoutLoginTextAsksForIt()
     QVERIFY(control().trtcLoginMessage().isEmpty());
     control().handleRTrtcLogin(rTrtcLogin(200));
     QCOMPARE(control().state(), mainwin::LiveStateReady);
+}
+
+// A lost handshake (the room channel was down) must not leave the start pending for good: once
+// the answer is overdue a click asks again, and still only the answer starts, once.
+void tst_LiveControl::coHostClickAsksAgainWhenTheAnswerIsOverdue()
+{
+    control().setTrtcAnswerWait(0); // every wait is overdue
+    QVERIFY(control().choose(room(10087, "连麦访谈直播间", 5)));
+    control().liveButtonClicked(); // no text yet: asked for
+    control().liveButtonClicked();
+    QCOMPARE(m_trtcLoginRequests, 2);
+    control().setTrtcLoginMessage("login-10087");
+    control().liveButtonClicked();
+    QCOMPARE(m_sent, (QStringList{"login-10087", "login-10087"}));
+    QCOMPARE(control().state(), mainwin::LiveStateReady);
+    QVERIFY(control().startPending());
+    QCOMPARE(m_core->count("core_init_stream"), 0);
+
+    control().handleRTrtcLogin(rTrtcLogin(200));
+    QCOMPARE(control().state(), mainwin::LiveStateLive);
+    control().handleRTrtcLogin(rTrtcLogin(200)); // the answer to the repeat starts nothing more
+    QCOMPARE(m_core->count("core_init_stream"), 1);
 }
 
 void tst_LiveControl::coHostRefusedStaysReady()
