@@ -6,6 +6,43 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+namespace {
+
+// Tells the labels whose rows sit in a holder that the holder was resized. One per holder, however
+// many labels it serves: the chat list's viewport holds thousands of rows, and a filter per label
+// on it would make every event of the viewport (each row added, moved or shown) visit all of them.
+class HolderResizeWatch : public QObject
+{
+    Q_OBJECT
+public:
+    static HolderResizeWatch* of(QWidget* holder)
+    {
+        static const char kProperty[] = "_chat_holder_resize_watch";
+        if (auto* watch = qobject_cast<HolderResizeWatch*>(holder->property(kProperty).value<QObject*>()))
+            return watch;
+        auto* watch = new HolderResizeWatch(holder);
+        holder->setProperty(kProperty, QVariant::fromValue<QObject*>(watch));
+        holder->installEventFilter(watch);
+        return watch;
+    }
+
+signals:
+    void resized();
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            emit resized();
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+};
+
+} // namespace
+
 MessageLabel::MessageLabel(QWidget* parent) : ClickableLabel(parent)
 {
     watchAncestors();
@@ -113,12 +150,18 @@ void MessageLabel::watchAncestors()
             parent->installEventFilter(this);
     }
     if (m_watchedHolder != holder) {
-        if (m_watchedHolder)
-            m_watchedHolder->removeEventFilter(this);
+        disconnect(m_holderConnection);
         m_watchedHolder = holder;
         if (holder)
-            holder->installEventFilter(this);
+            m_holderConnection = connect(HolderResizeWatch::of(holder), &HolderResizeWatch::resized, this,
+                                         &MessageLabel::onHolderResized);
     }
+}
+
+void MessageLabel::onHolderResized()
+{
+    if (maxLineWidth() != m_layoutWidth)
+        relayout();
 }
 
 bool MessageLabel::event(QEvent* event)
@@ -135,9 +178,6 @@ bool MessageLabel::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_watchedParent && event->type() == QEvent::ParentChange) {
         watchAncestors();
         relayout();
-    } else if (watched == m_watchedHolder && event->type() == QEvent::Resize) {
-        if (maxLineWidth() != m_layoutWidth)
-            relayout();
     }
     return ClickableLabel::eventFilter(watched, event);
 }
@@ -171,3 +211,5 @@ void MessageLabel::paintEvent(QPaintEvent*)
     }
     emit paintEventFinished(true);
 }
+
+#include "MessageLabel.moc"

@@ -46,6 +46,7 @@ protected:
 
 private:
     void onPictureReady(const QString& address);
+    void onHolderResized();
     void watchAncestors();
 
     QString m_bubbleColor = QStringLiteral("#404364");
@@ -57,4 +58,5 @@ private:
     QPointer<QWidget> m_watchedParent;
     QPointer<QWidget> m_watchedHolder;
     QMetaObject::Connection m_cacheConnection;
+    QMetaObject::Connection m_holderConnection;
 };

@@ -285,6 +285,33 @@ private slots:
         QVERIFY(label->height() > 3 * 20);
     }
 
+    // Labels of one holder are told of its resizes together; a label whose row went away or moved
+    // to another holder is not held back by, nor answers to, the holder it left.
+    void lineWidthFollowsTheHolderItIsIn()
+    {
+        QWidget page;
+        QWidget* holders[2] = {new QWidget(&page), new QWidget(&page)};
+        holders[0]->resize(600, 400);
+        holders[1]->resize(500, 400);
+        auto* gone = new QWidget(holders[0]);
+        auto* moved = new QWidget(holders[0]);
+        new MessageLabel(gone);
+        auto* label = new MessageLabel(moved);
+        label->setMessage(QString("word ").repeated(40));
+        page.show();
+        QCOMPARE(label->maxLineWidth(), 522);
+        delete gone;
+        holders[0]->resize(450, 400);
+        QCOMPARE(label->width(), chatlabel::maxLineWidth(450) + 14);
+
+        moved->setParent(holders[1]);
+        QCOMPARE(label->width(), chatlabel::maxLineWidth(500) + 14);
+        holders[0]->resize(350, 400);
+        QCOMPARE(label->width(), chatlabel::maxLineWidth(500) + 14);
+        holders[1]->resize(400, 400);
+        QCOMPARE(label->width(), chatlabel::maxLineWidth(400) + 14);
+    }
+
     void markupIsDrawnLiterally()
     {
         QImage a(200, 40, QImage::Format_ARGB32);
