@@ -44,6 +44,46 @@ const char kQuoteStyle[] =
     "font-size:14px;color: #FFFFFF;line-height: 20px;text-align: left;font-style: normal; ";
 const char kTimeStyle[] = "font-size:12px;color:#889098;line-height:18px;background:#00000000;"
                           "font-family: PingFangSC, PingFang SC;font - weight: 400; ";
+const char kAvatarStyle[] = "background:#00000000;color:#889098";
+const char kPictureBubbleStyle[] = "background: #404364;border-radius: 4px;margin-top:2px";
+
+// The labels' names, by which a shared look finds them.
+const char kAvatarName[] = "chat_row_avatar";
+const char kFillerName[] = "chat_row_filler";
+const char kTextBubbleName[] = "chat_row_text_bubble";
+const char kGiftBubbleName[] = "chat_row_gift_bubble";
+const char kPictureBubbleName[] = "chat_row_picture_bubble";
+const char kTimeName[] = "chat_row_time";
+const char kQuoteName[] = "chat_row_quote";
+const char kSharedLookProperty[] = "_chat_row_look";
+
+// Every label style of a row, each under the label's name, for a holder to carry once.
+QString sharedLookSheet()
+{
+    const struct {
+        const char* name;
+        const char* style;
+    } rules[] = {{kAvatarName, kAvatarStyle},
+                 {kFillerName, kAvatarStyle},
+                 {kTextBubbleName, kTextBubbleStyle},
+                 {kGiftBubbleName, kGiftBubbleStyle},
+                 {kPictureBubbleName, kPictureBubbleStyle},
+                 {kTimeName, kTimeStyle},
+                 {kQuoteName, kQuoteStyle}};
+    QString sheet;
+    for (const auto& rule : rules)
+        sheet += QStringLiteral("#%1{%2}").arg(QLatin1String(rule.name), QLatin1String(rule.style));
+    return sheet;
+}
+
+bool holderSharesLook(const QWidget* w)
+{
+    for (; w; w = w->parentWidget()) {
+        if (w->property(kSharedLookProperty).toBool())
+            return true;
+    }
+    return false;
+}
 
 constexpr int kToastMs = 2000;
 constexpr int kPictureBox = 224;
@@ -88,7 +128,22 @@ void ChatItemWidget::resetHooks()
     hooks() = defaultHooks();
 }
 
-ChatItemWidget::ChatItemWidget(QWidget* parent) : QWidget(parent)
+void ChatItemWidget::shareLook(QWidget* holder)
+{
+    if (holder->property(kSharedLookProperty).toBool())
+        return;
+    holder->setStyleSheet(holder->styleSheet() + sharedLookSheet());
+    holder->setProperty(kSharedLookProperty, true);
+}
+
+void ChatItemWidget::styleLabel(QWidget* label, const char* name, const char* style)
+{
+    label->setObjectName(QLatin1String(name));
+    if (!m_sharedLook)
+        label->setStyleSheet(QLatin1String(style));
+}
+
+ChatItemWidget::ChatItemWidget(QWidget* parent) : QWidget(parent), m_sharedLook(holderSharesLook(parent))
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
@@ -101,11 +156,11 @@ ChatItemWidget::ChatItemWidget(QWidget* parent) : QWidget(parent)
 
     auto* avatarColumn = new QVBoxLayout;
     m_avatar = new ClickableLabel(this);
-    m_avatar->setStyleSheet("background:#00000000;color:#889098");
+    styleLabel(m_avatar, kAvatarName, kAvatarStyle);
     m_avatar->setAlignment(Qt::AlignTop);
     m_avatar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* filler = new QLabel(this);
-    filler->setStyleSheet("background:#00000000;color:#889098");
+    styleLabel(filler, kFillerName, kAvatarStyle);
     filler->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     avatarColumn->addWidget(m_avatar);
     avatarColumn->addWidget(filler);
@@ -167,7 +222,6 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
     }
     m_name->setUserTags(r);
 
-    m_bubble->show();
     if (r.msg_type == QLatin1String("image")) {
         fillPictureBubble(r);
     } else if (r.msg_type == QLatin1String("speak") || r.msg_type == QLatin1String("at")) {
@@ -179,7 +233,7 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
         m_bubble->setWordWrap(true);
         m_bubble->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         m_bubble->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-        m_bubble->setStyleSheet(kTextBubbleStyle);
+        styleLabel(m_bubble, kTextBubbleName, kTextBubbleStyle);
         m_bubble->setContentsMargins(0, 0, 0, 2);
         m_bubble->update();
         m_bubble->setPayload(QVariant::fromValue(r));
@@ -189,15 +243,18 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
         m_bubble->setWordWrap(true);
         m_bubble->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         m_bubble->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-        m_bubble->setStyleSheet(kGiftBubbleStyle);
+        styleLabel(m_bubble, kGiftBubbleName, kGiftBubbleStyle);
     }
+
+    // Shown once its look is chosen: showing polishes it.
+    m_bubble->show();
 
     if (!r.chat_time.isEmpty() && !r.top) {
         m_time = new QLabel(this);
         m_time->setTextFormat(Qt::PlainText);
         m_time->setText(r.chat_time);
         m_time->setAlignment(Qt::AlignCenter);
-        m_time->setStyleSheet(kTimeStyle);
+        styleLabel(m_time, kTimeName, kTimeStyle);
         m_outer->insertSpacing(0, 6);
         m_outer->insertWidget(1, m_time);
         m_outer->insertSpacing(2, 6);
@@ -208,7 +265,7 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
         m_quote->setWordWrap(true);
         m_quote->setAlignment(Qt::AlignLeft);
         m_quote->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-        m_quote->setStyleSheet(kQuoteStyle);
+        styleLabel(m_quote, kQuoteName, kQuoteStyle);
         m_quote->setBubbleColor(QStringLiteral("#292B43"));
         m_quote->setCornerRadius(4);
         const QString quoted = r.content.quote_content;
@@ -252,7 +309,7 @@ void ChatItemWidget::fillPictureBubble(const ItemChatRecord& r)
 {
     qDebug() << "content img:" << r.content.img_src;
     m_bubble->clearSegments();
-    m_bubble->setStyleSheet("background: #404364;border-radius: 4px;margin-top:2px");
+    styleLabel(m_bubble, kPictureBubbleName, kPictureBubbleStyle);
     m_bubble->setAlignment(Qt::AlignCenter);
     m_bubble->setPayload(QVariant::fromValue(r));
     connect(m_bubble, &ClickableLabel::clicked, this, [this](QVariant& payload, QMouseEvent*) { onShowBigImage(payload); });

@@ -39,7 +39,14 @@ public:
     static Hooks& hooks();
     static void resetHooks();
 
+    // A row made inside `parent` takes the labels' look from the first holder above it that
+    // shares it (shareLook); any other row carries its own style sheets. Build rows inside their
+    // holder, so they are styled once.
     explicit ChatItemWidget(QWidget* parent = nullptr);
+
+    // Lets every row inside `holder` take its look from one style sheet on the holder instead of
+    // a sheet per label, which Qt parses and keeps for each widget.
+    static void shareLook(QWidget* holder);
 
     void addChatRecord(const ItemChatRecord& record);
 
@@ -80,6 +87,7 @@ private:
     void pinMessage(const ItemChatRecord& record, const QString& entry);
     static void moderate(const ItemChatRecord& record, const QString& entry);
     void fillPictureBubble(const ItemChatRecord& record);
+    void styleLabel(QWidget* label, const char* name, const char* style);
     void scheduleHeightUpdate();
     void updateHeight();
 
@@ -95,4 +103,5 @@ private:
     QLabel* m_time = nullptr;
     MessageLabel* m_quote = nullptr;
     bool m_heightUpdatePending = false;
+    bool m_sharedLook = false;
 };

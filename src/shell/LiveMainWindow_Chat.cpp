@@ -272,7 +272,8 @@ void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
     ChatSideState* s = chatSide();
     QListWidget* list = s->list;
 
-    auto* row = new ChatItemWidget;
+    // Made inside the list, the row is styled once, by the list's shared look.
+    auto* row = new ChatItemWidget(list->viewport());
     row->addChatRecord(value);
     auto* item = new QListWidgetItem;
     row->adjustSize();
@@ -539,6 +540,7 @@ void LiveMainWindow::initChatPage()
     s->list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     s->list->verticalScrollBar()->setSingleStep(10);
     s->list->setStyleSheet(kListStyle);
+    ChatItemWidget::shareLook(s->list);
     s->list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     s->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s->list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -5,8 +5,10 @@
 #include "chat/UserWithTagLabel.h"
 #include "support/ChatRowHooks.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <QWidgetAction>
 #include <QtTest>
 
@@ -274,6 +276,59 @@ private slots:
         m_hooks->duringMenu = [row]() { delete row; };
         press(row->bubble());
         QCOMPARE(spy.count(), 0);
+    }
+
+    // Rows built inside a holder that shares the look carry no style sheets of their own and look
+    // exactly like rows that do, also under a window whose sheet styles every widget.
+    void sharedLookLooksTheSame_data()
+    {
+        QTest::addColumn<ItemChatRecord>("rec");
+        QTest::newRow("speak") << record("speak", "hello [em_1] there");
+        ItemChatRecord at = record("at", "welcome");
+        at.to_nick = "Ann";
+        at.master_txt = QString::fromUtf8("管理员");
+        QTest::newRow("at") << at;
+        ItemChatRecord gift = record("gift");
+        gift.content.gift_img_src = "/no/such/gift.png";
+        gift.content.gift_num = "3";
+        QTest::newRow("gift") << gift;
+        ItemChatRecord image = record("image");
+        image.content.img_src = "/no/such/picture.png";
+        QTest::newRow("image") << image;
+        ItemChatRecord quote = record("speak", "me too");
+        quote.content.quote_content = "Ann:a question";
+        quote.is_shield = true;
+        QTest::newRow("quote") << quote;
+        ItemChatRecord pinned = record("speak", "pinned");
+        pinned.top = true;
+        QTest::newRow("pinned") << pinned;
+    }
+
+    void sharedLookLooksTheSame()
+    {
+        QFETCH(ItemChatRecord, rec);
+        QWidget page;
+        page.setStyleSheet("background-color: rgb(18, 19, 38);");
+        auto* pageLayout = new QHBoxLayout(&page);
+        QWidget* holders[2] = {new QWidget(&page), new QWidget(&page)};
+        ChatItemWidget::shareLook(holders[1]);
+        ChatItemWidget* rows[2];
+        for (int i = 0; i < 2; ++i) {
+            holders[i]->setFixedSize(360, 240);
+            auto* layout = new QVBoxLayout(holders[i]);
+            layout->setContentsMargins(0, 0, 0, 0);
+            rows[i] = new ChatItemWidget(holders[i]);
+            rows[i]->addChatRecord(rec);
+            layout->addWidget(rows[i], 0, Qt::AlignTop);
+            pageLayout->addWidget(holders[i]);
+        }
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QTRY_VERIFY(rows[0]->rowHeight() > 0 && rows[0]->rowHeight() == rows[1]->rowHeight());
+        QVERIFY(!rows[0]->bubble()->styleSheet().isEmpty());
+        QVERIFY(rows[1]->bubble()->styleSheet().isEmpty());
+        QVERIFY(rows[1]->avatarLabel()->styleSheet().isEmpty());
+        QCOMPARE(holders[1]->grab().toImage(), holders[0]->grab().toImage());
     }
 
     void heightFollowsTheLabels()
