@@ -187,10 +187,12 @@ void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
     if (!photoUrl.isEmpty()) {
         // Records carry no photo of their own (or a stand-in): the sender's photo replaces it
         // when it arrives.
-        PictureCache::instance().fetch(photoUrl.toString(), this, [this](const QPixmap& photo) {
-            m_avatar->setPixmap(ItemChatRecord::roundAvatar(photo));
+        auto show = [this](const QPixmap& photo) {
+            m_avatar->setPixmap(photo);
             m_avatar->adjustSize();
-        });
+        };
+        PictureCache::instance().fetchMade(photoUrl.toString(), QStringLiteral("round avatar"), this,
+                                           &ItemChatRecord::roundAvatar, show);
     }
 
     m_name->clearTags();

@@ -20,6 +20,7 @@ PictureCache& PictureCache::instance()
 PictureCache::PictureCache() : m_nam(new QNetworkAccessManager(this))
 {
     m_cache.setMaxCost(64 * 1024 * 1024); // bytes of decoded pictures
+    m_made.setMaxCost(16 * 1024 * 1024);
 }
 
 bool PictureCache::isFetchable(const QString& address)
@@ -44,7 +45,15 @@ QPixmap PictureCache::fallback()
 void PictureCache::clear()
 {
     m_cache.clear();
+    m_made.clear();
 }
+
+namespace {
+int costOf(const QPixmap& pm, int maxCost)
+{
+    return qMax(1, int(qMin<qint64>(qint64(pm.width()) * pm.height() * 4, maxCost)));
+}
+} // namespace
 
 QPixmap PictureCache::picture(const QString& address)
 {
@@ -85,6 +94,21 @@ void PictureCache::fetch(const QString& address, QObject* context, std::function
     });
 }
 
+void PictureCache::fetchMade(const QString& address, const QString& variant, QObject* context,
+                             std::function<QPixmap(const QPixmap&)> make, std::function<void(const QPixmap&)> done)
+{
+    const QString key = variant + QLatin1Char('\n') + address;
+    fetch(address, context, [this, key, make, done](const QPixmap& picture) {
+        if (const QPixmap* made = m_made.object(key)) {
+            done(*made);
+            return;
+        }
+        const QPixmap made = make(picture);
+        m_made.insert(key, new QPixmap(made), costOf(made, m_made.maxCost()));
+        done(made);
+    });
+}
+
 void PictureCache::finished(QNetworkReply* reply, const QString& address)
 {
     reply->deleteLater();
@@ -103,7 +127,6 @@ void PictureCache::finished(QNetworkReply* reply, const QString& address)
     }
     if (pm.isNull())
         pm = fallback();
-    const int cost = qMax(1, int(qMin<qint64>(qint64(pm.width()) * pm.height() * 4, m_cache.maxCost())));
-    m_cache.insert(address, new QPixmap(pm), cost);
+    m_cache.insert(address, new QPixmap(pm), costOf(pm, m_cache.maxCost()));
     emit pictureReady(address);
 }

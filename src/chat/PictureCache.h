@@ -27,6 +27,11 @@ public:
     // Calls `done` with the picture: at once when it is known, else when it arrives (not at all
     // once `context` is gone).
     void fetch(const QString& address, QObject* context, std::function<void(const QPixmap&)> done);
+    // Like fetch, with a picture made from the address's picture by `make` (a round avatar, say).
+    // It is made once per address and variant and then shared: every chat row of one sender shows
+    // the same pixmap instead of a copy of its own.
+    void fetchMade(const QString& address, const QString& variant, QObject* context,
+                   std::function<QPixmap(const QPixmap&)> make, std::function<void(const QPixmap&)> done);
 
     static bool isFetchable(const QString& address);
     // ":/images/live/load_failed.png", or a drawn stand-in when the bundle lacks it.
@@ -48,5 +53,6 @@ private:
 
     QNetworkAccessManager* m_nam = nullptr;
     QCache<QString, QPixmap> m_cache;
+    QCache<QString, QPixmap> m_made; // by variant, a line break, and the address
     QSet<QString> m_pending;
 };

@@ -185,6 +185,24 @@ private slots:
             QVERIFY(page.grab().save(QString::fromLocal8Bit(dir) + "/chat-rows.png"));
     }
 
+    void rowsOfOneSenderShareThePhoto()
+    {
+        PictureCache::instance().clear();
+        ItemChatRecord r = rec("小红", "speak", "hi", Qt::red);
+        r.avatar = QPixmap();
+        r.client_photo = m_sim.baseUrl() + "/pic/80x80/xiaohong";
+        ChatItemWidget first;
+        first.addChatRecord(r);
+        QTRY_VERIFY(!first.avatarLabel()->pixmap(Qt::ReturnByValue).isNull());
+        ChatItemWidget second;
+        second.addChatRecord(r);
+        const QPixmap a = first.avatarLabel()->pixmap(Qt::ReturnByValue);
+        const QPixmap b = second.avatarLabel()->pixmap(Qt::ReturnByValue);
+        QCOMPARE(a.size(), QSize(36, 36));
+        QCOMPARE(b.cacheKey(), a.cacheKey());
+        QCOMPARE(m_sim.requests("/pic/80x80/xiaohong").size(), 1);
+    }
+
     void failedDownloadShowsTheFallback()
     {
         PictureCache& cache = PictureCache::instance();
