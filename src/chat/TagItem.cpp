@@ -1,6 +1,7 @@
 #include "chat/TagItem.h"
 
-#include <QHash>
+#include <QCache>
+#include <QGuiApplication>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
 
@@ -12,7 +13,9 @@ QString tagTextHtml(const QString& text, int fontSize)
         .arg(text.toHtmlEscaped(), QString::number(fontSize));
 }
 
-QSize tagTextSize(const QString& text, int fontSize)
+namespace {
+
+QSize measureTagText(const QString& text, int fontSize)
 {
     QTextDocument doc;
     doc.setDefaultStyleSheet(QStringLiteral("color:white"));
@@ -21,24 +24,27 @@ QSize tagTextSize(const QString& text, int fontSize)
     return QSize(int(s.width()), int(s.height()));
 }
 
-namespace {
-
-// Single characters are measured over and over while names are fitted; remember them.
-QSize cachedCharSize(const QString& ch, int fontSize)
-{
-    static QHash<QPair<QString, int>, QSize> cache;
-    const auto key = qMakePair(ch, fontSize);
-    auto it = cache.constFind(key);
-    if (it != cache.constEnd())
-        return *it;
-    if (cache.size() > 4096)
-        cache.clear();
-    const QSize s = tagTextSize(ch, fontSize);
-    cache.insert(key, s);
-    return s;
-}
-
 } // namespace
+
+QSize tagTextSize(const QString& text, int fontSize)
+{
+    // A document per measure is slow, and the same names, tag titles and characters come back
+    // with every message of a sender: sizes are remembered (for the application font they were
+    // measured with).
+    static QCache<QPair<QString, int>, QSize> cache(8192);
+    static QFont measuredWith;
+    const QFont appFont = QGuiApplication::font();
+    if (appFont != measuredWith) {
+        cache.clear();
+        measuredWith = appFont;
+    }
+    const auto key = qMakePair(text, fontSize);
+    if (const QSize* known = cache.object(key))
+        return *known;
+    const QSize size = measureTagText(text, fontSize);
+    cache.insert(key, new QSize(size));
+    return size;
+}
 
 QString fitTagText(const QString& text, int fontSize, int limit, const TagTextSizer& sizer)
 {
@@ -47,7 +53,7 @@ QString fitTagText(const QString& text, int fontSize, int limit, const TagTextSi
     int prev = 0;
     for (int next = bf.toNextBoundary(); next != -1; next = bf.toNextBoundary()) {
         const QString ch = text.mid(prev, next - prev);
-        const int w = sizer ? sizer(ch, fontSize).width() : cachedCharSize(ch, fontSize).width();
+        const int w = (sizer ? sizer(ch, fontSize) : tagTextSize(ch, fontSize)).width();
         sum += (2 * w) / 3;
         if (sum > limit)
             return text.left(prev);

@@ -45,14 +45,14 @@ struct TagLayout {
     bool singleLine = true;
 };
 
-// Size of a text as the name line draws it (a document with the text in a white span).
+// Size of a text as the name line draws it (a document with the text in a white span);
+// remembered per text and size.
 using TagTextSizer = std::function<QSize(const QString& text, int fontSize)>;
 QSize tagTextSize(const QString& text, int fontSize);
 QString tagTextHtml(const QString& text, int fontSize);
 
 // The longest prefix of `text` whose estimated width stays within `limit`: each character
-// counts two thirds of its own document's width. Without a sizer, tagTextSize (remembered per
-// character) measures.
+// counts two thirds of its own document's width. Without a sizer, tagTextSize measures.
 QString fitTagText(const QString& text, int fontSize, int limit, const TagTextSizer& sizer = TagTextSizer());
 
 TagLayout layoutTags(const QList<TagItem>& items, int width, const TagTextSizer& sizer = TagTextSizer());

@@ -97,6 +97,21 @@ private slots:
         QCOMPARE(chatlabel::fitTagText(emoji, 12, 45, sizer), QString::fromUtf8("😀"));
     }
 
+    // Sizes are remembered, but only for the application font they were measured with.
+    void rememberedSizesFollowTheApplicationFont()
+    {
+        const QFont normal = QGuiApplication::font();
+        const QSize plain = chatlabel::tagTextSize("Bob Bobson", 14);
+        QCOMPARE(chatlabel::tagTextSize("Bob Bobson", 14), plain);
+        QFont bold = normal;
+        bold.setBold(true);
+        QGuiApplication::setFont(bold);
+        const QSize heavy = chatlabel::tagTextSize("Bob Bobson", 14);
+        QGuiApplication::setFont(normal);
+        QVERIFY2(heavy.width() > plain.width(), qPrintable(QString("%1 vs %2").arg(heavy.width()).arg(plain.width())));
+        QCOMPARE(chatlabel::tagTextSize("Bob Bobson", 14), plain);
+    }
+
     void markupInNamesAndTitlesIsText()
     {
         QTextDocument doc;
