@@ -2,12 +2,18 @@
 
 #include <QDebug>
 
-ChatWebSocketClient::ChatWebSocketClient(QObject* parent, int reconnectIntervalMs)
+ChatWebSocketClient::ChatWebSocketClient(QObject* parent, int reconnectIntervalMs, int handshakeTimeoutMs)
     : QObject(parent),
       m_webSocket(QString(), QWebSocketProtocol::Version13, nullptr),
       m_reconnectTimer(new QTimer(this)),
+      m_handshakeTimer(new QTimer(this)),
       m_reconnectInterval(reconnectIntervalMs)
 {
+    m_webSocket.setMaxAllowedIncomingMessageSize(kMaxIncomingMessageBytes);
+    m_webSocket.setMaxAllowedIncomingFrameSize(kMaxIncomingMessageBytes);
+    m_handshakeTimer->setSingleShot(true);
+    m_handshakeTimer->setInterval(handshakeTimeoutMs);
+    connect(m_handshakeTimer, &QTimer::timeout, this, &ChatWebSocketClient::onHandshakeTimeout);
     connect(&m_webSocket, &QWebSocket::connected, this, &ChatWebSocketClient::onConnected);
     connect(&m_webSocket, &QWebSocket::disconnected, this, &ChatWebSocketClient::onDisconnected);
     connect(&m_webSocket, &QWebSocket::textMessageReceived, this, &ChatWebSocketClient::onTextMessageReceived);
@@ -21,20 +27,28 @@ ChatWebSocketClient::~ChatWebSocketClient()
     // The socket may still report its closing while it is torn down; nobody is left to hear it.
     m_webSocket.disconnect(this);
     m_reconnectTimer->stop();
+    m_handshakeTimer->stop();
     m_webSocket.abort();
+}
+
+void ChatWebSocketClient::open()
+{
+    m_handshakeTimer->start();
+    m_webSocket.open(m_serverUrl);
 }
 
 void ChatWebSocketClient::connectToServer(const QUrl& url)
 {
     m_serverUrl = url;
     m_shouldReconnect = true;
-    m_webSocket.open(url);
+    open();
 }
 
 void ChatWebSocketClient::closeConnection()
 {
     m_shouldReconnect = false;
     m_reconnectTimer->stop();
+    m_handshakeTimer->stop();
     m_webSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
 }
 
@@ -47,6 +61,7 @@ void ChatWebSocketClient::sendMessage(const QString& message)
 
 void ChatWebSocketClient::onConnected()
 {
+    m_handshakeTimer->stop();
     // Listeners (the login) run before the timer stops.
     emit connected();
     m_reconnectTimer->stop();
@@ -82,7 +97,18 @@ void ChatWebSocketClient::attemptReconnect()
         s == QAbstractSocket::ConnectedState)
         return;
     qDebug() << "Attempting to reconnect to WebSocket server...";
-    m_webSocket.open(m_serverUrl);
+    open();
+}
+
+void ChatWebSocketClient::onHandshakeTimeout()
+{
+    if (m_webSocket.state() == QAbstractSocket::ConnectedState || m_webSocket.state() == QAbstractSocket::UnconnectedState)
+        return;
+    qDebug() << "WebSocket connection attempt timed out";
+    // The socket reports the drop (disconnected()), which starts the reconnection timer.
+    m_webSocket.abort();
+    if (m_shouldReconnect && !m_reconnectTimer->isActive())
+        m_reconnectTimer->start(m_reconnectInterval);
 }
 
 namespace {

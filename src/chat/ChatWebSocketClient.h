@@ -16,8 +16,16 @@ class ChatWebSocketClient : public QObject
     Q_OBJECT
 public:
     static constexpr int kReconnectIntervalMs = 5000;
+    // A connection attempt that has not completed its handshake by then is given up, and the
+    // reconnection timer takes over: a server that accepts and never answers would otherwise
+    // leave the channel connecting for ever.
+    static constexpr int kHandshakeTimeoutMs = 30000;
+    // Larger incoming messages close the connection (the room's messages are far smaller); one
+    // endless message would otherwise be gathered in memory until the program fails.
+    static constexpr quint64 kMaxIncomingMessageBytes = 32 * 1024 * 1024;
 
-    explicit ChatWebSocketClient(QObject* parent = nullptr, int reconnectIntervalMs = kReconnectIntervalMs);
+    explicit ChatWebSocketClient(QObject* parent = nullptr, int reconnectIntervalMs = kReconnectIntervalMs,
+                                 int handshakeTimeoutMs = kHandshakeTimeoutMs);
     ~ChatWebSocketClient() override;
 
     void connectToServer(const QUrl& url);
@@ -43,9 +51,13 @@ public slots:
     void attemptReconnect();
 
 private:
+    void open();
+    void onHandshakeTimeout();
+
     QWebSocket m_webSocket;
     QUrl m_serverUrl;
     QTimer* m_reconnectTimer;
+    QTimer* m_handshakeTimer;
     int m_reconnectInterval;
     bool m_shouldReconnect = true;
 };

@@ -30,6 +30,8 @@ Toast::Toast(QWidget* parent) : QDialog(parent), ui(new Ui::Toast)
 
     m_iconLabel = new QLabel(ui->content_frame);
     m_textLabel = new QLabel(ui->content_frame);
+    // Texts come from the service and the room as they are (error messages): never rich text.
+    m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setStyleSheet(QStringLiteral(
         "font-family: Microsoft YaHei;font - weight: 400;font - size: 14px;color: #191919;line - height: "
         "22px;text - align: left;font - style: normal; "));

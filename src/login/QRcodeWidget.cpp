@@ -2,6 +2,7 @@
 
 #include "core/DataCenter.h"
 #include "core/FormBody.h"
+#include "core/ImageUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginReply.h"
 
@@ -146,7 +147,10 @@ void QRcodeWidget::handleCodeReply(QNetworkReply* reply)
     const QJsonObject data = envelope.value(QStringLiteral("data")).toObject();
     const QString scene = data.value(QStringLiteral("qrscene")).toString();
     const QString picture = data.value(QStringLiteral("img_src")).toString();
-    if (data.value(QStringLiteral("uid")).toInt(0) != 0 || scene.isEmpty() || picture.isEmpty()) {
+    // The picture is fetched only from a web address: the network manager would also open a
+    // local file (a FIFO named there blocks the GUI thread for good).
+    if (data.value(QStringLiteral("uid")).toInt(0) != 0 || scene.isEmpty() ||
+        !ImageUtils::isRemoteAddress(picture)) {
         showFailure();
         return;
     }

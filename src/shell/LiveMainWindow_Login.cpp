@@ -12,6 +12,7 @@
 #include "cohost/SceneWidget.h"
 #include "cohost/TrtcManager.h"
 #include "core/DataCenter.h"
+#include "core/ImageUtils.h"
 #include "core/Toast.h"
 #include "documents/DocumentShareWidget.h"
 #include "engine/LiveCore.h"
@@ -146,7 +147,10 @@ void LiveMainWindow::initFromLogin()
     ImSDKManager::getInstance()->setLoginInfo(m_loginInfo);
     m_sceneWidget->setAnchorPhoto(m_loginInfo);
 
-    m_avatarManager->get(QNetworkRequest(QUrl(m_loginInfo->photo)));
+    // Only a web address is asked for: the manager would also open a local file named by the
+    // login reply (a FIFO there would block the GUI thread for good).
+    if (ImageUtils::isRemoteAddress(m_loginInfo->photo))
+        m_avatarManager->get(QNetworkRequest(QUrl(m_loginInfo->photo)));
 
     storeUser(*m_loginInfo);
 

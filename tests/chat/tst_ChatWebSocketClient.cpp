@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebSocketServer>
 #include <QtTest>
 
 namespace {
@@ -182,6 +183,59 @@ private slots:
         QCOMPARE(accepted, 2);
         QCOMPARE(client.state(), QAbstractSocket::ConnectingState);
         qDeleteAll(held);
+    }
+
+    // A server that accepts and never answers the handshake: the attempt is given up after the
+    // handshake time-out and the reconnection timer tries again, for as long as it takes.
+    void handshakeThatNeverCompletesIsGivenUp()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket*> held;
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket* s = server.nextPendingConnection())
+                held << s;
+        });
+        ChatWebSocketClient client(nullptr, 100, 300);
+        QSignalSpy down(&client, &ChatWebSocketClient::disconnected);
+        client.connectToServer(QUrl(QStringLiteral("ws://127.0.0.1:%1/").arg(server.serverPort())));
+        QTRY_VERIFY_WITH_TIMEOUT(held.size() >= 3, 15000);
+        QVERIFY(down.size() >= 2);
+        // closing it for good also ends the retries
+        client.closeConnection();
+        const int attempts = held.size();
+        QTest::qWait(1000);
+        QVERIFY(held.size() <= attempts + 1);
+        qDeleteAll(held);
+    }
+
+    // A message beyond the limit closes the connection instead of being gathered in memory; the
+    // client reconnects and later messages arrive.
+    void oversizedMessageClosesTheConnection()
+    {
+        QWebSocketServer server(QStringLiteral("room"), QWebSocketServer::NonSecureMode);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        int accepted = 0;
+        QList<QWebSocket*> peers;
+        connect(&server, &QWebSocketServer::newConnection, this, [&] {
+            while (QWebSocket* s = server.nextPendingConnection()) {
+                peers << s;
+                if (++accepted == 1)
+                    s->sendTextMessage(QString(int(ChatWebSocketClient::kMaxIncomingMessageBytes) + 1, QChar('x')));
+                else
+                    s->sendTextMessage(QStringLiteral("{\"type\":\"ping\"}"));
+            }
+        });
+        ChatWebSocketClient client(nullptr, 100);
+        QSignalSpy texts(&client, &ChatWebSocketClient::textMessageReceived);
+        QSignalSpy down(&client, &ChatWebSocketClient::disconnected);
+        client.connectToServer(QUrl(QStringLiteral("ws://127.0.0.1:%1/").arg(server.serverPort())));
+        QTRY_COMPARE_WITH_TIMEOUT(texts.size(), 1, 20000);
+        QCOMPARE(texts.at(0).at(0).toString(), QStringLiteral("{\"type\":\"ping\"}"));
+        QCOMPARE(accepted, 2);
+        QVERIFY(down.size() >= 1);
+        client.closeConnection();
+        qDeleteAll(peers);
     }
 };
 

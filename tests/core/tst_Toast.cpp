@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -119,6 +122,22 @@ private slots:
         QCOMPARE(host.toast->textLabel()->text(), longText);
         QVERIFY(host.toast->textLabel()->width() >= fm.horizontalAdvance(longText));
         QVERIFY(host.toast->width() >= host.toast->textLabel()->geometry().right());
+    }
+
+    // Toasts carry texts of the service and the room (error messages): markup in them is text.
+    // As rich text, an image naming a local pipe would block the GUI thread for good.
+    void serverTextIsShownLiterally()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString fifo = dir.filePath("pipe");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        Host host(QRect(0, 0, 1000, 600));
+        const QString text = "<img src='file://" + fifo + "'><b>no</b>";
+        host.toast->showStatus(text, false, 2000);
+        QCOMPARE(host.toast->textLabel()->textFormat(), Qt::PlainText);
+        const QFontMetrics fm(host.toast->textLabel()->font());
+        QVERIFY(host.toast->textLabel()->width() >= fm.horizontalAdvance(text));
     }
 
     void hiddenAfterDurationAndFade()

@@ -2,14 +2,19 @@
 #include "login/LoginTestSupport.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class tst_QRcodeWidget : public QObject
 {
     Q_OBJECT
     LoginFixture m_fx;
+    QTemporaryDir m_files;
+    QString m_fifo; // a named pipe nobody writes to: opening it for reading never returns
     SimulatorProcess& m_sim = m_fx.sim;
 
     int polls() const { return m_sim.requests("/liveSystem/login/wechatQrcodeLogin").size(); }
@@ -36,16 +41,24 @@ class tst_QRcodeWidget : public QObject
     // A code description that points at a picture the test scripts itself.
     QJsonObject scriptedCode(const QString& scene, const QString& picturePath = "/qrcode/fixed.jpg") const
     {
+        return codeWithPictureAt(scene, m_sim.baseUrl() + picturePath);
+    }
+    static QJsonObject codeWithPictureAt(const QString& scene, const QString& address)
+    {
         return QJsonObject{
             {"content_type", "application/json;charset=utf-8"},
             {"body", QJsonObject{{"code", 200},
-                                 {"data", QJsonObject{{"uid", 0},
-                                                      {"qrscene", scene},
-                                                      {"img_src", m_sim.baseUrl() + picturePath}}}}}};
+                                 {"data", QJsonObject{{"uid", 0}, {"qrscene", scene}, {"img_src", address}}}}}};
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_fx.start()); }
+    void initTestCase()
+    {
+        QVERIFY(m_fx.start());
+        QVERIFY(m_files.isValid());
+        m_fifo = m_files.filePath("pipe");
+        QCOMPARE(mkfifo(QFile::encodeName(m_fifo).constData(), 0600), 0);
+    }
     void init() { QVERIFY(m_fx.reset()); }
 
     void pendingPollsUntilConfirmed()
@@ -126,6 +139,11 @@ private slots:
         QTest::newRow("picture that does not decode")
             << QJsonArray{ok}
             << QJsonArray{QJsonObject{{"content_type", "image/jpg"}, {"body", "not a picture"}}};
+        // The code's picture comes from the network only: a local file named there is never opened.
+        for (const QString& address : {"file://" + m_fifo, m_fifo, QString("qrc:/images/login/logo.png"),
+                                       QString("data:image/jpg;base64,AAAA"), QString()})
+            QTest::newRow(qPrintable("picture address " + address))
+                << QJsonArray{codeWithPictureAt("fixedscene", address)} << QJsonArray();
     }
     void failedCodeRequestShowsTheFailure()
     {

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using Access = LiveMainWindowTestAccess;
 
 class tst_LiveMainWindowAvatar : public QObject
@@ -28,6 +30,8 @@ private slots:
     void avatarReply_data();
     void avatarReply();
     void cameraShownInTheHostTile();
+    void photoThatIsNoWebAddressIsNeverOpened_data();
+    void photoThatIsNoWebAddressIsNeverOpened();
 
 private:
     // Logs in a fresh window whose record points at `photoPath` and waits for the avatar reply.
@@ -131,6 +135,36 @@ void tst_LiveMainWindowAvatar::cameraShownInTheHostTile()
     const int from = core.calls.indexOf(expected.first());
     QVERIFY(from > core.calls.lastIndexOf("scene_has_source(camera source)"));
     QCOMPARE(core.calls.mid(from, 3), expected);
+}
+
+void tst_LiveMainWindowAvatar::photoThatIsNoWebAddressIsNeverOpened_data()
+{
+    QTest::addColumn<QString>("photo");
+    // A named pipe nobody writes to: opening it for reading would block the GUI thread for good.
+    const QString fifo = m_dir.filePath("avatar-pipe");
+    if (!QFileInfo::exists(fifo))
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTest::newRow("path of a pipe") << fifo;
+    QTest::newRow("file address of a pipe") << "file://" + fifo;
+    QTest::newRow("resource") << ":/images/live/load_failed.png";
+    QTest::newRow("empty") << QString();
+}
+
+void tst_LiveMainWindowAvatar::photoThatIsNoWebAddressIsNeverOpened()
+{
+    QFETCH(QString, photo);
+    auto store = CDataCenter::getInstance();
+    store->avatarFile.clear();
+    FakeLiveCore core;
+    LoginInfo info;
+    info.uid = 5151;
+    info.name = "host";
+    info.photo = photo;
+    LiveMainWindow w;
+    w.initLiveMainWindowParams(&info);
+    w.initFromLogin();
+    QVERIFY(Access::avatarManager(w)->findChildren<QNetworkReply*>().isEmpty());
+    QVERIFY(store->avatarFile.isEmpty());
 }
 
 QTEST_MAIN(tst_LiveMainWindowAvatar)
