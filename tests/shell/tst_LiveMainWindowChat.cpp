@@ -28,6 +28,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using Access = LiveMainWindowTestAccess;
 
 namespace
@@ -403,6 +405,94 @@ private slots:
         send("after the burst");
         QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 301 + 99 + 1, kWait);
         QVERIFY(!chat()->rows.itemForId("b350"));
+    }
+
+    // Malformed and hostile frames through the real channel into the window: none of them stops
+    // the chat, opens a local file (a pipe nobody writes to would block for good) or renders
+    // markup; chat objects that can be shown become rows.
+    void hostileFramesLeaveTheChatWorking()
+    {
+        const QString fifo = m_dir.filePath("pipe");
+        if (!QFileInfo::exists(fifo))
+            QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString file = "file://" + fifo;
+        const QString markup = "<img src='" + file + "'><b>x</b>";
+        const auto say = [](const QString& id, const QString& msgType, const QJsonValue& content, QJsonObject more = {}) {
+            more.insert("type", "say");
+            more.insert("insert_id", id);
+            more.insert("msg_type", msgType);
+            more.insert("content", content);
+            return QString::fromUtf8(QJsonDocument(more).toJson(QJsonDocument::Compact));
+        };
+        const auto json = [](const QJsonObject& o) { return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)); };
+        const struct {
+            const char* name;
+            QString frame;
+            int rows; // rows the frame adds
+        } frames[] = {
+            {"not JSON", "not json {", 0},
+            {"empty frame", "", 0},
+            {"array", R"([{"type":"say","msg_type":"speak"}])", 0},
+            {"null", "null", 0},
+            {"type not a string", R"({"type":["say"]})", 0},
+            {"say without a kind", R"({"type":"say"})", 0},
+            {"fields of the wrong type",
+             say("h1", "speak", 5, {{"wechat_user_space_id", QJsonObject{{"a", 1}}}, {"from_client_name", 7},
+                                    {"chat_time", 5}, {"tags", "garbage"}, {"time", 1e300}, {"user_type", "3"},
+                                    {"is_shield", "yes"}, {"master_txt", QJsonArray{1}}}), 1},
+            {"content text that is no JSON", say("h2", "speak", "{not json"), 1},
+            {"markup, emote codes out of range and a broken code",
+             say("h3", "speak", QJsonObject{{"content", markup + "[em_5][_em_999][em_x[em_1234]"}},
+                 {{"from_client_name", markup}, {"tags", QJsonArray{QJsonObject{{"title", markup}, {"color", "zz"}}, 4}},
+                  {"chat_time", markup}}), 1},
+            {"gift from a local file", say("h4", "gift", QJsonObject{{"gift_img_src", file}, {"gift_num", 3}}), 1},
+            {"picture and photo from local files", say("h5", "image", QJsonObject{{"img_src", fifo}}, {{"client_photo", file}}), 1},
+            {"picture of no address", say("h5b", "image", QJsonObject{{"img_src", QJsonValue()}}), 1},
+            {"mention and quote of the wrong shape",
+             say("h6", "at", QJsonObject{{"content", QString::fromUtf8("\u202Eabc 😀")}, {"quote_content", ":::"}},
+                 {{"to_nick", QJsonObject{{"x", 1}}}}), 1},
+            {"very long text, name and quote",
+             say("h7", "speak", QJsonObject{{"content", QString(20000, QChar(0x4E2D))}, {"quote_content", QString(5000, 'q')}},
+                 {{"from_client_name", QString(3000, 'n')}}), 1},
+            {"the host's space id, no pending text",
+             say("h8", "speak", QJsonObject{{"img_src", 5}}, {{"wechat_user_space_id", QString::number(kHost)}}), 1},
+            {"an id shown before", say("h3", "speak", R"({"content":"again"})"), 1},
+            {"a kind the list does not show", say("h9", "text", QJsonObject{{"content", "x"}}), 0},
+            {"pin of a local picture", json({{"type", "top"}, {"is_top", 1}, {"msg_type", "image"}, {"msg_info", file}}), 0},
+            {"delete by a number", json({{"type", "row_delete"}, {"row_id", 5}}), 0},
+            {"delete of an unknown id", json({{"type", "row_delete"}, {"row_id", "nope"}}), 0},
+            {"mute-all of the wrong type", json({{"type", "shut_up_all"}, {"is_shut_up_all", QJsonObject()}}), 0},
+            {"online list of the wrong shape", json({{"type", "get_online_list"}, {"online_num", "9"}, {"data", "x"}}), 0},
+            {"enter notice with markup", json({{"type", "login"}, {"enter_msg_switch", "1"}, {"client_name", markup}}), 0},
+            {"leave notice with markup", json({{"type", "logout"}, {"leave_room_reminder", 1}, {"from_client_name", markup}}), 0},
+            {"viewer down of the wrong shape", json({{"type", "upordown_single"}, {"type_info", "down"}, {"client_info", "x"}}), 0},
+            {"co-host apply without data", json({{"type", "trtc_apply"}, {"data", "x"}}), 0},
+            {"co-host login of the wrong shape",
+             json({{"type", "trtc_login"}, {"data", QJsonObject{{"trtc_identity", "second_broad"}, {"wechat_user_space_id", QJsonArray()}}}}), 0},
+            {"co-host remove without an id", json({{"type", "trtc_remove"}}), 0},
+            {"co-host list of the wrong shape", json({{"type", "get_trtc_online_list"}, {"data", 5}}), 0},
+            {"refused co-host with markup", json({{"type", "r_trtc_agree"}, {"code", 0}, {"err_msg", markup}, {"err_data", QJsonArray()}}), 0},
+        };
+
+        m_w->resize(1280, 800);
+        m_w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_w));
+        QVERIFY(enterRoom(501, "Room A"));
+        int rows = list()->count();
+        for (const auto& f : frames) {
+            QVERIFY2(control("/_sim/room/push", {{"frame", f.frame}}), f.name);
+            settle();
+            rows += f.rows;
+            QVERIFY2(list()->count() == rows, f.name);
+            list()->viewport()->grab(); // every row paints
+        }
+        QCOMPARE(toastText(), markup); // the refused co-host's message, as text
+
+        // the chat goes on
+        QVERIFY(control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", "still here"}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), rows + 1, kWait);
+        send("me too");
+        QTRY_COMPARE_WITH_TIMEOUT(sentTexts(), QStringList{"me too"}, kWait);
     }
 
     // A "row_delete" takes the row away, for a viewer's message and for the host's own.
