@@ -212,6 +212,9 @@ void QRcodeWidget::handlePollReply(QNetworkReply* reply)
 void QRcodeWidget::confirmLogin(const LoginInfo& info)
 {
     m_pollTimer.stop();
+    // A code confirms once: polls of it still in flight (one is sent every interval, answered or
+    // not) must not hand the same login on again.
+    ++m_generation;
     showDimmedCode();
     setOverlay(true);
     m_codeLabel->repaint();

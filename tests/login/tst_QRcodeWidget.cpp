@@ -211,6 +211,24 @@ private slots:
         expectPollsStopped();
     }
 
+    // Polls overlap (one goes out every interval, answered or not): of two confirmations in
+    // flight, only the first hands the login on.
+    void aCodeConfirmsOnce()
+    {
+        QRcodeWidget w;
+        RecordingObserver observer;
+        w.setLoginObserver(&observer);
+        QTRY_VERIFY_WITH_TIMEOUT(hasPicture(w) && !w.scene().isEmpty(), 15000);
+        QVERIFY(m_sim.script("/liveSystem/login/wechatQrcodeLogin",
+                             QJsonArray{QJsonObject{{"delay", 1.0}, {"passthrough", true}}}));
+        QTRY_VERIFY_WITH_TIMEOUT(polls() >= 1, 15000);
+        QVERIFY(mark("confirmed"));
+        QTRY_COMPARE_WITH_TIMEOUT(observer.codes, QList<int>{200}, 15000);
+        QTest::qWait(2000); // the delayed poll answers meanwhile
+        QCOMPARE(observer.codes, QList<int>{200});
+        QVERIFY(!w.isFailed());
+    }
+
     void stopEndsPolling()
     {
         QRcodeWidget w;
