@@ -181,18 +181,24 @@ ChatItemWidget::ChatItemWidget(QWidget* parent) : QWidget(parent), m_sharedLook(
 
 void ChatItemWidget::addChatRecord(const ItemChatRecord& r)
 {
-    m_avatar->setPixmap(r.avatar);
-    m_avatar->adjustSize();
+    auto show = [this](const QPixmap& photo) {
+        m_avatar->setPixmap(photo);
+        m_avatar->adjustSize();
+    };
+    const QString roundAvatar = QStringLiteral("round avatar");
+    if (r.avatar.isNull()) {
+        // Until the photo arrives, and for a photo that is no web address, the fallback picture
+        // (an address that is never fetched gives it at once).
+        PictureCache::instance().fetchMade(QString(), roundAvatar, this, &ItemChatRecord::roundAvatar, show);
+    } else {
+        show(r.avatar);
+    }
     const QUrl photoUrl = r.avatarUrl();
     if (!photoUrl.isEmpty()) {
         // Records carry no photo of their own (or a stand-in): the sender's photo replaces it
         // when it arrives.
-        auto show = [this](const QPixmap& photo) {
-            m_avatar->setPixmap(photo);
-            m_avatar->adjustSize();
-        };
-        PictureCache::instance().fetchMade(photoUrl.toString(), QStringLiteral("round avatar"), this,
-                                           &ItemChatRecord::roundAvatar, show);
+        PictureCache::instance().fetchMade(photoUrl.toString(), roundAvatar, this, &ItemChatRecord::roundAvatar,
+                                           show);
     }
 
     m_name->clearTags();

@@ -43,6 +43,13 @@ ItemChatRecord rec(const QString& name, const QString& type, const QString& text
     return r;
 }
 
+// The row's avatar is the round fallback picture.
+bool showsFallbackAvatar(const ChatItemWidget* row)
+{
+    return row->avatarLabel()->pixmap(Qt::ReturnByValue).toImage() ==
+           ItemChatRecord::roundAvatar(PictureCache::fallback()).toImage();
+}
+
 bool anyPending(const QList<ChatItemWidget*>& rows)
 {
     for (ChatItemWidget* row : rows) {
@@ -164,7 +171,7 @@ private slots:
             QVERIFY(!req.toObject().value("path").toString().contains("passwd"));
         }
         // A web photo replaces the record's avatar as a 36 x 36 circle; a local one is never read.
-        QTRY_VERIFY(!rows[1]->avatarLabel()->pixmap(Qt::ReturnByValue).isNull());
+        QTRY_VERIFY(!showsFallbackAvatar(rows[1]));
         const QImage fetched = rows[1]->avatarLabel()->pixmap(Qt::ReturnByValue).toImage();
         QCOMPARE(fetched.size(), QSize(36, 36));
         QCOMPARE(qAlpha(fetched.pixel(0, 0)), 0);
@@ -193,7 +200,8 @@ private slots:
         r.client_photo = m_sim.baseUrl() + "/pic/80x80/xiaohong";
         ChatItemWidget first;
         first.addChatRecord(r);
-        QTRY_VERIFY(!first.avatarLabel()->pixmap(Qt::ReturnByValue).isNull());
+        QVERIFY(showsFallbackAvatar(&first)); // until the photo arrives
+        QTRY_VERIFY(!showsFallbackAvatar(&first));
         ChatItemWidget second;
         second.addChatRecord(r);
         const QPixmap a = first.avatarLabel()->pixmap(Qt::ReturnByValue);
@@ -201,6 +209,27 @@ private slots:
         QCOMPARE(a.size(), QSize(36, 36));
         QCOMPARE(b.cacheKey(), a.cacheKey());
         QCOMPARE(m_sim.requests("/pic/80x80/xiaohong").size(), 1);
+    }
+
+    // A row without an avatar of its own shows the fallback picture; a photo that is no web
+    // address keeps it.
+    void avatarWithoutAWebPhotoShowsTheFallback_data()
+    {
+        QTest::addColumn<QString>("photo");
+        QTest::newRow("none") << QString();
+        QTest::newRow("path") << "/etc/passwd";
+        QTest::newRow("file address") << "file:///etc/passwd";
+    }
+    void avatarWithoutAWebPhotoShowsTheFallback()
+    {
+        QFETCH(QString, photo);
+        ItemChatRecord r = rec("小蓝", "speak", "hi", Qt::blue);
+        r.avatar = QPixmap();
+        r.client_photo = photo;
+        ChatItemWidget row;
+        row.addChatRecord(r);
+        QVERIFY(showsFallbackAvatar(&row));
+        QCOMPARE(row.avatarLabel()->pixmap(Qt::ReturnByValue).size(), QSize(36, 36));
     }
 
     void failedDownloadShowsTheFallback()
