@@ -36,7 +36,15 @@ void UserWithTagLabel::setUserTags(const ItemChatRecord& record)
     for (const UserTag& tag : record.tags)
         m_items.append(TagItem{tag.title, {}, false, {}, QColor(tag.color), 12, 20, true, false});
     TagItem name;
+    // Wrapping measures what is left of the name once per line, so the work grows with the
+    // square of its length: a name from the room beyond any real nickname is cut.
     name.text = record.from_client_name;
+    if (name.text.size() > kMaxNameLength) {
+        int cut = kMaxNameLength;
+        if (name.text.at(cut - 1).isHighSurrogate())
+            --cut;
+        name.text = name.text.left(cut) + QStringLiteral("...");
+    }
     name.color = QColor(0, 0, 0, 0);
     name.fontSize = 14;
     name.lineHeight = 20;

@@ -13,6 +13,9 @@ class UserWithTagLabel : public QLabel
 {
     Q_OBJECT
 public:
+    // The longest sender name shown whole, in UTF-16 units; a longer one ends in "...".
+    static constexpr int kMaxNameLength = 256;
+
     explicit UserWithTagLabel(QWidget* parent = nullptr);
 
     void addTag(const QString& text, bool gradient, const QGradientStops& stops, const QColor& color);

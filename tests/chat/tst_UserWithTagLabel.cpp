@@ -140,6 +140,32 @@ private slots:
         QVERIFY(label.items().isEmpty());
     }
 
+    // A name far beyond any nickname is cut (wrapping it whole would take minutes); one of the
+    // longest length is shown whole, and a cut never splits a character.
+    void overlongNameIsCut_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        const int max = UserWithTagLabel::kMaxNameLength;
+        QTest::newRow("longest whole") << QString(max, 'a') << QString(max, 'a');
+        QTest::newRow("one more") << QString(max + 1, 'a') << QString(max, 'a') + "...";
+        QTest::newRow("huge") << QString(200000, 'n') << QString(max, 'n') + "...";
+        const QString emoji = QString::fromUtf8("😀");
+        QTest::newRow("pair across the cut") << QString(max - 1, 'a') + emoji + "b" << QString(max - 1, 'a') + "...";
+    }
+    void overlongNameIsCut()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        ItemChatRecord r;
+        r.from_client_name = name;
+        UserWithTagLabel label;
+        label.resize(200, 30);
+        label.setUserTags(r);
+        QCOMPARE(label.items().last().text, shown);
+        QCOMPARE(texts(label.currentLayout()).join(QString()), shown);
+    }
+
     void narrowingTheLabelWrapsAgain()
     {
         ItemChatRecord r;
