@@ -14,6 +14,8 @@
 #include "core/Toast.h"
 #include "engine/EngineStartup.h"
 #include "engine/LiveCore.h"
+#include "shell/ChatSideState.h"
+#include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
 #include "shell/LivePauseOrStopWidget.h"
@@ -229,7 +231,10 @@ void LiveMainWindow::showLiveStopped()
     ui->room_name_label->clear();
     ui->room_name_label->hide();
     ui->share_btn->hide();
+    // The co-host tool and tab belong to a chosen co-host room; the next choice offers them again.
     m_connMicBtn->hide();
+    if (m_chatSide && m_chatSide->micTab)
+        m_chatSide->micTab->hide();
 }
 
 // ---- drawing the state -------------------------------------------------------------------------

@@ -366,7 +366,8 @@ void LiveModeDialog::on_ok_btn_clicked()
     }
     if (ui->custom_btn->isChecked()) {
         m_selectedAppId = -1;
-        const QString text = ui->stream_url_edit->text();
+        // Blanks around a pasted address would end up in the stream key and push to another stream.
+        const QString text = ui->stream_url_edit->text().trimmed();
         const livemode::PushAddress address = livemode::customPushAddress(text);
         qDebug() << text;
         if (text.isEmpty() || text == QString::fromUtf8(kPlaceholder)) {

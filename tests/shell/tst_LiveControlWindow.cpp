@@ -14,11 +14,13 @@
 #include "core/ServiceConstants.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
+#include "shell/CustomWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
 #include "shell/PopTipDlg.h"
 
 #include <QDir>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -300,6 +302,20 @@ void tst_LiveControlWindow::coHostRoomShowsTheCoHostTool()
     choose(room(10086, QString::fromUtf8("新品发布会直播间")));
     QVERIFY(!connMic->isVisible());
     QCOMPARE(tile->liveMode(), 0);
+
+    // A stop of a co-host broadcast takes the co-host tool and the "连麦" tab away again.
+    Access::initChatTabBar(*m_window);
+    QWidget* micTab = Access::chat(*m_window)->micTab;
+    choose(room(10087, QString::fromUtf8("连麦访谈直播间"), 5));
+    QVERIFY(connMic->isVisible() && micTab->isVisible());
+    LiveControl* control = Access::liveControl(*m_window);
+    control->setTrtcLoginMessage(QStringLiteral("login-10087"));
+    control->liveButtonClicked();
+    control->handleRTrtcLogin(QJsonObject{{"type", "r_trtc_login"}, {"code", 200}});
+    QCOMPARE(control->state(), mainwin::LiveStateLive);
+    control->stop();
+    QVERIFY(!connMic->isVisible());
+    QVERIFY(!micTab->isVisible());
 }
 
 QTEST_MAIN(tst_LiveControlWindow)

@@ -399,6 +399,9 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::newRow("with key") << "rtmp://127.0.0.1:1935/live/mykey" << "rtmp://127.0.0.1:1935/live" << "mykey";
         QTest::newRow("without key") << "srt://127.0.0.1:9000" << "srt://127.0.0.1:9000" << "";
+        QTest::newRow("pasted with blanks") << "  rtmp://127.0.0.1:1935/live/mykey \t" << "rtmp://127.0.0.1:1935/live"
+                                            << "mykey";
+        QTest::newRow("unicode key") << "rtmp://h/live/直播 🎥" << "rtmp://h/live" << "直播 🎥";
     }
     void customAddress()
     {
@@ -428,6 +431,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << "";
         QTest::newRow("placeholder typed in") << "请输入推流地址";
+        QTest::newRow("blanks only") << " \t  ";
+        QTest::newRow("placeholder with blanks") << " 请输入推流地址 ";
     }
     void emptyCustomAddress()
     {

@@ -37,6 +37,7 @@ struct LiveMainWindowTestAccess {
     }
     // chat
     static ChatSideState* chat(LiveMainWindow& w) { return w.chatSide(); }
+    static void initChatTabBar(LiveMainWindow& w) { w.initChatTabBar(); }
     // close, logout and settings popup
     static CloseDialog& closeDialog(LiveMainWindow& w) { return w.m_closeDialog; }
     static PopupDialog* popup(LiveMainWindow& w) { return w.m_popupDialog; }
