@@ -152,6 +152,7 @@ bool LiveControl::choose(const LiveRoomInfo& room)
         unregisterForwarding();
     }
     m_roomChosen = isRoom;
+    m_liveModeChosen = true;
     // The co-host handshake belongs to this choice only.
     m_startPending = false;
     m_trtcLoginMsg.clear();

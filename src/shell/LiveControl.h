@@ -94,7 +94,7 @@ public:
     QString roomName() const { return m_roomName; }
     // A room (not a custom address) is chosen; cleared by a stop.
     bool roomChosen() const { return m_roomChosen; }
-    // The room dialog was accepted; cleared by a stop.
+    // A choice was taken (the room dialog's choice reached the control); cleared by a stop.
     bool liveModeChosen() const { return m_liveModeChosen; }
     void setLiveModeChosen(bool chosen) { m_liveModeChosen = chosen; }
     bool startPending() const { return m_startPending; }

@@ -161,8 +161,9 @@ void LiveMainWindow::showLiveModeDialog()
     m_liveModeDialog->move(g.center().x() - m_liveModeDialog->width() / 2,
                            g.center().y() - m_liveModeDialog->height() / 2);
     m_liveModeDialog->refreshRoomList();
-    if (s_runRoomDialog(*m_liveModeDialog) == QDialog::Accepted)
-        liveControl()->setLiveModeChosen(true);
+    // The live mode counts as chosen once a choice reaches the live control: a room's choice
+    // completes only with its push address, which may never come after the dialog closed.
+    s_runRoomDialog(*m_liveModeDialog);
 }
 
 void LiveMainWindow::live_mode_selected()
