@@ -333,8 +333,16 @@ void LiveModeDialog::handleRoomListData(const QByteArray& body)
         QComboBox* box = ui->live_room_cbx;
         box->clear();
         QList<LiveRoomInfo> rows;
-        for (const QJsonValue& v : parsed.rooms)
-            rows.append(livemode::roomFromJson(v));
+        for (const QJsonValue& v : parsed.rooms) {
+            const LiveRoomInfo room = livemode::roomFromJson(v);
+            // Without a positive id a room cannot be asked for its address, and 0 and -1 already
+            // mean a custom address and no room here.
+            if (room.app_id <= 0) {
+                qDebug() << "room without a usable app_id dropped:" << v;
+                continue;
+            }
+            rows.append(room);
+        }
         // The row map is filled before the rows, so the box's index changes find their rooms.
         const int current = m_rooms.apply(rows, m_confirmedAppId);
         for (const LiveRoomInfo& room : qAsConst(rows))

@@ -125,7 +125,8 @@ void ShareLiveDialog::requestShare(qint64 roomId, const char* token, int userId)
 
     QNetworkRequest request = makeRequest(API_LIVE_SHARE.toUrl());
     request.setRawHeader("openapitoken", QByteArray(token));
-    livemode::limitReplySize(m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId)));
+    livemode::limitReplySize(m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId)),
+                             m_maxReplyBytes);
 }
 
 void ShareLiveDialog::onShareReply(QNetworkReply* reply)
@@ -163,11 +164,12 @@ void ShareLiveDialog::onShareReply(QNetworkReply* reply)
 
     const QUrl imgUrl(share.imgUrl);
     if (sharelive::isFetchableAddress(imgUrl))
-        livemode::limitReplySize(m_shareManager->get(makeRequest(imgUrl)));
+        livemode::limitReplySize(m_shareManager->get(makeRequest(imgUrl)), m_maxReplyBytes);
     else
         qDebug() << "img_url is not an http address:" << share.imgUrl;
     livemode::limitReplySize(
-        m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()), sharelive::qrCodeRequestBody(share.watchUrl)));
+        m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()), sharelive::qrCodeRequestBody(share.watchUrl)),
+        m_maxReplyBytes);
 }
 
 void ShareLiveDialog::onQrReply(QNetworkReply* reply)

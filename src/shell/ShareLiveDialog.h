@@ -6,6 +6,8 @@
 // Each choice clears the pictures of the previous one, and replies that belong to an earlier
 // choice are dropped, so a slow answer for an old room never shows over the current one.
 
+#include "shell/LiveModeDialog.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QString>
@@ -64,6 +66,8 @@ public:
 
     // Requests that transfer nothing for this long end as network errors.
     void setTransferTimeout(int ms) { m_transferTimeoutMs = ms; }
+    // Replies larger than this end as network errors (livemode::kMaxReplyBytes by default).
+    void setReplyLimit(qint64 bytes) { m_maxReplyBytes = bytes; }
 
 public slots:
     void on_close_btn_clicked();
@@ -85,4 +89,5 @@ private:
     QPoint m_lastPos;
     int m_generation = 0; // counts the share requests; replies carry the count they belong to
     int m_transferTimeoutMs = 30000;
+    qint64 m_maxReplyBytes = livemode::kMaxReplyBytes;
 };

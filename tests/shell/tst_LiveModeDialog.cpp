@@ -489,6 +489,22 @@ private slots:
         QCOMPARE(m_store->pushKey, QStringLiteral("s77"));
     }
 
+    // Elements of a room list that are no usable rooms are left out; the others stay choosable.
+    void unusableRoomsLeftOut()
+    {
+        QJsonArray rooms{room(0, "零号"), room(-1, "负一"), QJsonObject{{"app_id", "x"}, {"push_app_nick", "坏"}},
+                         QJsonObject{{"app_id", 1e300}, {"push_app_nick", "大"}}, QJsonValue("text"), QJsonValue(),
+                         QJsonArray{1, 2}, room(78, "可用")};
+        QVERIFY(setRooms(rooms));
+        LiveModeDialog d(nullptr, &m_login);
+        QSignalSpy chosen(&d, &LiveModeDialog::live_mode_select);
+        openWithList(d, 1);
+        QCOMPARE(rows(d), QStringList{"可用"});
+        child<QPushButton>(d, "ok_btn")->click();
+        QVERIFY(chosen.wait(10000));
+        QCOMPARE(d.liveInfo()->app_id, qint64(78));
+    }
+
     // A late answer for a room the host has since replaced by a custom address changes nothing.
     void lateAnswerForAReplacedRoom()
     {

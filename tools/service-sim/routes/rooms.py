@@ -66,7 +66,7 @@ def setup(app, sim):
 
     def find_room(room_id):
         for room in state()["rooms"]:
-            if as_int(room.get("app_id")) == room_id:
+            if isinstance(room, dict) and as_int(room.get("app_id")) == room_id:
                 return room
         return None
 
@@ -78,10 +78,13 @@ def setup(app, sim):
             return refused("请先登录", 401)
         form = await read_form(request)
         wanted = as_int(form.get("push_status"))
-        rooms = [r for r in state()["rooms"]
-                 if wanted is None or as_int(r.get("push_status", 1)) == wanted]
         out = []
-        for r in rooms:
+        for r in state()["rooms"]:
+            if not isinstance(r, dict):
+                out.append(r)  # a malformed element goes out as it was set
+                continue
+            if wanted is not None and as_int(r.get("push_status", 1)) != wanted:
+                continue
             item = dict(r)
             if isinstance(item.get("cover"), str):
                 item["cover"] = absolute(item["cover"])
@@ -127,7 +130,7 @@ def setup(app, sim):
         if over.get("mini_endless"):
             response = web.StreamResponse(headers={"Content-Type": kind})
             await response.prepare(request)
-            chunk = bytes(64 * 1024)
+            chunk = bytes(256 * 1024)
             try:
                 await response.write(png_bytes(1, 1)[:33])  # signature and header
                 while True:
