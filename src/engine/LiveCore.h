@@ -29,7 +29,7 @@ using LiveWindowHandle = quintptr;
 
 // What the stream output reports after it has started (see core_set_stream_event_handler).
 enum class LiveStreamEvent {
-    Reconnecting, // the connection dropped; libobs retries
+    Reconnecting, // the connection dropped; the engine retries
     Reconnected,  // a retry succeeded
     Stopped,      // the output stopped by itself with an error (code: the libobs output code)
 };

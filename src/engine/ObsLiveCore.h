@@ -140,9 +140,13 @@ private:
     void connectOutputSignals();
     void disconnectOutputSignals();
     static void onOutputStop(void* data, calldata* params);
-    static void onOutputReconnect(void* data, calldata* params);
-    static void onOutputReconnectSuccess(void* data, calldata* params);
-    void postStreamEvent(LiveStreamEvent event, int code);
+    static void onOutputStart(void* data, calldata* params);
+    void postToContext(void (ObsLiveCore::*handler)(int), int code);
+    void outputStopped(int code);
+    void outputStarted(int);
+    void retryStream(int token);
+    void endReconnecting();
+    void reportStreamEvent(LiveStreamEvent event, int code);
 
     LiveCoreState status;
     bool first_audio_probe = true;
@@ -168,6 +172,11 @@ private:
     bool output_signals_connected = false;
     int reconnect_retries = kReconnectRetries;
     int reconnect_delay_sec = kReconnectDelaySec;
+    // The engine's own retries after a lost connection (GUI thread): attempts made so far, and a
+    // token that a pending retry must still hold to run.
+    bool reconnecting = false;
+    int reconnect_attempts = 0;
+    int reconnect_token = 0;
     std::map<LiveWindowHandle, int> draw_registrations;
     LiveStreamEventHandler stream_event_handler;
     // Bumped for each set of stream objects, so a late report of an earlier output is dropped.

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMetaObject>
+#include <QTimer>
 
 namespace {
 void logEncoderFailure(const char* what)
@@ -29,6 +30,7 @@ void ObsLiveCore::releaseStreamObjects()
         raw_callbacks_added = false;
     }
     ++stream_generation; // whatever the old output still reports is stale now
+    endReconnecting();
     disconnectOutputSignals();
     if (service) {
         obs_service_release(service);
@@ -178,7 +180,11 @@ bool ObsLiveCore::start_stream()
     if (!status.obs_started || !stream_output)
         return false;
     obs_output_set_delay(stream_output, 0, OBS_OUTPUT_DELAY_PRESERVE);
-    obs_output_set_reconnect_settings(stream_output, reconnect_retries, reconnect_delay_sec);
+    // libobs' own retries stay off: its retry can fall due while the lost output is still ending,
+    // and then it gives up without reporting anything (the broadcast would hang "reconnecting"
+    // for good). The engine retries instead (outputStopped).
+    obs_output_set_reconnect_settings(stream_output, 0, 0);
+    endReconnecting();
     return obs_output_start(stream_output);
 }
 
@@ -186,6 +192,7 @@ bool ObsLiveCore::pause_stream(bool pause)
 {
     if (!status.obs_started || !stream_output)
         return false;
+    endReconnecting(); // a retry due later would undo the pause
     if (pause) {
         if (obs_output_active(stream_output))
             obs_output_stop(stream_output);
@@ -217,8 +224,7 @@ void ObsLiveCore::connectOutputSignals()
         return;
     signal_handler_t* sh = obs_output_get_signal_handler(stream_output);
     signal_handler_connect(sh, "stop", onOutputStop, this);
-    signal_handler_connect(sh, "reconnect", onOutputReconnect, this);
-    signal_handler_connect(sh, "reconnect_success", onOutputReconnectSuccess, this);
+    signal_handler_connect(sh, "start", onOutputStart, this);
     output_signals_connected = true;
 }
 
@@ -228,39 +234,83 @@ void ObsLiveCore::disconnectOutputSignals()
         return;
     signal_handler_t* sh = obs_output_get_signal_handler(stream_output);
     signal_handler_disconnect(sh, "stop", onOutputStop, this);
-    signal_handler_disconnect(sh, "reconnect", onOutputReconnect, this);
-    signal_handler_disconnect(sh, "reconnect_success", onOutputReconnectSuccess, this);
+    signal_handler_disconnect(sh, "start", onOutputStart, this);
     output_signals_connected = false;
 }
 
-// The three run on libobs' output threads.
+// The two run on libobs' output threads; the work is done on the GUI thread.
 void ObsLiveCore::onOutputStop(void* data, calldata* params)
 {
     const int code = int(calldata_int(params, "code"));
     if (code != OBS_OUTPUT_SUCCESS)
-        static_cast<ObsLiveCore*>(data)->postStreamEvent(LiveStreamEvent::Stopped, code);
+        static_cast<ObsLiveCore*>(data)->postToContext(&ObsLiveCore::outputStopped, code);
 }
 
-void ObsLiveCore::onOutputReconnect(void* data, calldata*)
+void ObsLiveCore::onOutputStart(void* data, calldata*)
 {
-    static_cast<ObsLiveCore*>(data)->postStreamEvent(LiveStreamEvent::Reconnecting, 0);
+    static_cast<ObsLiveCore*>(data)->postToContext(&ObsLiveCore::outputStarted, 0);
 }
 
-void ObsLiveCore::onOutputReconnectSuccess(void* data, calldata*)
-{
-    static_cast<ObsLiveCore*>(data)->postStreamEvent(LiveStreamEvent::Reconnected, 0);
-}
-
-void ObsLiveCore::postStreamEvent(LiveStreamEvent event, int code)
+void ObsLiveCore::postToContext(void (ObsLiveCore::*handler)(int), int code)
 {
     const int generation = stream_generation;
     QMetaObject::invokeMethod(
         m_context,
-        [this, generation, event, code] {
-            if (generation != stream_generation || !stream_event_handler)
-                return;
-            qDebug() << "stream output event" << int(event) << "code" << code;
-            stream_event_handler(event, code);
+        [this, generation, handler, code] {
+            if (generation == stream_generation)
+                (this->*handler)(code);
         },
         Qt::QueuedConnection);
+}
+
+void ObsLiveCore::outputStopped(int code)
+{
+    // A dropped connection, and any failure of a retry, is retried until the retries run out.
+    if ((code == OBS_OUTPUT_DISCONNECTED || reconnecting) && reconnect_attempts < reconnect_retries) {
+        ++reconnect_attempts;
+        reconnecting = true;
+        const int token = ++reconnect_token;
+        QTimer::singleShot(reconnect_delay_sec * 1000, m_context, [this, token] { retryStream(token); });
+        reportStreamEvent(LiveStreamEvent::Reconnecting, 0);
+        return;
+    }
+    endReconnecting();
+    reportStreamEvent(LiveStreamEvent::Stopped, code);
+}
+
+void ObsLiveCore::outputStarted(int)
+{
+    if (!reconnecting)
+        return; // the first start of a broadcast is not news
+    endReconnecting();
+    reportStreamEvent(LiveStreamEvent::Reconnected, 0);
+}
+
+void ObsLiveCore::retryStream(int token)
+{
+    if (token != reconnect_token || !stream_output)
+        return;
+    if (obs_output_active(stream_output)) {
+        // The lost output is still ending (slow on a loaded machine); libobs refuses a start until
+        // it has. Look again shortly.
+        QTimer::singleShot(50, m_context, [this, token] { retryStream(token); });
+        return;
+    }
+    if (!obs_output_start(stream_output))
+        outputStopped(OBS_OUTPUT_ERROR);
+}
+
+void ObsLiveCore::endReconnecting()
+{
+    reconnecting = false;
+    reconnect_attempts = 0;
+    ++reconnect_token; // a pending retry is void
+}
+
+void ObsLiveCore::reportStreamEvent(LiveStreamEvent event, int code)
+{
+    if (!stream_event_handler)
+        return;
+    qDebug() << "stream output event" << int(event) << "code" << code;
+    stream_event_handler(event, code);
 }

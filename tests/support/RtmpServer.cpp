@@ -28,7 +28,7 @@ QString RtmpServer::url() const { return QStringLiteral("rtmp://127.0.0.1:%1/liv
 
 QString RtmpServer::recordDir() const { return m_dir.filePath(QStringLiteral("rec")); }
 
-bool RtmpServer::start()
+bool RtmpServer::start(int port)
 {
     if (!m_dir.isValid() || !QFile::exists(QString::fromLatin1(kModule)))
         return false;
@@ -44,8 +44,8 @@ bool RtmpServer::start()
                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                            QFileDevice::WriteOther | QFileDevice::ExeOther);
 
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        m_port = freePort();
+    for (int attempt = 0; attempt < (port ? 1 : 5); ++attempt) {
+        m_port = port ? port : freePort();
         const QString conf = root + QStringLiteral("/nginx.conf");
         QFile f(conf);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))

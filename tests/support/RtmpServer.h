@@ -23,8 +23,9 @@ public:
     RtmpServer(const RtmpServer&) = delete;
     RtmpServer& operator=(const RtmpServer&) = delete;
 
-    // Starts nginx and waits until the port accepts connections (at most 10 s).
-    bool start();
+    // Starts nginx and waits until the port accepts connections (at most 10 s). A port of 0 picks a
+    // free one; a given port (say, the one of a killed server coming back) is tried once.
+    bool start(int port = 0);
     void stop();
     // Kills nginx at once, as a crash would (connections drop without a goodbye).
     void kill();
