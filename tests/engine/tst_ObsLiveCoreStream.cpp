@@ -99,12 +99,19 @@ private slots:
         QVERIFY(startTo(m_rtmp.url(), "KEY1"));
         QCOMPARE(serviceUrl(), m_rtmp.url());
         QVERIFY(m_rtmp.waitForRecording("KEY1", 60000, 20000));
-        // Raw frames come at the push size, about 25 a second.
+        // Raw frames come at the push size, one for each frame libobs puts out (25 a second on an
+        // idle machine; a loaded one puts out fewer, which says nothing about the bridge).
+        obs_video_info ovi = {};
+        QVERIFY(obs_get_video_info(&ovi));
+        QCOMPARE(ovi.fps_num / ovi.fps_den, 25u);
+        const uint32_t outputBefore = video_output_get_total_frames(obs_get_video());
         const int before = frames;
-        QTest::qWait(2000);
-        const int perSecond = (frames - before) / 2;
+        QTRY_VERIFY_WITH_TIMEOUT(frames - before >= 50, 30000);
+        const int delivered = frames - before;
+        const int output = int(video_output_get_total_frames(obs_get_video()) - outputBefore);
         UnRegisterRecvOBSVideoStreamCallback();
-        QVERIFY2(perSecond >= 20 && perSecond <= 30, qPrintable(QString::number(perSecond)));
+        // The two counters are read a moment apart: a frame or two either way.
+        QVERIFY2(qAbs(output - delivered) <= 2, qPrintable(QStringLiteral("%1 delivered, %2 put out").arg(delivered).arg(output)));
         QVERIFY(lineSize >= 640u);
         uint32_t w = 0, h = 0;
         RecvOBSVideoStreamSize(&w, &h);
