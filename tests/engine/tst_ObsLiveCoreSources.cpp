@@ -1,6 +1,7 @@
 // test-label: engine
 // Sources and scene items in real libobs: pictures, their place and size, order, the host camera,
 // copies, and a capture of the X screen.
+#include "support/PrivateXServer.h"
 #include "core/DataCenter.h"
 #include "engine/EngineStartup.h"
 #include "engine/ObsLiveCore.h"
@@ -49,7 +50,7 @@ private slots:
         int x = -1, y = -1;
         float w = 0, h = 0;
         // libobs applies a video source's new settings at its next video tick.
-        QTRY_VERIFY(m_core.scene_get_source_rect("image_source", &x, &y, &w, &h) && w > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_core.scene_get_source_rect("image_source", &x, &y, &w, &h) && w > 0, 30000);
         QCOMPARE(QSizeF(w, h), QSizeF(320, 240));
 
         // A 980 x 560 preview shows the canvas at half size.
@@ -197,7 +198,7 @@ private slots:
             std::lock_guard<std::mutex> lock(m);
             return inside ? insideLuma : outsideLuma;
         };
-        QTRY_VERIFY2_WITH_TIMEOUT(luma(true) > 200, qPrintable(QString::number(luma(true))), 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(luma(true) > 200, qPrintable(QString::number(luma(true))), 60000);
         QVERIFY(luma(false) < 60);
         UnRegisterRecvOBSVideoStreamCallback();
         m_core.stop_stream();
@@ -212,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ObsLiveCoreSources)
+SOLVEK_TEST_MAIN_OWN_DISPLAY(tst_ObsLiveCoreSources)
 #include "tst_ObsLiveCoreSources.moc"

@@ -129,9 +129,9 @@ private slots:
 
         // Pause stops the output; resume starts it afresh.
         QVERIFY(m_core.pause_stream(true));
-        QTRY_VERIFY(!obs_output_active(m_core.streamOutput()));
+        QTRY_VERIFY_WITH_TIMEOUT(!obs_output_active(m_core.streamOutput()), 30000);
         QVERIFY(m_core.pause_stream(false));
-        QTRY_VERIFY(obs_output_active(m_core.streamOutput()));
+        QTRY_VERIFY_WITH_TIMEOUT(obs_output_active(m_core.streamOutput()), 30000);
         m_core.stop_stream();
         m_core.stop_stream(); // twice is harmless
         QVERIFY(!m_core.streamOutput());
@@ -143,7 +143,7 @@ private slots:
     {
         const QString refused = QStringLiteral("rtmp://127.0.0.1:%1/live").arg(RtmpServer::freePort());
         QVERIFY(startTo(refused, "OLD")); // the connect thread exists: the start looks fine
-        QTRY_VERIFY_WITH_TIMEOUT(!m_events.isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_events.isEmpty(), 30000);
         QCOMPARE(int(m_events.last().event), int(LiveStreamEvent::Stopped));
         QCOMPARE(m_events.last().code, OBS_OUTPUT_CONNECT_FAILED);
 
@@ -244,7 +244,7 @@ private slots:
         RegisterRecvOBSAudioStreamCallback([&push](void*, uint64_t, audio_data* data) { push.sendCustomAudio(data); });
         QVERIFY(m_core.core_init_stream());
         QVERIFY(m_core.core_init_stream()); // a second set replaces the first: still one registration
-        QTRY_VERIFY_WITH_TIMEOUT(cloud.videoFrames() >= 10 && cloud.audioFrames() >= 10, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(cloud.videoFrames() >= 10 && cloud.audioFrames() >= 10, 30000);
         QCOMPARE(cloud.lastVideoData().size(), 640 * 360 * 3 / 2);
         QCOMPARE(cloud.lastAudioFrame().length % 4, 0u);
         QVERIFY(!obs_output_active(m_core.streamOutput()));
