@@ -26,6 +26,7 @@ std::shared_ptr<CDataCenter>& instanceSlot()
 }
 
 const QString kGroup = QStringLiteral("setting/");
+constexpr int kMaxLiveFps = 60;
 
 QScreen* primaryScreen()
 {
@@ -85,12 +86,18 @@ void CDataCenter::load()
     // Loaded with the others so a saved "minimise" choice holds from the first close of a run.
     exitCheck = getBool(QStringLiteral("ExitCheck"), true);
     liveMode = getBool(QStringLiteral("LiveMode"));
+    // A hand-edited or damaged file must not reach the engine with values it cannot use (a
+    // negative frame rate, a quality level with no size): out-of-range values read as the default,
+    // volumes are held to 0..100.
     streamQuality = hasSetting(QStringLiteral("LiveType")) ? getInt(QStringLiteral("LiveType")) : 2;
+    if (streamQuality < 0 || streamQuality > 2)
+        streamQuality = 2;
     liveFps = getInt(QStringLiteral("LiveFps"));
-    if (liveFps == 0)
+    if (liveFps <= 0 || liveFps > kMaxLiveFps)
         liveFps = 30;
-    inputAudio = hasSetting(QStringLiteral("InputAudio")) ? getInt(QStringLiteral("InputAudio")) : 30;
-    outPutAudio = hasSetting(QStringLiteral("OutPutAudio")) ? getInt(QStringLiteral("OutPutAudio")) : 30;
+    inputAudio = hasSetting(QStringLiteral("InputAudio")) ? qBound(0, getInt(QStringLiteral("InputAudio")), 100) : 30;
+    outPutAudio =
+        hasSetting(QStringLiteral("OutPutAudio")) ? qBound(0, getInt(QStringLiteral("OutPutAudio")), 100) : 30;
     closeMicAudio = hasSetting(QStringLiteral("CloseMicAudio")) && getBool(QStringLiteral("CloseMicAudio"));
     closeDesktopAudio =
         hasSetting(QStringLiteral("CloseDesktopAudio")) && getBool(QStringLiteral("CloseDesktopAudio"));
@@ -118,7 +125,13 @@ void CDataCenter::setValue(QString key, QString value) { m_settings->setValue(kG
 QStringList CDataCenter::getDocInfoList() const
 {
     QStringList keys;
-    const int count = m_settings->value(uidText + QStringLiteral("/count")).toString().toInt();
+    int count = m_settings->value(uidText + QStringLiteral("/count")).toString().toInt();
+    // A damaged "count" (say 2147483647) must not make login read for ever: a list never has more
+    // entries than its group has keys.
+    m_settings->beginGroup(uidText);
+    const QStringList present = m_settings->childKeys();
+    m_settings->endGroup();
+    count = qMin(count, present.size() - (present.contains(QStringLiteral("count")) ? 1 : 0));
     for (int i = 0; i < count; ++i)
         keys.append(m_settings->value(uidText + QLatin1Char('/') + QString::number(i)).toString());
     return keys;

@@ -74,6 +74,16 @@ private slots:
             << QByteArray("[setting]\nCloseDesktopAudio=TRUE\nOutPutAudio=0\nLiveMode=true\nnoTitleTipcheck=true\n"
                           "ExitCheck=false\n")
             << Loaded{2, 30, 30, 0, false, true, true, true, false};
+        // A damaged or hand-edited file: nothing out of range reaches the engine or the pages.
+        QTest::newRow("out of range")
+            << QByteArray("[setting]\nLiveType=7\nLiveFps=-30\nInputAudio=250\nOutPutAudio=-4\n")
+            << Loaded{2, 30, 100, 0, false, false, false, false, true};
+        QTest::newRow("huge numbers")
+            << QByteArray("[setting]\nLiveType=-1\nLiveFps=99999999999\nInputAudio=99999999999\n")
+            << Loaded{2, 30, 0, 30, false, false, false, false, true}; // not an int: reads as 0
+        QTest::newRow("binary junk and a broken section")
+            << QByteArray("\xff\xfe\x01\n[setting\nLiveFps=24\n[setting]\nLiveType=\xe4\xb8\xad\nLiveMode=\x01\n")
+            << Loaded{0, 24, 30, 30, false, false, true, false, true};
         QTest::newRow("keys outside the group are not seen")
             << QByteArray("LiveType=0\nLiveMode=true\nExitCheck=false\n[other]\nLiveFps=24\n")
             << Loaded{2, 30, 30, 30, false, false, false, false, true};
@@ -151,6 +161,47 @@ private slots:
         QCOMPARE(store.getDocInfoList(), (QStringList{"first", "second"}));
         store.uidText = "79";
         QVERIFY(store.getDocInfoList().isEmpty());
+    }
+
+    // A damaged count must not hold up the login (it read 2^31 entries before).
+    void documentListWithADamagedCount_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("huge") << QByteArray("[77]\ncount=2147483647\n0=first\n1=second\n")
+                              << QStringList{"first", "second"};
+        QTest::newRow("negative") << QByteArray("[77]\ncount=-5\n0=first\n") << QStringList();
+        QTest::newRow("not a number") << QByteArray("[77]\ncount=two\n0=first\n") << QStringList();
+        QTest::newRow("gap kept as an empty key") << QByteArray("[77]\ncount=3\n0=first\n2=third\nx=y\n")
+                                                  << QStringList{"first", "", "third"};
+    }
+    void documentListWithADamagedCount()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, expected);
+        writeIni(ini);
+        CDataCenter store(iniPath());
+        store.uidText = "77";
+        QCOMPARE(store.getDocInfoList(), expected);
+    }
+
+    // Document keys are made from the host's file names: whatever they hold comes back unchanged.
+    void documentKeysWithAwkwardCharactersRoundTrip()
+    {
+        const QStringList names{"a;b#c=d.pdf", "  spaced  .docx", "@Variant(x).pptx", "line\nbreak.pdf",
+                                "back\\slash\"quote\".pdf", "[77].pdf", "讲义 🎉 עברית.pdf", QString(3000, 'x')};
+        {
+            CDataCenter store(iniPath());
+            store.uidText = "77";
+            for (int i = 0; i < names.size(); ++i)
+                store.setDocInfoValue(QString::number(i), names.at(i));
+            store.setDocInfoValue("count", QString::number(names.size()));
+            store.setValue("LiveFps", "24");
+        }
+        CDataCenter fresh(iniPath());
+        fresh.uidText = "77";
+        QCOMPARE(fresh.getDocInfoList(), names);
+        QCOMPARE(fresh.liveFps, 24);
     }
 
     void changeJustBeforeQuitReachesTheFile()
