@@ -129,8 +129,10 @@ void SolVekLog::creatFileLocked()
     m_logFile.close();
     std::fflush(m_out);
     // A file that cannot be made leaves the output where it was: a failed reopen would close it.
+    // Appending, not truncating: a second file made within the same second (logging switched on
+    // twice, a clock set back) has the same name, and its earlier lines must survive.
     if (created)
-        std::freopen(QFile::encodeName(name).constData(), "wb+", m_out);
+        std::freopen(QFile::encodeName(name).constData(), "ab", m_out);
 }
 
 void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)

@@ -150,6 +150,38 @@ private slots:
         QCOMPARE(QDir(fx.dir.filePath("log")).entryList(QDir::Files).size(), 2);
     }
 
+    // A file name only has seconds: making the "same" file again must not wipe what it holds.
+    void aSecondFileOfTheSameNameKeepsEarlierLines()
+    {
+        Fixture fx;
+        fx.log->setEnabled(true);
+        fx.log->writeLog(QtDebugMsg, kContext, QStringLiteral("kept"));
+        fx.log->setEnabled(true);
+        fx.log->writeLog(QtDebugMsg, kContext, QStringLiteral("after"));
+        const QString name = fx.log->fileName();
+        fx.finish();
+        const QStringList lines = readLines(fx.dir.filePath(name));
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[0].contains(" kept ["), qPrintable(lines[0]));
+        QVERIFY2(lines[1].contains(" create log file : " + name + " ["), qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains(" after ["), qPrintable(lines[2]));
+    }
+
+    // No log folder can be made (a file is in the way): lines keep reaching the console.
+    void aLogFolderThatCannotBeMadeKeepsTheConsole()
+    {
+        Fixture fx;
+        QFile blocker(fx.dir.filePath("log"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        fx.log->setEnabled(true);
+        fx.log->writeLog(QtDebugMsg, kContext, QStringLiteral("still here"));
+        fx.finish();
+        const QStringList console = readLines(fx.console);
+        QCOMPARE(console.size(), 2);
+        QVERIFY2(console[1].contains(" still here ["), qPrintable(console[1]));
+    }
+
     void threadsCrossingMidnightMakeOneFile()
     {
         Fixture fx;
