@@ -57,8 +57,9 @@ void DownloadTool::startDownload()
     m_filePath = saveDir + QLatin1Char('/') + fileName;
     if (QFile::exists(m_filePath))
         QFile::remove(m_filePath);
+    QFile::remove(partialFilePath()); // left by a run that ended mid-download
 
-    file = openFileForWrite(m_filePath);
+    file = openFileForWrite(partialFilePath());
     if (!file) {
         fail(QStringLiteral("Unable to save the file %1").arg(QDir::toNativeSeparators(m_filePath)));
         return;
@@ -154,7 +155,7 @@ void DownloadTool::httpFinished()
             fail(QStringLiteral("Redirected to an address that is not http or https: %1").arg(next.toString()));
             return;
         }
-        file = openFileForWrite(m_filePath);
+        file = openFileForWrite(partialFilePath());
         if (!file) {
             fail(QStringLiteral("Unable to save the file %1").arg(QDir::toNativeSeparators(m_filePath)));
             return;
@@ -165,7 +166,7 @@ void DownloadTool::httpFinished()
 
     // A connection that ends early can look like a finished reply: hold the file to the length
     // the server announced (a compressed body is counted after decoding, so it cannot be).
-    const QFileInfo info(m_filePath);
+    const QFileInfo info(partialFilePath());
     const QVariant announced = r->header(QNetworkRequest::ContentLengthHeader);
     const QByteArray encoding = r->rawHeader("Content-Encoding").trimmed().toLower();
     const bool plain = encoding.isEmpty() || encoding == "identity";
@@ -174,11 +175,18 @@ void DownloadTool::httpFinished()
         return;
     }
 
+    const qint64 size = info.size();
+    QFile::remove(m_filePath);
+    if (!QFile::rename(partialFilePath(), m_filePath)) {
+        fail(QStringLiteral("Unable to save the file %1").arg(QDir::toNativeSeparators(m_filePath)));
+        return;
+    }
+    const QFileInfo saved(m_filePath);
     m_ended = true;
     emit sigDownloadFinished();
     qDebug() << QStringLiteral("Downloaded %1 bytes to %2 in %3")
-                    .arg(info.size())
-                    .arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath()));
+                    .arg(size)
+                    .arg(saved.fileName(), QDir::toNativeSeparators(saved.absolutePath()));
     qDebug() << "Finished";
 }
 
@@ -190,7 +198,7 @@ void DownloadTool::fail(const QString& why)
         file.reset();
     }
     if (!m_filePath.isEmpty())
-        QFile::remove(m_filePath);
+        QFile::remove(partialFilePath());
     emit sigDownloadFailedHttp(why);
     qDebug() << QStringLiteral("Download failed: %1.").arg(why);
 }
@@ -210,6 +218,6 @@ void DownloadTool::cancel()
     if (file) {
         file->close();
         file.reset();
-        QFile::remove(m_filePath);
+        QFile::remove(partialFilePath());
     }
 }

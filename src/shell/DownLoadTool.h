@@ -2,9 +2,11 @@
 // Downloads one update package into a folder, reporting progress.
 //
 // The file is named after the last path segment of the address ("tmp" without one); an existing
-// file of that name is replaced. Redirects are followed (at most kMaxRedirects, http and https
-// only) into the same file. Every way a download can go wrong ends in sigDownloadFailedHttp and
-// leaves no partial file behind; sigDownloadFinished means the whole body is on disk.
+// file of that name is replaced. The body is written to "<name>.part" and renamed once complete,
+// so a download cut short (even by the program's end) never leaves a truncated package under the
+// package's name. Redirects are followed (at most kMaxRedirects, http and https only) into the
+// same file. Every way a download can go wrong ends in sigDownloadFailedHttp and leaves no
+// partial file behind; sigDownloadFinished means the whole body is on disk.
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -36,8 +38,13 @@ public:
     // Stops a download that is still running and removes its partial file; no signal follows.
     void cancel();
 
-    // The full name of the file written (empty before startDownload).
+    // The full name of the package once downloaded (empty before startDownload).
     QString filePath() const { return m_filePath; }
+    // Where the body goes while it arrives.
+    QString partialFilePath() const
+    {
+        return m_filePath.isEmpty() ? QString() : m_filePath + QStringLiteral(".part");
+    }
 
 signals:
     void sigProgress(qlonglong bytesRead, qlonglong totalBytes, double progress);

@@ -114,11 +114,16 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(200 * 1024, 'x'));
         old.close();
+        QFile stale(dir() + "/solvek-setup.exe.part"); // an earlier run ended mid-download
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray(300 * 1024, 'y'));
+        stale.close();
         DownloadTool tool(url("/download/solvek-setup.exe"), dir());
         Run run;
         runTool(tool, run);
         QCOMPARE(run.finished, 1);
         QCOMPARE(readFile(tool.filePath()), packageBytes(64 * 1024));
+        QCOMPARE(QDir(dir()).entryList(QDir::Files), QStringList{"solvek-setup.exe"});
         QCOMPARE(run.progress.last(), 1.0);
         QCOMPARE(run.totals.last(), qlonglong(64 * 1024));
     }
@@ -231,8 +236,10 @@ private slots:
         connect(tool, &DownloadTool::sigDownloadFailedHttp, [&run]() { ++run.failed; });
         tool->startDownload();
         QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty(), 10000);
-        const QString path = tool->filePath();
+        const QString path = tool->partialFilePath();
         QVERIFY(QFile::exists(path));
+        // Half a package never carries the package's name (the program may end at any moment).
+        QVERIFY(!QFile::exists(tool->filePath()));
         delete tool; // closing the dialog drops the tool like this
         QVERIFY(!QFile::exists(path));
         QTest::qWait(1500);
