@@ -1,9 +1,12 @@
 #include "core/ImageUtils.h"
 
+#include <QBuffer>
 #include <QDebug>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QImageReader>
+#include <QSaveFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -83,12 +86,43 @@ QImage ImageUtils::fallbackImage()
     return QImage(fallbackPath());
 }
 
+namespace
+{
+QImage decodeBounded(QIODevice* device, const QString& what)
+{
+    QImageReader reader(device);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > ImageUtils::kMaxPixels) {
+        qDebug() << "Error:"
+                 << "picture too large" << size << what;
+        return QImage();
+    }
+    return reader.read();
+}
+} // namespace
+
+QImage ImageUtils::decodeImage(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeBounded(&buffer, QString());
+}
+
+QImage ImageUtils::loadImageFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return decodeBounded(&file, path);
+}
+
 QImage ImageUtils::fetchImage(const QUrl& url)
 {
     const FetchResult r = fetch(url);
     if (!r.ok)
         return fallbackImage();
-    QImage image = QImage::fromData(r.body);
+    QImage image = decodeImage(r.body);
     return image.isNull() ? fallbackImage() : image;
 }
 
@@ -126,7 +160,7 @@ void ImageUtils::saveImageToLocal(const QString& url, const QString& folder, con
                                   const std::function<void(const QImage&)>& callback)
 {
     const QString path = folder + QLatin1Char('/') + fileName;
-    const QImage existing(path);
+    const QImage existing = loadImageFile(path);
     if (!existing.isNull()) {
         if (callback)
             callback(existing);
@@ -139,18 +173,19 @@ void ImageUtils::saveImageToLocal(const QString& url, const QString& folder, con
             callback(fallbackImage());
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written aside and renamed into place: a failed or interrupted write (a full disk, the
+    // program ending) never leaves half a picture that later runs would take as cached, and two
+    // threads saving the same picture never mix their bytes.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(r.body) != r.body.size() || !file.commit()) {
         qDebug() << "Failed to save image to" << path;
         if (callback)
             callback(fallbackImage());
         return;
     }
-    file.write(r.body);
-    file.close();
     qDebug() << "Image downloaded and saved to" << path;
     if (callback)
-        callback(QImage(path));
+        callback(loadImageFile(path));
 }
 
 void ImageUtils::saveImgToLocal(const QString& url, const QString& folder, const QString& fileName,

@@ -55,6 +55,13 @@ public:
     static void saveImageToLocal(const QString& url, const QString& folder, const QString& fileName,
                                  const std::function<void(const QImage&)>& callback);
 
+    // Decodes picture bytes (or a file's). A null image when they are no picture, or when the
+    // picture they announce is larger than kMaxPixels: a few hundred kilobytes of PNG can claim
+    // a picture that takes gigabytes and most of a minute to decode.
+    static constexpr qint64 kMaxPixels = 40000000;
+    static QImage decodeImage(const QByteArray& bytes);
+    static QImage loadImageFile(const QString& path);
+
     // A copy clipped to a rounded rectangle of the given radius (transparent outside); an empty
     // picture gives an empty picture.
     static QPixmap roundedPixmap(const QPixmap& source, int radius);

@@ -68,6 +68,23 @@ private slots:
         QVERIFY(isFallback(ImageUtils::getPixmapFromUrl(QUrl(pic("10x10", "x"))).toImage()));
     }
 
+    // A picture whose few hundred kilobytes decode to hundreds of megabytes (and seconds of work
+    // on the calling thread) is refused like any other bad picture; a large sane one is not.
+    void oversizedPicturesAreRefused()
+    {
+        const QString bomb = m_sim.baseUrl() + QStringLiteral("/bigpic/8000x6000");
+        QVERIFY(isFallback(ImageUtils::loadRemoteImage(bomb)));
+        QTemporaryDir dir;
+        QImage saved(1, 1, QImage::Format_RGB32);
+        ImageUtils::saveImageToLocal(bomb, dir.path(), QStringLiteral("big.png"),
+                                     [&saved](const QImage& image) { saved = image; });
+        QVERIFY(saved.isNull()); // stored as bytes, not decoded
+        QVERIFY(ImageUtils::loadImageFile(dir.filePath(QStringLiteral("big.png"))).isNull());
+
+        QCOMPARE(ImageUtils::loadRemoteImage(m_sim.baseUrl() + QStringLiteral("/bigpic/4000x3000")).size(),
+                 QSize(4000, 3000));
+    }
+
     void hangingRequestIsBounded()
     {
         ImageUtils::setFetchTimeoutMs(300);

@@ -31,13 +31,23 @@ async def read_form(request):
 def png_bytes(width, height, rgb=(90, 140, 220)):
     """A solid-colour RGB PNG."""
     raw = b"".join(b"\x00" + bytes(rgb) * width for _ in range(height))
+    return _rgb_png(width, height, zlib.compress(raw))
 
+
+def _rgb_png(width, height, idat):
     def chunk(tag, data):
         c = struct.pack(">I", len(data)) + tag + data
         return c + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
 
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+            + chunk(b"IDAT", idat) + chunk(b"IEND", b""))
+
+
+def solid_png_stream(width, height, rgb=(0, 0, 0)):
+    """A solid-colour RGB PNG compressed row by row (never holds the whole raw picture)."""
+    z = zlib.compressobj(9)
+    row = b"\x00" + bytes(rgb) * width
+    return _rgb_png(width, height, b"".join(z.compress(row) for _ in range(height)) + z.flush())
 
 
 def colour_of(name):

@@ -1,7 +1,7 @@
 """Pictures served for avatars, emotes and other static content, generated on the fly."""
 from aiohttp import web
 
-from simlib import colour_of, png_bytes
+from simlib import colour_of, png_bytes, solid_png_stream
 
 
 def setup(app, sim):
@@ -16,5 +16,15 @@ def setup(app, sim):
         rgb = colour_of(name) if name else (90, 140, 220)
         return web.Response(body=png_bytes(w, h, rgb), headers={"Content-Type": "image/png"})
 
+    async def big_picture(request):
+        # /bigpic/<w>x<h> -> a solid PNG of any size up to 30000 a side: a few hundred kilobytes
+        # that decode to gigabytes, for clients that must refuse such pictures
+        try:
+            w, h = (max(1, min(30000, int(v))) for v in request.match_info["size"].split("x"))
+        except ValueError:
+            raise web.HTTPNotFound()
+        return web.Response(body=solid_png_stream(w, h), headers={"Content-Type": "image/png"})
+
+    app.router.add_get("/bigpic/{size}", big_picture)
     app.router.add_get("/pic/{size}", picture)
     app.router.add_get("/pic/{size}/{name}", picture)
