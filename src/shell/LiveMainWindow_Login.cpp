@@ -27,6 +27,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSaveFile>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -196,14 +197,17 @@ void LiveMainWindow::handleAvatarReply(QNetworkReply* reply)
     if (reply->error() != QNetworkReply::NoError) {
         qDebug() << "Network error:" << reply->errorString();
     } else if (mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader))) {
-        m_avatarPixmap.loadFromData(reply->readAll());
+        m_avatarPixmap = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()));
         auto store = CDataCenter::getInstance();
         const QString file = store->userDocDir + "/" + "temp" + ".jpeg";
         // Only a picture that was really written may become the avatar: a stale or missing file
-        // must not be announced to the store or the title bar.
-        const bool saved =
-            !m_avatarPixmap.isNull() &&
-            m_avatarPixmap.scaled(100, 100, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(file);
+        // must not be announced to the store or the title bar. Written aside and renamed, so a
+        // failed write never leaves half a picture under the name.
+        QSaveFile out(file);
+        const bool saved = !m_avatarPixmap.isNull() && out.open(QIODevice::WriteOnly) &&
+                           m_avatarPixmap.scaled(100, 100, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                               .save(&out, "JPEG") &&
+                           out.commit();
         if (saved) {
             qDebug() << "path = " << file;
             store->avatarFile = file;
