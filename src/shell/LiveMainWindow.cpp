@@ -54,6 +54,9 @@ void LiveMainWindow::initUi()
     ui->live_status_label->setText(QString::fromUtf8("直播准备中"));
     ui->room_name_label->setStyleSheet(kWhiteLabelStyle);
     ui->room_name_label->setFixedSize(280, 20);
+    // Room and user names come from the service: shown as written, never as markup.
+    ui->room_name_label->setTextFormat(Qt::PlainText);
+    ui->usernamelbl->setTextFormat(Qt::PlainText);
     ui->share_btn->hide();
     ui->rate_label->setStyleSheet(kWhiteLabelStyle);
 

@@ -41,6 +41,8 @@ void LogoutDialog::setDeleteContent(const QString& title, const QString& name, c
     // Elide in the font the label will show the text in (its style sheet sets the size).
     ui->label_2->ensurePolished();
     const QString shortName = ui->label_2->fontMetrics().elidedText(name, Qt::ElideRight, kDeleteNameWidth);
+    // The name is a file or layout name: "<b>.pdf" is a name, not markup.
+    ui->label_2->setTextFormat(Qt::PlainText);
     ui->label_2->setText(QStringLiteral("您确定要删除 %1 吗？").arg(shortName));
 }
 

@@ -43,6 +43,7 @@ PopupDialog::PopupDialog(QWidget* parent, const QString& name) : QDialog(parent)
             .arg(CDataCenter::getInstance()->userDocDir + QStringLiteral("/temp.jpeg")));
     m_nameLabel.resize(84, 20);
     m_nameLabel.setStyleSheet(kNameStyle);
+    m_nameLabel.setTextFormat(Qt::PlainText); // the name comes from the service
     m_nameLabel.ensurePolished();
     const QFontMetrics metrics = m_nameLabel.fontMetrics();
     const int spacer = userRowSpacerWidth(metrics.horizontalAdvance(name));

@@ -113,10 +113,17 @@ private slots:
                  QPoint(central.x() + (central.width() - host.toast->width()) / 2, central.y() + 12));
     }
 
+    void sizedToItsText_data()
+    {
+        QTest::addColumn<QString>("longText");
+        QTest::newRow("long") << QString(60, QChar(0x4E2D));
+        // Error texts come from the server: markup in them is text, not formatting.
+        QTest::newRow("markup") << QStringLiteral("<b>失败</b><img src='file:///etc/hostname'><br>&amp;");
+    }
     void sizedToItsText()
     {
+        QFETCH(QString, longText);
         Host host(QRect(0, 0, 1000, 600));
-        const QString longText(60, QChar(0x4E2D));
         host.toast->showTip(longText, 2000);
         const QFontMetrics fm(host.toast->textLabel()->font());
         QCOMPARE(host.toast->textLabel()->text(), longText);

@@ -144,6 +144,17 @@ private slots:
         QTest::newRow("unparsable") << none << QJsonObject{{"body", "<html>oops"}} << false << true;
         QTest::newRow("http error") << none << QJsonObject{{"status", 502}, {"body", ""}} << false << true;
         QTest::newRow("silent server") << none << QJsonObject{{"hang", true}} << false << true;
+        // Replies of the wrong shape read as "no update".
+        QTest::newRow("array") << none << QJsonObject{{"body", "[{\"code\":200}]"}} << false << true;
+        QTest::newRow("null") << none << QJsonObject{{"body", "null"}} << false << true;
+        QTest::newRow("data not an object")
+            << none << QJsonObject{{"body", "{\"code\":200,\"data\":\"2.0.2\"}"}} << false << true;
+        QTest::newRow("version as a number")
+            << none << QJsonObject{{"body", "{\"code\":200,\"data\":{\"display_version\":3,\"is_force_update\":1}}"}}
+            << false << true;
+        QTest::newRow("code with a fraction")
+            << none << QJsonObject{{"body", "{\"code\":200.5,\"data\":{\"display_version\":\"3\"}}"}} << false
+            << true;
         QTest::newRow("forced, closed") << QJsonObject{{"display_version", "10.0.0"}, {"is_force_update", 1}} << none
                                         << true << false;
         QTest::newRow("optional, declined") << QJsonObject{{"display_version", "2.0.10"}, {"is_force_update", 0}}

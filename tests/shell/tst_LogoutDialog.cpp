@@ -116,6 +116,17 @@ private slots:
         QCOMPARE(text(d)->font().pixelSize(), 14);
     }
 
+    // A file named like markup is shown by its name, not rendered.
+    void deleteContentShowsMarkupAsText()
+    {
+        LogoutDialog d;
+        d.setDeleteContent(QStringLiteral("删除文档"), QStringLiteral("<b>x</b>.pdf"), QStringLiteral("删除"),
+                           true);
+        const QFontMetrics fm(text(d)->font());
+        QVERIFY(text(d)->text().contains("<b>x</b>.pdf"));
+        QVERIFY(text(d)->sizeHint().width() >= fm.horizontalAdvance(text(d)->text()));
+    }
+
     void dragsByTheTopBand()
     {
         LogoutDialog d;

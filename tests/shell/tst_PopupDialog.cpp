@@ -17,6 +17,13 @@ class tst_PopupDialog : public QObject
     QTemporaryDir m_dir;
     std::shared_ptr<CDataCenter> m_store;
 
+    static QLabel* labelWithToolTip(QWidget& parent, const QString& tip)
+    {
+        for (QLabel* label : parent.findChildren<QLabel*>())
+            if (label->toolTip() == tip)
+                return label;
+        return nullptr;
+    }
     static QLabel* labelWithText(QWidget& parent, const char* text)
     {
         for (QLabel* label : parent.findChildren<QLabel*>())
@@ -110,10 +117,7 @@ private slots:
     {
         const QString longName = QString::fromUtf8("一个非常非常非常长的主播名字");
         PopupDialog d(nullptr, longName);
-        QLabel* name = nullptr;
-        for (QLabel* label : d.findChildren<QLabel*>())
-            if (label->toolTip() == longName)
-                name = label;
+        QLabel* name = labelWithToolTip(d, longName);
         QVERIFY(name);
         const QString shown = name->text();
         QVERIFY(shown.endsWith("..."));
@@ -124,6 +128,15 @@ private slots:
 
         PopupDialog shortOne(nullptr, "Bo");
         QVERIFY(labelWithText(shortOne, "Bo"));
+
+        // The name comes from the service: markup in it is shown as written.
+        const QString markupName = QStringLiteral("<i>B</i>");
+        PopupDialog markup(nullptr, markupName);
+        QLabel* shownMarkup = labelWithToolTip(markup, markupName);
+        QVERIFY(shownMarkup);
+        QCOMPARE(shownMarkup->text(), PopupDialog::shownName(markupName, shownMarkup->fontMetrics()));
+        QVERIFY(shownMarkup->sizeHint().width() >=
+                shownMarkup->fontMetrics().horizontalAdvance(shownMarkup->text()));
     }
 
     void spacerWidth_data()
