@@ -84,6 +84,7 @@ void DownloadTool::startRequest(const QUrl& url)
     QNetworkRequest request(url);
     // Redirects are ours to follow, with a limit and a check of where they lead.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setTransferTimeout(m_stallTimeoutMs);
     reply = qnam.get(request);
     connect(reply, &QNetworkReply::finished, this, &DownloadTool::httpFinished);
     connect(reply, &QIODevice::readyRead, this, &DownloadTool::httpReadyRead);

@@ -24,6 +24,9 @@ class DownloadTool : public QObject
     Q_OBJECT
 public:
     static constexpr int kMaxRedirects = 10;
+    // A transfer that stalls this long fails (and the dialog offers a retry) instead of waiting
+    // for ever.
+    static constexpr int kDefaultStallTimeoutMs = 30000;
 
     DownloadTool(const QString& url, const QString& dir, QObject* parent = nullptr);
     ~DownloadTool() override;
@@ -34,6 +37,9 @@ public:
     // Virtual so a test can hand in a file that refuses to be written.
     virtual std::unique_ptr<QFile> openFileForWrite(const QString& fileName);
     void startRequest(const QUrl& url);
+
+    // Tests shorten the stall time-out; set before startDownload.
+    void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
 
     // Stops a download that is still running and removes its partial file; no signal follows.
     void cancel();
@@ -71,5 +77,6 @@ private:
     QString m_filePath;
     QString m_writeError; // set when the disk refused bytes; the request is aborted
     int m_redirects = 0;
+    int m_stallTimeoutMs = kDefaultStallTimeoutMs;
     bool m_ended = false; // finished or failed: nothing more is reported
 };

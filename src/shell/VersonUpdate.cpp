@@ -95,6 +95,7 @@ VersonUpdate::VersonUpdate(QWidget* parent) : QDialog(parent), ui(new Ui::Update
     ui->label_3->setStyleSheet(QLatin1String(kHintStyle));
     place(ui->label_3, 182, 20, (w - 182) / 2, 44);
     ui->label_4->setStyleSheet(QLatin1String(kHintStyle));
+    ui->label_4->setTextFormat(Qt::PlainText); // the version text is the server's
     place(ui->label_4, 114, 20, 24, 76);
     ui->textBrowser->setStyleSheet(
         QStringLiteral("QTextBrowser{font-size:14px;color:#191919;font-family: Microsoft YaHei;border:none;}"));
@@ -116,7 +117,9 @@ void VersonUpdate::setVersion(QString version)
     ui->label_4->setText(QStringLiteral("发现新版本v%1").arg(version));
 }
 
-void VersonUpdate::setDescription(QString text) { ui->textBrowser->setText(text); }
+// The notes come from the server: text, never markup (a browser would load local pictures and
+// follow links into local files).
+void VersonUpdate::setDescription(QString text) { ui->textBrowser->setPlainText(text); }
 
 void VersonUpdate::setForceUpdate(bool force)
 {

@@ -226,6 +226,18 @@ private slots:
         QVERIFY(m_sim.requests().isEmpty());
     }
 
+    // A server that stops sending half-way ends in the failure (and its retry), not a wait for ever.
+    void aStalledTransferFails()
+    {
+        QVERIFY(package({{"name", "stalled.bin"}, {"size", 1000}, {"pause_at", 500}, {"pause_seconds", 30}}));
+        DownloadTool tool(url("/download/stalled.bin"), dir());
+        tool.setStallTimeout(1000);
+        Run run;
+        runTool(tool, run);
+        QCOMPARE(run.failed, 1);
+        QCOMPARE(QDir(dir()).entryList(QDir::Files), QStringList());
+    }
+
     void cancelStopsQuietlyAndRemovesThePartialFile()
     {
         QVERIFY(package({{"name", "slow.bin"}, {"size", 1000}, {"pause_at", 500}, {"pause_seconds", 1}}));

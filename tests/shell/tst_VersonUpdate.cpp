@@ -61,6 +61,19 @@ private slots:
         QCOMPARE(hint->geometry(), QRect(50, 44, 240, 20));
     }
 
+    // Version and notes come from the update server: shown as written, never as markup.
+    void serverTextsAreNotMarkup()
+    {
+        VersonUpdate d;
+        const QString notes = QStringLiteral("<img src='file:///etc/hostname'><a href='file:///etc'>x</a>\n");
+        d.setDescription(notes);
+        d.setVersion(QStringLiteral("<b>9</b>"));
+        QCOMPARE(child<QTextBrowser>(d, "textBrowser")->toPlainText(), notes);
+        QLabel* version = child<QLabel>(d, "label_4");
+        QCOMPARE(version->text(), QStringLiteral("发现新版本v<b>9</b>"));
+        QVERIFY(version->sizeHint().width() >= version->fontMetrics().horizontalAdvance(version->text()));
+    }
+
     void closingRejects_data()
     {
         QTest::addColumn<QString>("button");
