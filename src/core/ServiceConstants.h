@@ -98,7 +98,7 @@ SOLVEK_ENDPOINT(API_GET_WEB_CASTINFO, Api, "/MiniProgram/PushFlow/getWebCastInfo
 SOLVEK_ENDPOINT(API_GET_PUSHFLOW_WSTOKEN, Api, "/MiniProgram/PushFlow/setWsToken")
 SOLVEK_ENDPOINT(API_GET_PUSHFLOW_URL, Api, "/LiveSystem/Live/getPushUrl")
 SOLVEK_ENDPOINT(API_GET_IMSDK_LOGININFO, Gateway, "/Mobile/Im/Login/wechatUser")
-// Endpoints that the Parts form from a base at the call site; kept here so every address of the
+// Endpoints that are also formed from a base where they are used; kept here so every address of the
 // service is listed in one table.
 SOLVEK_ENDPOINT(API_LOGIN_USER_LOGIN, LiveSystem, "/login/userLogin")
 SOLVEK_ENDPOINT(API_LOGIN_WECHAT_QRCODE_LOGIN, LiveSystem, "/login/wechatQrcodeLogin")

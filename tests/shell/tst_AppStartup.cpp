@@ -171,7 +171,9 @@ private slots:
         if (!scripted.isEmpty())
             QVERIFY(m_sim.script("/Mobile/Tools/versionUpdate", {scripted}));
 
-        const Check c = check("btn_close", 500);
+        // Only the silent server waits out the (shortened) time-out; a busy machine may take a
+        // while to answer the others.
+        const Check c = check("btn_close", scripted.value("hang").toBool() ? 500 : solvek::kUpdateCheckTimeoutMs);
         QCOMPARE(c.runs, offered ? 1 : 0);
         QCOMPARE(c.loginShown, loginShown);
         QCOMPARE(c.outcome, loginShown ? AppStartup::UpdateOutcome::ContinueToLogin : AppStartup::UpdateOutcome::EndProgram);
@@ -181,8 +183,9 @@ private slots:
                                                                       : QStringLiteral("为确保您的最佳使用体验，请尽快升级"));
             QCOMPARE(c.downloadUrl, m_sim.baseUrl() + "/download/solvek-setup.exe");
         }
+        // A request the client gave up on may reach the simulator's log a little later.
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim.requests("/Mobile/Tools/versionUpdate").size(), 1, 10000);
         const QJsonArray log = m_sim.requests("/Mobile/Tools/versionUpdate");
-        QCOMPARE(log.size(), 1);
         const QJsonObject query = log.first().toObject().value("query").toObject();
         QCOMPARE(query, (QJsonObject{{"current_version", "2.0.1"}, {"type", "11"}}));
         QVERIFY(!log.first().toObject().value("headers").toObject().contains("openapitoken"));
