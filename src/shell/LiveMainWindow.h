@@ -260,6 +260,7 @@ private:
     QPixmap m_avatarPixmap;
     PopTipDlg* m_popTipDlg = nullptr;
     PopTipDlg* m_broadcastTipDlg = nullptr;
+    QTimer* m_broadcastTipTimer = nullptr; // one hide per hint: a newer hint restarts it
     AddSceneDialog* m_addSceneDialog = nullptr;
     DocumentShareWidget* m_documentShareWidget = nullptr;
     DesktopShareDialog* m_desktopShareDialog = nullptr;

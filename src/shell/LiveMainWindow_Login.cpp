@@ -28,6 +28,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QTimer>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -118,6 +119,10 @@ void LiveMainWindow::initLiveMainWindowParams(LoginInfo* loginInfo)
     m_popTipDlg->hide();
     m_broadcastTipDlg = new PopTipDlg(nullptr);
     m_broadcastTipDlg->hide();
+    m_broadcastTipTimer = new QTimer(m_broadcastTipDlg);
+    m_broadcastTipTimer->setSingleShot(true);
+    m_broadcastTipTimer->setInterval(mainwin::kBroadcastHintMs);
+    connect(m_broadcastTipTimer, &QTimer::timeout, m_broadcastTipDlg, &QWidget::hide);
 
     if (!m_showCarmeraWidget) {
         m_showCarmeraWidget = new ShowCarmeraWidget(ui->preview_widget);

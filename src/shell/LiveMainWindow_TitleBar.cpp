@@ -83,5 +83,5 @@ void LiveMainWindow::showBroadcastHint(const QString& text)
     m_broadcastTipDlg->setText(text);
     m_broadcastTipDlg->move(mainwin::broadcastHintPos(topLeft, width()));
     m_broadcastTipDlg->show();
-    QTimer::singleShot(mainwin::kBroadcastHintMs, m_broadcastTipDlg, &QWidget::hide);
+    m_broadcastTipTimer->start();
 }

@@ -302,7 +302,16 @@ void tst_LiveMainWindow::broadcastHint()
     QVERIFY(tip->isVisible());
     QCOMPARE(tip->pos(), QPoint((1400 - 266) / 2 + topLeft.x(), topLeft.y() + 12));
     QCOMPARE(tip->textLabel()->text(), QString::fromUtf8("直播推流中！请停止推流后再退出"));
+
+    // A newer hint gets its whole 3000 ms: the earlier hint's hide must not cut it short.
+    QTimer* hide = Access::broadcastTipTimer(w);
+    QTest::qWait(300);
+    const int leftOfFirst = hide->remainingTime();
+    w.showBroadcastHint("second");
+    QVERIFY(hide->isActive());
+    QVERIFY(hide->remainingTime() > leftOfFirst);
     QTRY_VERIFY_WITH_TIMEOUT(!tip->isVisible(), 10000);
+    QVERIFY(!hide->isActive());
 }
 
 void tst_LiveMainWindow::rateIcon_data()

@@ -4,6 +4,7 @@
 #include "shell/LiveMainWindow.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <QWidget>
 
 #include <QNetworkAccessManager>
@@ -13,6 +14,7 @@ struct LiveMainWindowTestAccess {
     static void setMaximized(LiveMainWindow& w, bool maximized) { w.m_isMaximized = maximized; }
     static mainwin::LiveType liveType(LiveMainWindow& w) { return w.m_liveType; }
     static PopTipDlg* broadcastTip(LiveMainWindow& w) { return w.m_broadcastTipDlg; }
+    static QTimer* broadcastTipTimer(LiveMainWindow& w) { return w.m_broadcastTipTimer; }
     static PopTipDlg* sceneTip(LiveMainWindow& w) { return w.m_popTipDlg; }
     static DocumentShareWidget* documents(LiveMainWindow& w) { return w.m_documentShareWidget; }
     static ShowCarmeraWidget* cameraWindow(LiveMainWindow& w) { return w.m_showCarmeraWidget; }
