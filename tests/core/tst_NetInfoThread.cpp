@@ -113,7 +113,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         monitor.reset(); // the destructor interrupts the minute-long sleep and waits
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void endsAtOnceWithoutStatistics()

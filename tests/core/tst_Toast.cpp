@@ -167,13 +167,14 @@ private slots:
         host.toast->showTip(QStringLiteral("第一条"), 500);
         bool replaced = false;
         QTimer::singleShot(250, this, [&] {
-            host.toast->showStatus(QStringLiteral("第二条"), true, 4000);
+            host.toast->showStatus(QStringLiteral("第二条"), true, 20000);
             replaced = host.toast->textLabel()->text() == QStringLiteral("第二条") && host.toast->isVisible();
         });
         QTRY_VERIFY_WITH_TIMEOUT(replaced, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(!host.toast->isVisible(), 10000);
-        // The first message's fade-out ends at about 1000 ms; the second's would end at 4750 ms.
-        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QTRY_VERIFY_WITH_TIMEOUT(!host.toast->isVisible(), 15000);
+        // The first message's fade-out ends at about 1000 ms; the second's would end at 20750 ms.
+        // The wide gap keeps a loaded machine from deciding the outcome.
+        QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
     }
 };
 
