@@ -39,7 +39,7 @@ private_runtime_dir() {
 configure_and_build() {
   local build_dir=$1; shift
   cmake -S "$ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$build_dir" --parallel "$(nproc)"
+  cmake --build "$build_dir" --parallel "${SOLVEK_JOBS:-$(nproc)}"
 }
 
 # start_rtmp WORKDIR: a private nginx with the RTMP module on a free loopback port, application
