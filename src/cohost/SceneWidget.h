@@ -30,6 +30,19 @@ public:
         m_hasMic = hasMic;
         m_hasCamera = hasCamera;
     }
+    // The tile's live camera view (true) or its avatar; true also hides the in-use badge.
+    void setCameraShown(bool shown)
+    {
+        m_cameraShown = shown;
+        if (shown)
+            m_inUseBadge = false;
+    }
+    bool cameraShown() const { return m_cameraShown; }
+    // Whether the host may drag the tile onto the preview.
+    void setDragEnabled(bool enabled) { m_dragEnabled = enabled; }
+    bool dragEnabled() const { return m_dragEnabled; }
+    void setInUseBadgeVisible(bool visible) { m_inUseBadge = visible; }
+    bool inUseBadgeVisible() const { return m_inUseBadge; }
 
 signals:
     void sendMirrorStatus();
@@ -40,4 +53,7 @@ private:
     bool m_hasMic = false;
     bool m_hasCamera = false;
     int m_liveMode = 0;
+    bool m_cameraShown = true;
+    bool m_dragEnabled = true;
+    bool m_inUseBadge = false;
 };

@@ -13,6 +13,12 @@ public:
     QStringList savedDocumentKeys() const { return m_keys; }
     // Empties the tile list without saving it again (the logout, before the restart).
     void clearTiles() { m_keys.clear(); }
+    // Lays out the first page of tiles; the caller then shows the window.
+    void showFirstPage() { ++m_firstPageShown; }
+    int firstPageShownCount() const { return m_firstPageShown; }
+    // Tiles of that folder and name go back from in use to converted.
+    void resetUseState(QString pageFolder, QString name) { m_resetTiles << pageFolder + "|" + name; }
+    QStringList resetTiles() const { return m_resetTiles; }
 
 signals:
     void sendUseSig(QString strfilePath, QString strfileName);
@@ -20,4 +26,6 @@ signals:
 
 private:
     QStringList m_keys;
+    QStringList m_resetTiles;
+    int m_firstPageShown = 0;
 };

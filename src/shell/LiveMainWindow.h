@@ -5,6 +5,8 @@
 #include "cohost/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
+#include "canvas/SceneSourceInfo.h"
+#include "scenes/InfoWidget.h"
 #include "scenes/PreviewWidget.h"
 #include "shell/CloseDialog.h"
 #include "shell/LiveMainWindowRules.h"
@@ -15,7 +17,9 @@
 #include <QPoint>
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -30,6 +34,7 @@ class AppPopupWindow;
 class ChatSideState;
 class ClickableLabel;
 class DesktopShareDialog;
+class DocumentControl;
 class DocumentShareWidget;
 class EmoteCacheJob;
 class FloatingWindow;
@@ -43,12 +48,14 @@ class PopTipDlg;
 class PopupDialog;
 class RoomMessageRouter;
 class SceneCenterWidget;
+class SceneLayoutControl;
 class SceneWidget;
 class SettingsDialog;
 class ShareLiveDialog;
 class ShowCarmeraWidget;
 class UploadThread;
 class Ui_LiveMainWindow;
+class WhiteBoardControl;
 struct LiveMainWindowTestAccess;
 
 class LiveMainWindow : public QMainWindow, public TrtcCloudCallbackDefaultImpl
@@ -92,6 +99,7 @@ public slots:
     // ---- Tools and live types (LiveMainWindow_Tools.cpp)
     void selectLivetype(LiveType type);
     void updateToolButtons(LiveType type);
+    void showDocumentLayout();
 
     // ---- Scene layouts (LiveMainWindow_Scenes.cpp)
     void save_btn_clicked(std::vector<PreviewWidget*> previewVec, int type, bool isPreview, int index,
@@ -99,10 +107,23 @@ public slots:
     void save_and_use_btn_clicked(std::vector<PreviewWidget*> previewVec, int type, bool isPreview, int index,
                                   QString strPath);
     void on_SetAddSceneBackground();
+    void use_scene_clicked(std::vector<PreviewWidget*> preWidgetVec);
+    void _use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, bool bLectureLayout);
+    void _cancle_scene_clicked(int count, int isImageNum);
+    void _fullScreen(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, int isCamNum);
+    // The strip asked for an eleventh layout.
+    void showMaxSceneHint();
 
     // ---- Documents (LiveMainWindow_Documents.cpp)
     void recvUsePicslot(QString strfilePath, QString strfileName);
     void onDocumentTileDeleted(QString strfilePath, QString strfileName);
+    void recvDoucmentSharePicslot(QString strfilePath = QString());
+    // The panel closed a tab: its tiles in the list are no longer in use.
+    void onDocumentTabClosed(QString strpath, QString strfileName);
+    // The document list opens on its first page (the panel's and the placeholder's "添加文档").
+    void showDocumentList();
+    void recvWhiteBoardShareslot(int nIndex);
+    void onAddWhiteBoard(int num);
 
     // ---- Desktop and window share (LiveMainWindow_Share.cpp)
     void desktop_share_clicked(int type, QString name);
@@ -113,6 +134,8 @@ public slots:
     // ---- Camera (LiveMainWindow_Camera.cpp)
     void handleSceneWidgetMirror();
     void CancelCarmera();
+    void handleDragSceneWidget();
+    void handleGetDocumentCameraPosAndSize();
 
     // ---- Preview menus (LiveMainWindow_Menus.cpp)
     void initRightMenu();
@@ -203,6 +226,21 @@ private:
     void showPauseOrStopPopup();
     void showLiveFailureToast(const QString& text);
 
+    // ---- Tools and live types
+    void leaveTool(LiveType from);
+    // Asks the host whether the running share may end; true when it may.
+    bool confirmShareExit();
+    void endRunningShare();
+    void enterDocumentTool();
+    void enterWhiteBoardTool();
+    void enterShareTool();
+    void enterSceneLayoutTool();
+    void showDocumentPlaceholder();
+    void showLayoutPlaceholder();
+    // Takes the applied scene's picture sources and the camera copies off the canvas.
+    void removeSceneSources();
+    void removeCameraCopies();
+
     // ---- Preview interaction
     void initConnections();
 
@@ -292,6 +330,24 @@ private:
     // ---- Tools and live types state
     LiveType m_liveType = mainwin::LiveTypeNone;
     LiveType m_lastLiveType = mainwin::LiveTypeNone;
+    // The tools' panels, made on first use and kept (the control strip owns them once placed).
+    DocumentControl* m_documentControl = nullptr;
+    WhiteBoardControl* m_whiteBoardControl = nullptr;
+    SceneLayoutControl* m_sceneLayoutControl = nullptr;
+    // Calls that reached canvas slots still to be built (tests read them); goes with the last one.
+    QStringList m_standInCalls;
+
+    // ---- Documents state
+    QString m_curPagePath; // the page image on the canvas
+    // The camera overlay belongs on the document page (cleared when the host takes it off).
+    bool m_docCameraOverlay = true;
+
+    // ---- Scene layouts state
+    int m_sceneState = -1; // -1 none, 0 edited or saved without use, 1 applied
+    std::vector<SceneSourceInfo> m_sceneSources;
+    std::vector<QString> m_cameraNames; // "camera source", then its copies in tile order
+    std::map<QString, int> m_pageIndexes;
+    bool m_isFullScreen = false;
 
     // ---- Chat and audience state
     UploadThread* m_uploadThread = nullptr;

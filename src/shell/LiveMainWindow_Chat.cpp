@@ -11,6 +11,7 @@
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
 #include "core/Toast.h"
+#include "scenes/SceneLayoutControl.h"
 #include "shell/ChatSideState.h"
 #include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
@@ -72,18 +73,6 @@ protected:
 private:
     std::function<bool(QObject*)> m_fn;
 };
-
-// Empties a layout, deleting its widgets and nested layouts.
-void deleteLayoutContents(QLayout* layout)
-{
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        if (QWidget* w = item->widget())
-            delete w;
-        if (QLayout* child = item->layout())
-            deleteLayoutContents(child);
-        delete item;
-    }
-}
 } // namespace
 
 // ---- state, router and send road ----------------------------------------------------------------
@@ -209,7 +198,7 @@ void LiveMainWindow::removeQuoteBar()
     if (s->quoteBar) {
         if (s->pageLayout)
             s->pageLayout->removeItem(s->quoteBar);
-        deleteLayoutContents(s->quoteBar);
+        clearLayout(s->quoteBar);
         delete s->quoteBar;
         s->quoteBar = nullptr;
     }

@@ -88,6 +88,8 @@ void tst_LiveMainWindow::initTestCase()
     QVERIFY(m_dir.isValid());
     qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
     QVERIFY(QDir::setCurrent(m_dir.path()));
+    // The share tool runs its picker modally: closed at once here.
+    Access::setModalDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
 }
 
 void tst_LiveMainWindow::constructedFrame()

@@ -13,6 +13,29 @@ struct LiveMainWindowTestAccess {
     static void setLiveState(LiveMainWindow& w, mainwin::LiveState state) { w.m_liveState = state; }
     static void setMaximized(LiveMainWindow& w, bool maximized) { w.m_isMaximized = maximized; }
     static mainwin::LiveType liveType(LiveMainWindow& w) { return w.m_liveType; }
+    // tools and live types
+    static void setLiveType(LiveMainWindow& w, mainwin::LiveType type) { w.m_liveType = type; }
+    static mainwin::LiveType lastLiveType(LiveMainWindow& w) { return w.m_lastLiveType; }
+    static DocumentControl* documentControl(LiveMainWindow& w) { return w.m_documentControl; }
+    static WhiteBoardControl* whiteBoardControl(LiveMainWindow& w) { return w.m_whiteBoardControl; }
+    static SceneLayoutControl* sceneLayoutControl(LiveMainWindow& w) { return w.m_sceneLayoutControl; }
+    static DesktopShareDialog* sharePicker(LiveMainWindow& w) { return w.m_desktopShareDialog; }
+    static FloatingWindow* floatingWindow(LiveMainWindow& w) { return w.m_floatingWindow; }
+    static AppPopupWindow* appPopupWindow(LiveMainWindow& w) { return w.m_appPopupWindow; }
+    static AddSceneDialog* addSceneDialog(LiveMainWindow& w) { return w.m_addSceneDialog; }
+    static QStringList& standInCalls(LiveMainWindow& w) { return w.m_standInCalls; }
+    static QString& curPagePath(LiveMainWindow& w) { return w.m_curPagePath; }
+    static bool& docCameraOverlay(LiveMainWindow& w) { return w.m_docCameraOverlay; }
+    static int& sceneState(LiveMainWindow& w) { return w.m_sceneState; }
+    static std::vector<SceneSourceInfo>& sceneSources(LiveMainWindow& w) { return w.m_sceneSources; }
+    static std::vector<QString>& cameraNames(LiveMainWindow& w) { return w.m_cameraNames; }
+    static std::map<QString, int>& pageIndexes(LiveMainWindow& w) { return w.m_pageIndexes; }
+    static bool& fullScreen(LiveMainWindow& w) { return w.m_isFullScreen; }
+    static QLabel* overlayLabel(LiveMainWindow& w, int which) // 0 share, 1 page, 2 scene, 3 whiteboard
+    {
+        QLabel* labels[] = {w.m_Prelbl, w.m_docLbl, w.m_sceneLbl, w.m_whiteBoardLbl};
+        return labels[which];
+    }
     static PopTipDlg* broadcastTip(LiveMainWindow& w) { return w.m_broadcastTipDlg; }
     static QTimer* broadcastTipTimer(LiveMainWindow& w) { return w.m_broadcastTipTimer; }
     static PopTipDlg* sceneTip(LiveMainWindow& w) { return w.m_popTipDlg; }
