@@ -4,6 +4,7 @@
 #include "core/NetUtils.h"
 #include "login/PriAccoutWidget.h"
 #include "login/SubAccoutWidget.h"
+#include "shell/AppStartup.h"
 
 #include <QBitmap>
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 
 namespace
 {
-const char kVersion[] = "2.0.1";
 const QMargins kPanelMargins(520, 134, 80, 102);
 
 void addShadow(QWidget* w)
@@ -33,7 +33,7 @@ void addShadow(QWidget* w)
 LoginDialog::LoginDialog(QWidget* parent) : QDialog(parent), ui(new Ui::LoginDialog)
 {
     ui->setupUi(this);
-    ui->label_7->setText(QStringLiteral("索维zova（v") + QLatin1String(kVersion) + QStringLiteral("）"));
+    ui->label_7->setText(QStringLiteral("索维zova（v") + QLatin1String(solvek::kAppVersion) + QStringLiteral("）"));
 
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("索维zova"));

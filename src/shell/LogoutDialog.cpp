@@ -1,8 +1,8 @@
 #include "shell/LogoutDialog.h"
+#include "shell/RoundedMask.h"
 
 #include "ui_LogoutDialog.h"
 
-#include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOption>
@@ -81,15 +81,7 @@ void LogoutDialog::paintEvent(QPaintEvent* event)
     style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
     painter.end();
 
-    QBitmap mask(size());
-    mask.fill(Qt::color0);
-    QPainter maskPainter(&mask);
-    maskPainter.setRenderHint(QPainter::Antialiasing);
-    maskPainter.setPen(Qt::NoPen);
-    maskPainter.setBrush(Qt::color1);
-    maskPainter.drawRoundedRect(rect(), 8, 8);
-    maskPainter.end();
-    setMask(mask);
+    setRoundedMask(*this, 8);
 
     QWidget::paintEvent(event);
 }

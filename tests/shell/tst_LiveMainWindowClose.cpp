@@ -11,6 +11,7 @@
 #include "core/ServiceConstants.h"
 #include "documents/DocumentShareWidget.h"
 #include "settings/SettingsDialog.h"
+#include "settings/VideoSettingDialog.h"
 #include "shell/CloseDialog.h"
 #include "shell/LogoutDialog.h"
 #include "shell/PopTipDlg.h"
@@ -401,6 +402,7 @@ void tst_LiveMainWindowClose::moreSettings()
     QVERIFY(settings->isVisible());
     QVERIFY(!settings->parentWidget());
     QVERIFY(centredOnWindow(*settings));
+    QVERIFY(qobject_cast<VideoSettingDialog*>(settings->currentPage())); // opens on the video tab
     QCOMPARE(m_store->isStreaming, streaming);
     // The flag is cleared but the popup is left as it is.
     QVERIFY(!Access::popupShown(*m_window));
