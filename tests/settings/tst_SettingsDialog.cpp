@@ -31,6 +31,7 @@ private slots:
     void pageSignalsAreRelayed();
     void accountLogoutHidesBeforeTellingTheWindow();
     void escapeInAPageClosesTheDialogNotThePage();
+    void dragMovesTheFramelessWindow();
 
 private:
     QLabel* tab(const char* name) { return m_dialog->findChild<QLabel*>(QString::fromLatin1(name)); }
@@ -201,6 +202,23 @@ void tst_SettingsDialog::escapeInAPageClosesTheDialogNotThePage()
     QVERIFY(!page->isHidden());
     // Nothing was written on the way.
     QVERIFY(!QFile::exists(m_dir.filePath("config.ini")) || m_store->getInt("LiveFps") == 0);
+}
+
+void tst_SettingsDialog::dragMovesTheFramelessWindow()
+{
+    m_dialog->move(100, 100);
+    const QPoint start = m_dialog->pos();
+    auto send = [this](QEvent::Type type, QPoint global) {
+        QMouseEvent event(type, m_dialog->mapFromGlobal(global), global, Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(m_dialog.get(), &event);
+    };
+    const QPoint grab = m_dialog->mapToGlobal(QPoint(300, 16));
+    send(QEvent::MouseButtonPress, grab);
+    send(QEvent::MouseMove, grab + QPoint(20, 15));
+    QCOMPARE(m_dialog->pos(), start + QPoint(20, 15));
+    // The release moves by its distance from the last move once more.
+    send(QEvent::MouseButtonRelease, grab + QPoint(25, 15));
+    QCOMPARE(m_dialog->pos(), start + QPoint(25, 15));
 }
 
 QTEST_MAIN(tst_SettingsDialog)
