@@ -167,13 +167,20 @@ void analysisPdfThread::init()
     }
     m_workDir = workDir;
     const QString pageDir = DocumentCacheEntry::pageDirFor(m_userDocDir, m_key);
-    if (!clearOrCreateDir(pageDir)) {
+    if (clearOrCreateDir(pageDir)) {
+        m_pageDir = pageDir;
+        convert(baseName, extension);
+    } else {
         qWarning() << "创建保存图片路径失败" << pageDir;
         sendFailure(parseFailedText());
-        return;
     }
-    m_pageDir = pageDir;
+    // The copy and the PDF are of no use once the pages exist; kept, every document would leave
+    // a second copy of itself behind.
+    QDir(m_workDir).removeRecursively();
+}
 
+void analysisPdfThread::convert(const QString& baseName, const QString& extension)
+{
     switch (const Branch branch = branchFor(extension)) {
     case Branch::Word:
     case Branch::Ppt:

@@ -6,7 +6,8 @@
 // profile per call, ended when it overruns its time-out or the worker is interrupted); every PDF
 // page is rendered with QtPdf, composited over white and saved as "pic<i>.png"; a picture becomes
 // one "pic0.png" scaled to the screen. Each conversion works in a folder of its own (per-user
-// folder + "/pdf/" + key), so conversions running at once never empty each other's files.
+// folder + "/pdf/" + key, removed when the conversion ends), so conversions running at once never
+// empty each other's files.
 //
 // Every conversion ends either in progress 100 or in exactly one sendFaildInfo; after that the
 // thread idles until interruption is requested (the tile does so on either signal). Destroying
@@ -80,6 +81,7 @@ private:
     enum class Branch { Word, Ppt, Picture, Pdf, None };
     static Branch branchFor(const QString& extension);
 
+    void convert(const QString& baseName, const QString& extension);
     bool convertOffice(const QString& sourceCopy, const QString& pdfPath, const QString& missingText,
                        const QString& failedText);
     void convertOfficeFile(Branch branch, const QString& baseName, const QString& extension);

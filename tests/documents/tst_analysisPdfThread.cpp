@@ -320,6 +320,7 @@ private slots:
         QCOMPARE(args.mid(1), (QStringList{"--headless", "--convert-to", "pdf", "--outdir", workDir,
                                            workDir + '/' + copyName}));
         QVERIFY(args.first().startsWith("-env:UserInstallation=file:///"));
+        QVERIFY(!QDir(workDir).exists()); // the copy and the PDF do not stay
     }
 
     void officeTimeOutEndsSoffice()
