@@ -1,6 +1,6 @@
 // Packing one 1920 x 1080 I420 frame with padded rows for the real-time room (PushStream) beside
 // a plain memcpy of the same number of bytes. The ratio of the two is the figure.
-#include "cohost/TrtcCloud.h"
+#include "platform/TrtcCloud.h"
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
 #include "engine/PushStream.h"

@@ -1,6 +1,6 @@
 #include "engine/PushStream.h"
 
-#include "cohost/TrtcCloud.h"
+#include "platform/TrtcCloud.h"
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
 

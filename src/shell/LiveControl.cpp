@@ -1,7 +1,7 @@
 #include "shell/LiveControl.h"
 
 #include "chat/RoomProtocol.h"
-#include "cohost/TrtcCloud.h"
+#include "platform/TrtcCloud.h"
 #include "core/DataCenter.h"
 #include "engine/PushStream.h"
 #include "platform/X11Window.h"
@@ -401,6 +401,14 @@ void LiveControl::onStreamEvent(LiveStreamEvent event, int code)
     if (m_state != mainwin::LiveStateLive || m_coHostMode == 1)
         return;
     qDebug() << "stream output stopped with code" << code;
+    failToIdle();
+}
+
+void LiveControl::coHostRoomFailed()
+{
+    if (m_coHostMode != 1 || (m_state != mainwin::LiveStateLive && m_state != mainwin::LiveStatePaused))
+        return;
+    qDebug() << "real-time room failed; the broadcast ends";
     failToIdle();
 }
 

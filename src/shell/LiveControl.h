@@ -132,6 +132,9 @@ public:
     void setHostAudioMuted(bool muted);
     // What the running output reports by itself (GUI thread).
     void onStreamEvent(LiveStreamEvent event, int code);
+    // A step of the real-time room failed after a co-host start (signature, entry, push address,
+    // publication): the broadcast ends with the push-failed hint, as a failed start does.
+    void coHostRoomFailed();
 
     // The raw-frame forwarders bound into the engine's slots in a co-host room; they run on
     // libobs' threads and drop frames until the pusher exists.

@@ -2,7 +2,7 @@
 // The one main window. Its implementation is split by concern into LiveMainWindow_<Concern>.cpp;
 // declarations below are grouped the same way, so each concern adds its lines in its own block.
 #include "chat/ItemChatRecord.h"
-#include "cohost/TrtcCloud.h"
+#include "platform/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
 #include "canvas/SceneSourceInfo.h"

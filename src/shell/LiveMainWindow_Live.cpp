@@ -89,7 +89,7 @@ LiveControl* LiveMainWindow::liveControl()
     hooks.enterTrtcRoom = [this](const LiveRoomInfo& room) {
         auto trtc = TrtcManager::getInstance();
         trtc->setLiveInfo(&room);
-        trtc->enterRoom(int(qint32(room.app_id)), std::to_string(m_loginInfo ? m_loginInfo->uid : 0),
+        trtc->enterRoom(quint32(room.app_id), std::to_string(m_loginInfo ? m_loginInfo->uid : 0),
                         livecontrol::kTrtcScene, livecontrol::kTrtcRoleAnchor);
     };
     hooks.exitTrtcRoom = [] { TrtcManager::getInstance()->exitRoom(); };
@@ -103,6 +103,8 @@ LiveControl* LiveMainWindow::liveControl()
     connect(m_liveControl, &LiveControl::failureToastRequested, this, &LiveMainWindow::showLiveFailureToast);
     connect(m_liveControl, &LiveControl::pauseOrStopRequested, this, &LiveMainWindow::showPauseOrStopPopup);
     connect(m_liveControl, &LiveControl::roomDialogRequested, this, &LiveMainWindow::showLiveModeDialog);
+    connect(TrtcManager::getInstance().get(), &TrtcManager::sigRoomFailed, m_liveControl,
+            &LiveControl::coHostRoomFailed);
     return m_liveControl;
 }
 

@@ -1,5 +1,5 @@
 // test-label: unit
-#include "cohost/TrtcCloud.h"
+#include "platform/TrtcCloud.h"
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
 #include "engine/PushStream.h"

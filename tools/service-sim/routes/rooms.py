@@ -2,6 +2,7 @@
 
     POST /Mobile/Index/newRoomList     form push_status  -> {"code": 200, "data": [room, ...]}
     POST /liveSystem/live/getPushUrl   form room_id      -> {"code": 200, "data": {"push_url", "app_id"}}
+    POST /LiveSystem/Live/getPushUrl   the same (the path the real-time room's publication asks)
     POST /liveSystem/live/share        form room_id, scene, uid, path, type
                                        -> {"code": 200, "data": {"img_url", "watch_url"}}
     POST /Mobile/Tools/qrCode          form content      -> a PNG whose colour follows the content
@@ -160,6 +161,7 @@ def setup(app, sim):
 
     app.router.add_post("/Mobile/Index/newRoomList", room_list)
     app.router.add_post("/liveSystem/live/getPushUrl", push_url)
+    app.router.add_post("/LiveSystem/Live/getPushUrl", push_url)
     app.router.add_post("/liveSystem/live/share", share)
     app.router.add_post("/Mobile/Tools/qrCode", qr_code)
     app.router.add_get("/wxacode/{room:-?[0-9]+}.png", mini_code)

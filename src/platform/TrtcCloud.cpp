@@ -1,4 +1,6 @@
-#include "cohost/TrtcCloud.h"
+#include "platform/TrtcCloud.h"
+
+#include "platform/TrtcLoopback.h"
 
 #include <algorithm>
 
@@ -10,8 +12,8 @@ TrtcCloud* getTRTCShareInstance()
 {
     if (TrtcCloud* cloud = g_installed)
         return cloud;
-    static TrtcCloudCounting* counting = new TrtcCloudCounting; // never released, like the service's own
-    return counting;
+    static TrtcLoopback* loopback = new TrtcLoopback; // never released, like the service's own
+    return loopback;
 }
 
 TrtcCloud* setTRTCShareInstance(TrtcCloud* cloud) { return g_installed.exchange(cloud); }
