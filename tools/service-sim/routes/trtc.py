@@ -460,7 +460,8 @@ def setup(app, sim):
                     await emit(session, "onRemoteUserLeaveRoom", user_id=uid, reason=0)
             return web.json_response({"ok": True})
         before = users.get(uid)
-        user = {"video": bool(spec.get("video", True)), "audio": bool(spec.get("audio", True)), "injected": True}
+        user = {"video": bool(spec.get("video", True)), "audio": bool(spec.get("audio", True)), "injected": True,
+                "colour": list(colour_of(uid))}
         users[uid] = user
         for session in sessions_in(room_id):
             if before is None:
