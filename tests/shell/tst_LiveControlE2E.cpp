@@ -4,12 +4,14 @@
 // the simulator, a private nginx-rtmp as the ingest and ffprobe on what arrives. The host chooses
 // a room, starts, pauses, resumes and stops through the window's own buttons and popup, then
 // chooses another room, whose start goes to that room's stream key; a co-host room starts after
-// the room channel's "r_trtc_login" answer without any RTMP push.
+// the room channel's "r_trtc_login" answer without any RTMP push: its canvas goes to the
+// simulator's real-time room and the cloud mix is published to the room's push address.
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/RtmpServer.h"
 #include "support/SimulatorProcess.h"
 
 #include "core/DataCenter.h"
+#include "core/NetUtils.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
 #include "shell/LivePauseOrStopWidget.h"
@@ -72,6 +74,7 @@ void tst_LiveControlE2E::initTestCase()
     m_login.name = QString::fromUtf8("演示主播");
     m_login.photo = m_sim.baseUrl() + "/pic/100x100/demo-host";
     m_login.token = "e2e-token";
+    NetUtils::getInstance()->setLoginInfo(m_login); // as the login dialog does
     // The smallest push size keeps the encoder light on a shared machine.
     CDataCenter::getInstance()->streamQuality = 0;
 
@@ -217,10 +220,31 @@ void tst_LiveControlE2E::coHostRoomStartsAfterTheHandshake()
         return false;
     };
     QVERIFY(QTest::qWaitFor(trtcStartSent, 30000));
-    QTest::qWait(1000);
+    // The host enters the real-time room, the cloud mix goes to the room's push address and the
+    // canvas reaches the room frame by frame.
+    const auto trtc = [&] { return m_sim.getJson("/_sim/trtc").toObject(); };
+    const auto hostFrames = [&] {
+        return trtc().value("frames").toObject().value("user_10001_10087").toObject().value("video").toInt();
+    };
+    QVERIFY(QTest::qWaitFor([&] { return !trtc().value("mixes").toArray().isEmpty(); }, 30000));
+    const QJsonObject mix = trtc().value("mixes").toArray().at(0).toObject();
+    QCOMPARE(mix.value("target").toObject().value("cdn").toArray().at(0).toObject().value("url").toString(),
+             m_rtmp.url() + "/sv10087");
+    QVERIFY(QTest::qWaitFor([&] { return hostFrames() >= 3; }, 30000));
+    const int frames = hostFrames();
+    QVERIFY(QTest::qWaitFor([&] { return hostFrames() > frames; }, 30000));
+    QCOMPARE(state(), mainwin::LiveStateLive);
     QVERIFY(m_rtmp.recordingOf("sv10087").isEmpty()); // no RTMP push in a co-host room
     QVERIFY(choosePopupRow("结束直播"));
     QCOMPARE(state(), mainwin::LiveStateIdle);
+    // The stop ends the publication and leaves the room.
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            const QJsonObject s = trtc();
+            return !s.value("mixes").toArray().at(0).toObject().value("running").toBool()
+                   && !s.value("sessions").toArray().at(0).toObject().value("entered").toBool();
+        },
+        15000));
 }
 
 QTEST_MAIN(tst_LiveControlE2E)
