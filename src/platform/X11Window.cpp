@@ -8,17 +8,21 @@
 
 #include <X11/Xlib.h>
 
-#include <atomic>
 
 namespace platform {
 namespace {
-std::atomic<int> g_lastErrorCode{0};
+// Xlib calls the handler on the thread whose request it answers, so the last error and the traps
+// set are kept per thread: libobs' own connection, used from its threads, cannot spoil a trap.
+thread_local int g_lastErrorCode = 0;
+thread_local int g_trapDepth = 0;
 
 int logX11Error(Display* display, XErrorEvent* event)
 {
+    g_lastErrorCode = event->error_code;
+    if (g_trapDepth > 0)
+        return 0;
     char text[256] = {0};
     XGetErrorText(display, event->error_code, text, sizeof(text) - 1);
-    g_lastErrorCode = event->error_code;
     qWarning().nospace() << "X error " << int(event->error_code) << " (" << text << ") request "
                          << int(event->request_code) << " resource 0x" << Qt::hex << event->resourceid;
     return 0;
@@ -29,11 +33,37 @@ Display* display() { return static_cast<Display*>(obsX11Display()); }
 
 void installX11ErrorHandler()
 {
-    static bool installed = false;
-    if (!installed) {
-        XSetErrorHandler(logX11Error);
-        installed = true;
-    }
+    XSetErrorHandler(logX11Error);
+}
+
+X11ErrorTrap::X11ErrorTrap(void* display) : display_(display)
+{
+    installX11ErrorHandler();
+    if (display_)
+        XSync(static_cast<Display*>(display_), False);
+    ++g_trapDepth;
+    g_lastErrorCode = 0;
+}
+
+X11ErrorTrap::~X11ErrorTrap()
+{
+    if (display_)
+        XSync(static_cast<Display*>(display_), False);
+    --g_trapDepth;
+}
+
+int X11ErrorTrap::errorCode()
+{
+    if (display_)
+        XSync(static_cast<Display*>(display_), False);
+    return g_lastErrorCode;
+}
+
+void X11ErrorTrap::reset()
+{
+    if (display_)
+        XSync(static_cast<Display*>(display_), False);
+    g_lastErrorCode = 0;
 }
 
 bool nativeClientSize(quintptr window, int* width, int* height)
@@ -43,13 +73,10 @@ bool nativeClientSize(quintptr window, int* width, int* height)
     Display* d = display();
     if (!d || window == 0)
         return false;
-    installX11ErrorHandler();
-    XSync(d, False);
-    g_lastErrorCode = 0;
+    X11ErrorTrap trap(d);
     XWindowAttributes attrs;
     const Status ok = XGetWindowAttributes(d, static_cast<Window>(window), &attrs);
-    XSync(d, False);
-    if (!ok || g_lastErrorCode != 0)
+    if (!ok || trap.failed())
         return false;
     *width = attrs.width;
     *height = attrs.height;

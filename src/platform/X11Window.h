@@ -5,9 +5,31 @@
 
 namespace platform {
 
-// Installs, once, an X error handler that logs the error and returns, instead of Xlib's default
-// that ends the process (a window can vanish between a check and its use).
+// Installs the process's X error handler, which logs the error and returns, instead of Xlib's
+// default that ends the process (a window can vanish between a check and its use). Qt puts a
+// handler of its own in place when it connects, so this may be called again later; it stays the
+// one handler of the process.
 void installX11ErrorHandler();
+
+// Catches the X errors of the requests made on this thread while it lives: every read of another
+// program's window goes through one, as that window may be gone or malformed at any moment.
+// Errors caught here are not logged. `display` is an Xlib Display*.
+class X11ErrorTrap
+{
+public:
+    explicit X11ErrorTrap(void* display);
+    ~X11ErrorTrap();
+    X11ErrorTrap(const X11ErrorTrap&) = delete;
+    X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
+    // Waits for the server's answers to everything sent so far; the error code of the last failed
+    // request since the trap was set (or since the last reset), 0 when none failed.
+    int errorCode();
+    bool failed() { return errorCode() != 0; }
+    void reset();
+
+private:
+    void* display_;
+};
 
 // True when `window` names an existing X window (on libobs' X connection).
 bool isNativeWindow(quintptr window);
