@@ -120,6 +120,28 @@ private slots:
         QVERIFY(info);
         QCOMPARE(QString::fromStdString(info->title), title);
         QVERIFY(ScreenCaptureEngine::windowTitle(0x7fffff0).empty()); // no such window
+
+        // Only an old-style name, in Latin-1.
+        const unsigned long old = client_.window(QString::fromUtf8("Café"), "Editor", "888888", 120, 80, 1500, 450,
+                                                 "latin1");
+        QVERIFY(old);
+        QCOMPARE(QString::fromStdString(ScreenCaptureEngine::windowTitle(old)), QString::fromUtf8("Café"));
+    }
+
+    void icons()
+    {
+        const unsigned long two = client_.window("TwoIcons", "Editor", "888888", 60, 60, 1500, 600, "icons");
+        const unsigned long bad = client_.window("BadIcon", "Editor", "888888", 60, 60, 1600, 600, "badicon");
+        QVERIFY(two && bad);
+        ScreenCaptureEngine engine;
+        const auto* windows = engine.getWindows();
+        QVERIFY(find(*windows, two) && find(*windows, bad));
+        // The largest one.
+        const QImage icon = find(*windows, two)->icon;
+        QCOMPARE(icon.size(), QSize(32, 32));
+        QCOMPARE(icon.pixel(5, 5), qRgb(0, 255, 0));
+        // One that claims more pixels than it holds is no icon.
+        QVERIFY(find(*windows, bad)->icon.isNull());
     }
 
     void windowThumbnail()
