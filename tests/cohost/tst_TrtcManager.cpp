@@ -71,6 +71,7 @@ private slots:
     void failedStepEndsTheBroadcastOnce();
     void repliesOfAnEarlierStayAreDropped();
     void renderParametersGoToTheCoHost();
+    void quitStopsThePublicationAndLeaves(); // last: it ends an event loop of the application
 
 private:
     TrtcManager& manager() { return *m_manager; }
@@ -439,6 +440,15 @@ void tst_TrtcManager::renderParametersGoToTheCoHost()
     enter();
     manager().setRemoteRender(55, 3, 1);
     QCOMPARE(m_cloud->calls().last(), QString("setRemoteRenderParams(wechat_55_12345,0,3,1,1)"));
+}
+
+void tst_TrtcManager::quitStopsThePublicationAndLeaves()
+{
+    publish();
+    m_cloud->clearCalls();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec(); // returns at once, with aboutToQuit sent
+    QCOMPARE(m_cloud->calls(), (QStringList{"stopPublishMediaStream(task-1)", "exitRoom"}));
 }
 
 QTEST_MAIN(tst_TrtcManager)
