@@ -303,6 +303,7 @@ void ObsLiveCore::core_shutdown()
     // In order: the broadcast and the raw callbacks, the displays with their draw callbacks, the
     // sources, the channels and the scene, then libobs itself.
     releaseStreamObjects();
+    joinRetiredOutputs(); // outputs still ending must be gone before libobs is
     while (!status.displays.empty())
         destroyDisplay(status.displays.begin()->first);
     status.scene_items.clear();

@@ -9,6 +9,9 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <string>
+#include <thread>
+#include <vector>
 
 class QObject;
 struct obs_data;
@@ -136,6 +139,9 @@ private:
 
     // ---- stream ----
     void releaseStreamObjects();
+    bool startOutput();
+    void retireConnectingOutput();
+    void joinRetiredOutputs();
     void applyPreferredSize();
     void connectOutputSignals();
     void disconnectOutputSignals();
@@ -179,6 +185,15 @@ private:
     int reconnect_token = 0;
     std::map<LiveWindowHandle, int> draw_registrations;
     LiveStreamEventHandler stream_event_handler;
+    // Set while the output has been started and has reported neither its start nor a stop: an RTMP
+    // output is then in libobs' connect thread, and ending it waits for the handshake (up to the
+    // socket time-out), so such an output is ended on a thread of its own (retired_outputs).
+    std::atomic<bool> output_connecting{false};
+    std::vector<std::thread> retired_outputs;
+    // The last parameters given, so that a pause while connecting can set up a fresh output.
+    std::string last_server;
+    std::string last_key;
+    int last_audio_bitrate = 0;
     // Bumped for each set of stream objects, so a late report of an earlier output is dropped.
     std::atomic<int> stream_generation{0};
 };

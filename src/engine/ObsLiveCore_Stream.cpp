@@ -32,6 +32,9 @@ void ObsLiveCore::releaseStreamObjects()
     ++stream_generation; // whatever the old output still reports is stale now
     endReconnecting();
     disconnectOutputSignals();
+    if (stream_output && output_connecting && !obs_output_active(stream_output))
+        retireConnectingOutput();
+    output_connecting = false;
     if (service) {
         obs_service_release(service);
         service = nullptr;
@@ -58,6 +61,49 @@ void ObsLiveCore::releaseStreamObjects()
         obs_encoder_release(audio_encoder);
         audio_encoder = nullptr;
     }
+}
+
+void ObsLiveCore::retireConnectingOutput()
+{
+    // The whole set goes: the connect thread still reads the service, and once its handshake
+    // completes the output starts its encoders. The force stop waits for that thread and then ends
+    // the output before it sends anything (a stop without a time stamp drops what is queued).
+    obs_output* output = stream_output;
+    obs_service* oldService = service;
+    obs_encoder* video = video_encoder;
+    obs_encoder* audio = audio_encoder;
+    stream_output = nullptr;
+    service = nullptr;
+    video_encoder = nullptr;
+    audio_encoder = nullptr;
+    retired_outputs.emplace_back([output, oldService, video, audio] {
+        obs_output_force_stop(output);
+        obs_output_release(output);
+        obs_service_release(oldService);
+        obs_encoder_release(video);
+        obs_encoder_release(audio);
+    });
+}
+
+void ObsLiveCore::joinRetiredOutputs()
+{
+    for (std::thread& t : retired_outputs)
+        t.join();
+    retired_outputs.clear();
+}
+
+bool ObsLiveCore::startOutput()
+{
+    obs_output_set_delay(stream_output, 0, OBS_OUTPUT_DELAY_PRESERVE);
+    // libobs' own retries stay off: its retry can fall due while the lost output is still ending,
+    // and then it gives up without reporting anything (the broadcast would hang "reconnecting"
+    // for good). The engine retries instead (outputStopped).
+    obs_output_set_reconnect_settings(stream_output, 0, 0);
+    output_connecting = true;
+    if (obs_output_start(stream_output))
+        return true;
+    output_connecting = false;
+    return false;
 }
 
 bool ObsLiveCore::core_init_stream()
@@ -113,6 +159,9 @@ bool ObsLiveCore::set_stream_parameters(const char* server, const char* key, int
 {
     if (!status.obs_started || !stream_output || !video_encoder || !audio_encoder)
         return false;
+    last_server = server ? server : "";
+    last_key = key ? key : "";
+    last_audio_bitrate = audio_bitrate;
     obs_data_t* serviceSettings = obs_data_create();
     obs_data_set_string(serviceSettings, "server", server ? server : "");
     obs_data_set_string(serviceSettings, "key", key ? key : "");
@@ -179,13 +228,8 @@ bool ObsLiveCore::start_stream()
 {
     if (!status.obs_started || !stream_output)
         return false;
-    obs_output_set_delay(stream_output, 0, OBS_OUTPUT_DELAY_PRESERVE);
-    // libobs' own retries stay off: its retry can fall due while the lost output is still ending,
-    // and then it gives up without reporting anything (the broadcast would hang "reconnecting"
-    // for good). The engine retries instead (outputStopped).
-    obs_output_set_reconnect_settings(stream_output, 0, 0);
     endReconnecting();
-    return obs_output_start(stream_output);
+    return startOutput();
 }
 
 bool ObsLiveCore::pause_stream(bool pause)
@@ -194,12 +238,19 @@ bool ObsLiveCore::pause_stream(bool pause)
         return false;
     endReconnecting(); // a retry due later would undo the pause
     if (pause) {
+        if (output_connecting && !obs_output_active(stream_output)) {
+            // Still connecting: that output is ended on its own thread, and a fresh one with the
+            // same parameters waits for the resume.
+            const std::string server = last_server, key = last_key;
+            return core_init_stream() &&
+                   set_stream_parameters(server.c_str(), key.c_str(), 0, last_audio_bitrate);
+        }
         if (obs_output_active(stream_output))
             obs_output_stop(stream_output);
         return true;
     }
     applyPreferredSize();
-    return obs_output_start(stream_output);
+    return startOutput();
 }
 
 void ObsLiveCore::stop_stream()
@@ -241,6 +292,7 @@ void ObsLiveCore::disconnectOutputSignals()
 // The two run on libobs' output threads; the work is done on the GUI thread.
 void ObsLiveCore::onOutputStop(void* data, calldata* params)
 {
+    static_cast<ObsLiveCore*>(data)->output_connecting = false;
     const int code = int(calldata_int(params, "code"));
     if (code != OBS_OUTPUT_SUCCESS)
         static_cast<ObsLiveCore*>(data)->postToContext(&ObsLiveCore::outputStopped, code);
@@ -248,6 +300,7 @@ void ObsLiveCore::onOutputStop(void* data, calldata* params)
 
 void ObsLiveCore::onOutputStart(void* data, calldata*)
 {
+    static_cast<ObsLiveCore*>(data)->output_connecting = false;
     static_cast<ObsLiveCore*>(data)->postToContext(&ObsLiveCore::outputStarted, 0);
 }
 
@@ -296,7 +349,7 @@ void ObsLiveCore::retryStream(int token)
         QTimer::singleShot(50, m_context, [this, token] { retryStream(token); });
         return;
     }
-    if (!obs_output_start(stream_output))
+    if (!startOutput())
         outputStopped(OBS_OUTPUT_ERROR);
 }
 

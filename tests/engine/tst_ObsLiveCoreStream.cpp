@@ -8,10 +8,13 @@
 #include "engine/PushStream.h"
 #include "platform/X11Window.h"
 #include "support/FakeTrtcCloud.h"
+#include "support/HoldingProxy.h"
 #include "support/RtmpServer.h"
 
 #include <obs.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QUdpSocket>
@@ -56,6 +59,18 @@ private:
         return m_core.core_init_stream() &&
                m_core.set_stream_parameters(server.toUtf8().constData(), key.toUtf8().constData(), 2500, 160) &&
                m_core.start_stream();
+    }
+
+    // Bytes recorded of a key so far, over all its recordings, and how many there are.
+    qint64 bytesOf(const QString& key, int* files = nullptr) const
+    {
+        const QFileInfoList list = QDir(m_rtmp.recordDir()).entryInfoList({key + QStringLiteral("*.flv")}, QDir::Files);
+        qint64 total = 0;
+        for (const QFileInfo& f : list)
+            total += f.size();
+        if (files)
+            *files = list.size();
+        return total;
     }
 
     QString serviceUrl() const
@@ -137,6 +152,70 @@ private slots:
         QVERIFY(!m_core.streamOutput());
         QVERIFY(!m_core.start_stream());
         QVERIFY(m_events.isEmpty()); // a stop asked for is not reported
+    }
+
+    void pauseAndStopWorkAtAnyMomentAfterStart_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("holdMs"); // how long the ingest holds the handshake
+        QTest::addColumn<bool>("waitUntilLive");
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("pause while connecting") << "HOLDPAUSE" << 3000 << false << false;
+        QTest::newRow("pause once live") << "LIVEPAUSE" << 0 << true << false;
+        // Held far longer than a stop may take: a stop that waits for the handshake shows.
+        QTest::newRow("stop while connecting") << "HOLDSTOP" << 20000 << false << true;
+    }
+
+    void pauseAndStopWorkAtAnyMomentAfterStart()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, holdMs);
+        QFETCH(bool, waitUntilLive);
+        QFETCH(bool, stop);
+        HoldingProxy proxy(m_rtmp.port());
+        QVERIFY(proxy.start());
+        proxy.setHoldMs(holdMs);
+        QVERIFY(startTo(QStringLiteral("rtmp://127.0.0.1:%1/live").arg(proxy.port()), key));
+        if (waitUntilLive) {
+            QVERIFY(m_rtmp.waitForRecording(key, 20000, 30000));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(proxy.connections() == 1, 10000);
+            QVERIFY(!obs_output_active(m_core.streamOutput()));
+        }
+
+        QElapsedTimer stall;
+        stall.start();
+        if (stop)
+            m_core.stop_stream();
+        else
+            QVERIFY(m_core.pause_stream(true));
+        QVERIFY2(stall.elapsed() < 5000, qPrintable(QStringLiteral("GUI thread held %1 ms").arg(stall.elapsed())));
+        if (stop) {
+            QVERIFY(!m_core.streamOutput());
+        } else {
+            QVERIFY(m_core.streamOutput());
+            QTRY_VERIFY_WITH_TIMEOUT(!obs_output_active(m_core.streamOutput()), 30000);
+        }
+
+        // Past the hold, whatever an ended output still sends would have arrived; nothing does.
+        QTest::qWait(stop ? 1000 : holdMs + 1500);
+        const qint64 atPause = bytesOf(key);
+        QTest::qWait(2000);
+        QCOMPARE(bytesOf(key), atPause);
+        if (!waitUntilLive) // at most the ingest's file header, where a broadcast would be 100s of kB
+            QVERIFY2(atPause < 50000, qPrintable(QString::number(atPause)));
+        QVERIFY(m_events.isEmpty()); // an end asked for is not reported
+        if (stop)
+            return;
+
+        proxy.setHoldMs(0);
+        int filesBefore = 0;
+        bytesOf(key, &filesBefore);
+        QVERIFY(m_core.pause_stream(false));
+        QTRY_VERIFY_WITH_TIMEOUT(obs_output_active(m_core.streamOutput()), 30000);
+        int files = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(bytesOf(key, &files) > atPause + 20000 && files > filesBefore, 30000);
+        QVERIFY(m_events.isEmpty());
     }
 
     void refusedAddressIsReportedThenTheNextStartGoesToTheNewAddress()
