@@ -76,6 +76,9 @@ void LiveMainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    // The program ends with its main window, also while a window without a parent (settings,
+    // documents, layout editor) is still open and would keep Qt's last-window rule from firing.
+    s_exitEventLoop(0);
 }
 
 // ---- logout --------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
 
+#include "core/UntrustedText.h"
 #include "core/DataCenter.h"
 #include "core/ServiceConstants.h"
 #include "documents/DocumentShareWidget.h"
@@ -66,6 +67,7 @@ private slots:
     void savedExitWithoutPromptEndsTheLoop();
     void closeByOtherMeansWhenNotLive_data();
     void closeByOtherMeansWhenNotLive();
+    void exitWithTheSettingsWindowOpenEndsTheLoop();
     void logout_data();
     void logout();
     void logoutEndsTheLoopWith777();
@@ -215,6 +217,7 @@ void tst_LiveMainWindowClose::closePrompt()
     QVERIFY(!tip()->isVisible());
     QCOMPARE(m_window->isVisible(), outcome != "closed");
     QCOMPARE(m_window->isMinimized(), outcome == "minimised");
+    QCOMPARE(m_exitCodes, outcome == "closed" ? QList<int>{0} : QList<int>{});
     QVERIFY(!Access::closeDialog(*m_window).isVisible());
 }
 
@@ -277,6 +280,23 @@ void tst_LiveMainWindowClose::closeByOtherMeansWhenNotLive()
     QCOMPARE(m_runs, 0);
     QVERIFY(!m_window->isVisible());
     QVERIFY(!tip()->isVisible());
+    QCOMPARE(m_exitCodes, QList<int>{0});
+}
+
+// A window without a parent (the settings window) stays open after the main window closes, so
+// Qt's last-window rule never fires: the accepted close itself ends the loop, with 0.
+void tst_LiveMainWindowClose::exitWithTheSettingsWindowOpenEndsTheLoop()
+{
+    m_window->more_settings_clicked();
+    QVERIFY(Access::settingsDialog(*m_window)->isVisible());
+    Access::exitEventLoop() = m_realExit;
+    answerPromptWith(Answer::Exit);
+    LoopGuard guard;
+    QTimer::singleShot(0, m_window.get(), [this] { QTest::mouseClick(button("close_btn"), Qt::LeftButton); });
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(m_runs, 1);
+    QVERIFY(!m_window->isVisible());
+    Access::settingsDialog(*m_window)->hide();
 }
 
 void tst_LiveMainWindowClose::logout_data()
@@ -359,7 +379,7 @@ void tst_LiveMainWindowClose::settingsPopupTogglesWithTheButton()
     QCOMPARE(popup->pos(), QPoint(below.x() - popup->width() / 2, below.y()));
     bool named = false;
     for (QLabel* label : popup->findChildren<QLabel*>())
-        named = named || label->toolTip() == m_login.name;
+        named = named || label->toolTip() == solvek::plainToolTip(m_login.name);
     QVERIFY(named);
 
     QTest::mouseClick(settings, Qt::LeftButton);
