@@ -1,6 +1,7 @@
 #include "chat/RoomProtocol.h"
 
 #include "chat/ItemChatRecord.h"
+#include "core/UntrustedText.h"
 
 #include <QDebug>
 #include <QJsonDocument>
@@ -22,7 +23,8 @@ bool parseFrame(const QString& frame, QJsonObject* out)
     return true;
 }
 
-QString readText(const QJsonValue& v) { return v.isString() ? v.toString() : QString(); }
+// Viewer text loses its explicit bidirectional controls here, before any widget sees it.
+QString readText(const QJsonValue& v) { return v.isString() ? solvek::withoutBidiControls(v.toString()) : QString(); }
 
 qint64 readInteger(const QJsonValue& v)
 {

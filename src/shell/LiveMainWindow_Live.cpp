@@ -12,6 +12,7 @@
 #include "cohost/VideoWindows.h"
 #include "core/DataCenter.h"
 #include "core/Toast.h"
+#include "core/UntrustedText.h"
 #include "engine/EngineStartup.h"
 #include "engine/LiveCore.h"
 #include "shell/ChatSideState.h"
@@ -192,7 +193,7 @@ void LiveMainWindow::showLiveRoomChoice()
         const int nameWidth = metrics.horizontalAdvance(name);
         label->setFixedSize(nameWidth < third ? nameWidth + 8 : third, 20);
         label->setText(metrics.elidedText(name, Qt::ElideRight, third));
-        label->setToolTip(name);
+        label->setToolTip(solvek::plainToolTip(name));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->show();
         ui->select_live_btn->setText(QString::fromUtf8("已选：直播间开播"));

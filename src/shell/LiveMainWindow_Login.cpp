@@ -13,7 +13,9 @@
 #include "cohost/TrtcManager.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/NetUtils.h"
 #include "core/Toast.h"
+#include "core/UntrustedText.h"
 #include "documents/DocumentShareWidget.h"
 #include "engine/LiveCore.h"
 #include "scenes/AddSceneDialog.h"
@@ -155,8 +157,11 @@ void LiveMainWindow::initFromLogin()
 
     // Only a web address is asked for: the manager would also open a local file named by the
     // login reply (a FIFO there would block the GUI thread for good).
-    if (ImageUtils::isRemoteAddress(m_loginInfo->photo))
-        m_avatarManager->get(QNetworkRequest(QUrl(m_loginInfo->photo)));
+    if (ImageUtils::isRemoteAddress(m_loginInfo->photo)) {
+        QNetworkRequest request{QUrl(m_loginInfo->photo)};
+        request.setTransferTimeout(mainwin::kAvatarTimeoutMs);
+        solvek::limitReplySize(m_avatarManager->get(request), mainwin::kMaxAvatarReplyBytes);
+    }
 
     storeUser(*m_loginInfo);
 
@@ -171,7 +176,7 @@ void LiveMainWindow::initFromLogin()
     if (labelSize.isValid())
         nameLabel->setFixedSize(labelSize);
     nameLabel->setText(metrics.elidedText(name, Qt::ElideRight, mainwin::kNameElideWidth));
-    nameLabel->setToolTip(name);
+    nameLabel->setToolTip(solvek::plainToolTip(name));
     nameLabel->setAlignment(Qt::AlignLeft);
 
     Toast::getInstance(ui->centralwidget);

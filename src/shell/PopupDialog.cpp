@@ -1,6 +1,7 @@
 #include "shell/PopupDialog.h"
 
 #include "core/DataCenter.h"
+#include "core/UntrustedText.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -49,7 +50,7 @@ PopupDialog::PopupDialog(QWidget* parent, const QString& name) : QDialog(parent)
     const int spacer = userRowSpacerWidth(metrics.horizontalAdvance(name));
     m_nameLabel.setText(shownName(name, metrics));
     m_nameLabel.adjustSize();
-    m_nameLabel.setToolTip(name);
+    m_nameLabel.setToolTip(solvek::plainToolTip(name));
     m_nameLabel.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     auto* userRow = new QHBoxLayout;

@@ -71,6 +71,13 @@ private slots:
         QTest::newRow("shield true") << R"({"is_shield":true})" << "shield" << "true";
         QTest::newRow("not own") << R"({"insert_id":"a"})" << "local_seq" << "-1";
         QTest::newRow("name number") << R"({"from_client_name":12})" << "name" << "";
+        // Explicit bidirectional controls would reorder the rest of the row ("x\u202Egnp.exe" reads
+        // "xexe.png"): they are dropped on reading, whatever the field.
+        QTest::newRow("name with right-to-left override") << R"({"from_client_name":"x\u202Egnp.exe"})" << "name" << "xgnp.exe";
+        QTest::newRow("text with embeddings and isolates")
+            << R"({"content":{"content":"a\u202Bb\u202Cc\u2067d\u2069e\u202Af\u2066g\u2068h\u202Di"}})" << "content"
+            << "abcdefghi";
+        QTest::newRow("marks stay") << R"({"from_client_name":"a\u200Fb"})" << "name" << QString::fromUtf8("a\u200Fb");
         QTest::newRow("tags not a list") << R"({"tags":7})" << "tags" << "0";
     }
     void readChatObject()

@@ -7,6 +7,7 @@
 #include "chat/ImSDKManager.h"
 #include "cohost/SceneWidget.h"
 #include "cohost/TrtcManager.h"
+#include "core/UntrustedText.h"
 #include "core/DataCenter.h"
 #include "documents/DocumentShareWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
@@ -267,7 +268,7 @@ void tst_LiveMainWindow::nameLabel()
     const int width = metrics.horizontalAdvance(name);
     QCOMPARE(label->size(), width < 35 ? QSize(width + 8, 25) : QSize(0, 0));
     QCOMPARE(label->text(), metrics.elidedText(name, Qt::ElideRight, 42));
-    QCOMPARE(label->toolTip(), name);
+    QCOMPARE(label->toolTip(), solvek::plainToolTip(name));
 }
 
 void tst_LiveMainWindow::savedDocumentsOfTheUserAfterLogin()

@@ -1,6 +1,7 @@
 // test-label: unit
 // The settings popup on its own: size and rows, the signals of its texts, the host's name
 // shortened to 60 px, the place under its button and the close signal.
+#include "core/UntrustedText.h"
 #include "core/DataCenter.h"
 #include "shell/PopupDialog.h"
 
@@ -20,7 +21,7 @@ class tst_PopupDialog : public QObject
     static QLabel* labelWithToolTip(QWidget& parent, const QString& tip)
     {
         for (QLabel* label : parent.findChildren<QLabel*>())
-            if (label->toolTip() == tip)
+            if (label->toolTip() == solvek::plainToolTip(tip))
                 return label;
         return nullptr;
     }
