@@ -1,6 +1,7 @@
 #include "chat/ItemChatRecord.h"
 
 #include "chat/RoomProtocol.h"
+#include "core/ImageUtils.h"
 #include "login/LoginInfo.h"
 
 #include <QDebug>
@@ -210,5 +211,7 @@ QUrl webPictureUrl(const QString& address)
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
         return QUrl();
+    if (!ImageUtils::isRoomPictureAddress(url.toString()))
+        return QUrl(); // the host's own machine or network
     return url;
 }

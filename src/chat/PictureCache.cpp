@@ -25,7 +25,7 @@ PictureCache::PictureCache() : m_nam(new QNetworkAccessManager(this))
 
 bool PictureCache::isFetchable(const QString& address)
 {
-    return ImageUtils::isRemoteAddress(address);
+    return ImageUtils::isRoomPictureAddress(address);
 }
 
 QPixmap PictureCache::fallback()

@@ -1,10 +1,14 @@
 #include "core/ImageUtils.h"
 
+#include "core/NetUtils.h"
+#include "core/ServiceConstants.h"
+
 #include <QBuffer>
 #include <QDebug>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QHostAddress>
 #include <QImageReader>
 #include <QSaveFile>
 #include <QNetworkAccessManager>
@@ -46,6 +50,7 @@ FetchResult fetch(const QUrl& url)
     }
     QNetworkAccessManager manager;
     std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
+    solvek::limitReplySize(reply.get(), ImageUtils::kMaxFetchBytes);
     QEventLoop loop;
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer timer;
@@ -137,6 +142,38 @@ QPixmap ImageUtils::loadPixmap(const QString& pathOrUrl)
         return getPixmapFromUrl(QUrl(pathOrUrl));
     QPixmap pixmap(pathOrUrl);
     return pixmap.isNull() ? fallbackPixmap() : pixmap;
+}
+
+bool ImageUtils::isInternalHost(const QString& host)
+{
+    const QString name = host.toLower();
+    if (name == QLatin1String("localhost") || name.endsWith(QLatin1String(".localhost")))
+        return true;
+    QHostAddress address;
+    if (!address.setAddress(name.startsWith(QLatin1Char('[')) ? name.mid(1, name.size() - 2) : name))
+        return false; // a name: its address is the resolver's business
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped); // also an IPv4 address mapped into IPv6
+    if (mapped)
+        address = QHostAddress(v4);
+    if (address.isLoopback() || address.isNull() || address == QHostAddress::AnyIPv4 ||
+        address == QHostAddress::AnyIPv6 || address.isLinkLocal() || address.isSiteLocal() ||
+        address.isUniqueLocalUnicast())
+        return true;
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        const quint32 a = address.toIPv4Address();
+        return (a >> 24) == 10 || (a >> 24) == 0 || (a >> 20) == (172u << 4 | 1u) || (a >> 16) == (192u << 8 | 168u) ||
+               (a >> 16) == (169u << 8 | 254u) || (a >> 22) == ((100u << 2) | 1u); // 100.64/10, shared
+    }
+    return false;
+}
+
+bool ImageUtils::isRoomPictureAddress(const QString& address)
+{
+    if (!isRemoteAddress(address))
+        return false;
+    const QUrl url(address);
+    return solvek::isServiceHost(url) || !isInternalHost(url.host());
 }
 
 bool ImageUtils::isRemoteAddress(const QString& address)

@@ -45,6 +45,11 @@ public:
     static QPixmap loadRemotePixmap(const QString& address);
     static QImage loadRemoteImage(const QString& address);
     static bool isRemoteAddress(const QString& address);
+    // For pictures named by the room: a remote address whose host is not loopback, private,
+    // link-local or unspecified (a viewer must not make the program probe the host's own
+    // machine or network), unless it is one of the service's own hosts.
+    static bool isRoomPictureAddress(const QString& address);
+    static bool isInternalHost(const QString& host);
 
     // Saves the picture at `url` as folder + "/" + fileName unless a picture already loads from
     // there (then the callback gets it and nothing is fetched). Creates a missing folder. The
@@ -59,6 +64,8 @@ public:
     // picture they announce is larger than kMaxPixels: a few hundred kilobytes of PNG can claim
     // a picture that takes gigabytes and most of a minute to decode.
     static constexpr qint64 kMaxPixels = 40000000;
+    // The largest picture reply fetched; a larger one fails like a network error.
+    static constexpr qint64 kMaxFetchBytes = 16 * 1024 * 1024;
     static QImage decodeImage(const QByteArray& bytes);
     static QImage loadImageFile(const QString& path);
 

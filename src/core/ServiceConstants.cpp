@@ -53,6 +53,23 @@ QString serviceBase(ServiceHost host)
     }
 }
 
+bool isServiceHost(const QUrl& url)
+{
+    const QString host = url.host().toLower();
+    if (host.isEmpty())
+        return false;
+    const int port = url.port(url.scheme().toLower() == QLatin1String("https") ? 443 : 80);
+    for (ServiceHost h : {ServiceHost::Api, ServiceHost::LiveSystem, ServiceHost::Gateway, ServiceHost::WssDefault,
+                          ServiceHost::OssEndpoint, ServiceHost::Console, ServiceHost::Website, ServiceHost::Static}) {
+        const QUrl base(serviceBase(h));
+        const QString scheme = base.scheme().toLower();
+        const bool secure = scheme == QLatin1String("https") || scheme == QLatin1String("wss");
+        if (base.host().toLower() == host && base.port(secure ? 443 : 80) == port)
+            return true;
+    }
+    return false;
+}
+
 void setServiceOverride(const QString& base)
 {
     QWriteLocker lock(&g_lock);

@@ -38,6 +38,9 @@ void setServiceOverride(const QString& base);
 // The base every host points at, or empty when the built-in addresses are in effect.
 QString serviceOverride();
 
+// Whether `url` names one of the hosts above (host and port as in effect now).
+bool isServiceHost(const QUrl& url);
+
 } // namespace solvek
 
 // An address of the service: a host and a path appended verbatim (no slash added or removed).

@@ -1,4 +1,6 @@
 // test-label: integration
+#include "chat/ItemChatRecord.h"
+#include "chat/PictureCache.h"
 #include "core/ImageUtils.h"
 #include "support/SimulatorProcess.h"
 
@@ -145,6 +147,45 @@ private slots:
         // The general fetch never reads local files either.
         if (address.startsWith("file:"))
             QVERIFY(isFallback(ImageUtils::getPixmapFromUrl(QUrl(address)).toImage()));
+    }
+
+    // Pictures named by the room: never from the host's own machine or network, except from the
+    // service's own hosts (here the simulator, on loopback).
+    void roomPictureHosts_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("fetched");
+        QTest::newRow("loopback") << "http://127.0.0.1:1/none.png" << false;
+        QTest::newRow("loopback elsewhere in 127/8") << "http://127.8.9.10/a.png" << false;
+        QTest::newRow("localhost") << "http://localhost:1/a.png" << false;
+        QTest::newRow("10.x") << "http://10.1.2.3/a.png" << false;
+        QTest::newRow("172.16.x") << "https://172.20.0.1/a.png" << false;
+        QTest::newRow("192.168.x") << "http://192.168.1.1/a.png" << false;
+        QTest::newRow("169.254.x") << "http://169.254.169.254/latest" << false;
+        QTest::newRow("unspecified") << "http://0.0.0.0:1/a.png" << false;
+        QTest::newRow("[::1]") << "http://[::1]:1/a.png" << false;
+        QTest::newRow("[fe80::1]") << "http://[fe80::1]/a.png" << false;
+        QTest::newRow("[fd00::1]") << "http://[fd00::1]/a.png" << false;
+        QTest::newRow("mapped loopback") << "http://[::ffff:127.0.0.1]/a.png" << false;
+        QTest::newRow("decimal loopback") << "http://2130706433/a.png" << false;
+        QTest::newRow("service host on loopback") << "http://HOST/pic/8x8/a" << true;
+        QTest::newRow("other port of the service host") << "http://SERVICEIP:1/a.png" << false;
+        QTest::newRow("public address") << "http://93.184.216.34/a.png" << true;
+        QTest::newRow("public name") << "https://pictures.example.com/a.png" << true;
+    }
+    void roomPictureHosts()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, fetched);
+        address.replace("HOST", QUrl(m_sim.baseUrl()).authority()).replace("SERVICEIP", QUrl(m_sim.baseUrl()).host());
+        QCOMPARE(ImageUtils::isRoomPictureAddress(address), fetched);
+        QCOMPARE(PictureCache::isFetchable(address), fetched);
+        QCOMPARE(webPictureUrl(address).isEmpty(), !fetched);
+        if (address.contains(QUrl(m_sim.baseUrl()).host())) { // only loopback may be asked here
+            PictureCache::instance().picture(address);
+            QTRY_VERIFY(!PictureCache::instance().isPending(address));
+            QCOMPARE(requestCount(), fetched ? 1 : 0);
+        }
     }
 
     void savesOnceAndCreatesTheFolder()
