@@ -7,7 +7,39 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QTextCodec>
+
+namespace solvek {
+
+void limitReplySize(QNetworkReply* reply, qint64 maxBytes)
+{
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64 total) {
+        if (received > maxBytes || total > maxBytes) {
+            qDebug() << "reply over" << maxBytes << "bytes, aborted:" << reply->url().host();
+            reply->abort();
+        }
+    });
+}
+
+QByteArray loggable(const QByteArray& body)
+{
+    // A key naming a credential, then its value: a JSON string, or a form value up to '&'.
+    static const QRegularExpression secret(
+        QStringLiteral(R"re(((?:"|\b)[A-Za-z_]*(?:token|sig|password|passwd|pwd|secret|accesskey|access_key|)re"
+                       R"re(accesskeyid|accesskeysecret|credential|authorization|security)[A-Za-z_]*"?\s*[:=]\s*)("(?:[^"\\]|\\.)*"|[^&,}\s]*))re"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString text = QString::fromUtf8(body.left(64 * 1024));
+    text.replace(secret, QStringLiteral("\\1***"));
+    QByteArray out = text.toUtf8();
+    if (out.size() > kMaxLoggedBodyBytes || body.size() > 64 * 1024) {
+        out.truncate(kMaxLoggedBodyBytes);
+        out += "... (" + QByteArray::number(body.size()) + " bytes)";
+    }
+    return out;
+}
+
+} // namespace solvek
 
 void doDataToJson(const QByteArray& body, const NetJsonCallback& onSuccess, const NetErrorCallback& onError)
 {
@@ -77,6 +109,7 @@ QNetworkRequest NetUtils::makeRequest(const QUrl& url) const
 void NetUtils::watch(QNetworkReply* reply, const char* what, const NetRawCallback& onSuccess,
                      const NetErrorCallback& onError)
 {
+    solvek::limitReplySize(reply, kMaxReplyBytes);
     connect(reply, &QNetworkReply::finished, this, [reply, what, onSuccess, onError]() {
         reply->deleteLater();
         if (reply->error() != QNetworkReply::NoError) {
@@ -85,7 +118,7 @@ void NetUtils::watch(QNetworkReply* reply, const char* what, const NetRawCallbac
             return;
         }
         const QByteArray data = reply->readAll();
-        qDebug() << what << data;
+        qDebug() << what << solvek::loggable(data);
         if (onSuccess)
             onSuccess(data);
     });
@@ -94,7 +127,7 @@ void NetUtils::watch(QNetworkReply* reply, const char* what, const NetRawCallbac
 void NetUtils::getAsync(const QUrl& url, const NetRawCallback& onSuccess, const NetErrorCallback& onError)
 {
     const QNetworkRequest request = makeRequest(url);
-    qDebug() << "getAsync url:" << url;
+    qDebug() << "getAsync url:" << url.adjusted(QUrl::RemoveQuery);
     watch(networkManager()->get(request), "getAsync responseData:", onSuccess, onError);
 }
 
@@ -106,8 +139,8 @@ void NetUtils::postAsync(const QUrl& url, const QByteArray& body, const NetRawCa
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
     else // what the HTTP layer would pick anyway, without its warning
         request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    qDebug() << "postAsync request url:" << url;
-    qDebug() << "postAsync request data:" << body;
+    qDebug() << "postAsync request url:" << url.adjusted(QUrl::RemoveQuery);
+    qDebug() << "postAsync request data:" << solvek::loggable(body);
     watch(networkManager()->post(request, body), "postAsync responseData:", onSuccess, onError);
 }
 

@@ -25,6 +25,18 @@ using NetRawCallback = std::function<void(const QByteArray&)>;
 using NetJsonCallback = std::function<void(const QJsonObject&)>;
 using NetErrorCallback = std::function<void(const QString&)>;
 
+namespace solvek {
+// Every reply from outside has a size bound: past it (or when the reply announces more) the
+// reply is aborted and finishes with an error, so an endless body cannot fill memory.
+void limitReplySize(QNetworkReply* reply, qint64 maxBytes);
+
+// A bounded, secret-free form of a request or reply body for the log: the values of keys that
+// hold credentials (token, signature, password, secret, access keys...) are masked, in JSON and
+// in form bodies alike, and the text is cut to a few hundred bytes.
+QByteArray loggable(const QByteArray& body);
+constexpr int kMaxLoggedBodyBytes = 512;
+} // namespace solvek
+
 // Judges the envelope of a reply body: success ("code" "200", "1", 1 or 200) calls onSuccess with
 // the whole object; anything else calls onError (when set) with "msg", "JSON is not an object"
 // or the parser's error text.
@@ -36,6 +48,8 @@ class NetUtils : public QObject
 public:
     // A request that transfers nothing for this long ends in the error callback.
     static constexpr int kDefaultTransferTimeoutMs = 30000;
+    // The largest open-API reply taken (the longest page of chat history is far below it).
+    static constexpr qint64 kMaxReplyBytes = 8 * 1024 * 1024;
 
     static NetUtils* getInstance();
 

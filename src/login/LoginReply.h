@@ -18,6 +18,11 @@ inline constexpr int kLoginRequestTimeoutMs = 30000;
 // The exact content type of the open API's JSON replies; anything else is not a login reply.
 inline constexpr char kLoginJsonContentType[] = "application/json;charset=utf-8";
 
+// Bounds of what the login tabs take: a JSON reply, and the QR code's picture (bytes; its pixels
+// are bounded like every picture, by ImageUtils::kMaxPixels).
+inline constexpr qint64 kMaxLoginReplyBytes = 1024 * 1024;
+inline constexpr qint64 kMaxQrPictureBytes = 4 * 1024 * 1024;
+
 QNetworkRequest loginRequest(const QUrl& url);
 // A POST request carrying a form body.
 QNetworkRequest loginFormRequest(const QUrl& url);

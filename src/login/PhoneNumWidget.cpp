@@ -1,6 +1,7 @@
 #include "login/PhoneNumWidget.h"
 
 #include "core/FormBody.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginLinks.h"
 #include "login/LoginReply.h"
@@ -128,7 +129,8 @@ void PhoneNumWidget::on_loginBtn_clicked()
         {QStringLiteral("mobile"), mobile},
         {QStringLiteral("password"),
          password}}.toByteArray();
-    manager->post(solvek::loginFormRequest(QUrl(API_LOGIN_USER_LOGIN.toString())), body);
+    solvek::limitReplySize(manager->post(solvek::loginFormRequest(QUrl(API_LOGIN_USER_LOGIN.toString())), body),
+                           solvek::kMaxLoginReplyBytes);
 }
 
 void PhoneNumWidget::onLoginReply(QNetworkReply* reply, const QString& mobile, const QString& password)
@@ -142,7 +144,7 @@ void PhoneNumWidget::onLoginReply(QNetworkReply* reply, const QString& mobile, c
         showErrorHint();
         return;
     }
-    qDebug() << "phone data: " << QJsonDocument(envelope).toJson(QJsonDocument::Compact);
+    qDebug() << "phone data: " << solvek::loggable(QJsonDocument(envelope).toJson(QJsonDocument::Compact));
     if (!m_observer)
         return;
     if (m_rememberBox->isChecked()) {

@@ -3,6 +3,7 @@
 #include "core/DataCenter.h"
 #include "core/FormBody.h"
 #include "core/ImageUtils.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginReply.h"
 
@@ -105,6 +106,7 @@ void QRcodeWidget::requestCode()
 
 void QRcodeWidget::send(QNetworkReply* reply, RequestKind kind)
 {
+    solvek::limitReplySize(reply, kind == RequestKind::Picture ? solvek::kMaxQrPictureBytes : solvek::kMaxLoginReplyBytes);
     reply->setProperty(kGenerationProperty, m_generation);
     reply->setProperty(kKindProperty, static_cast<int>(kind));
 }
@@ -171,7 +173,9 @@ void QRcodeWidget::handlePictureReply(QNetworkReply* reply)
         showFailure();
         return;
     }
-    if (!m_codePixmap.loadFromData(reply->readAll())) {
+    // Decoded within the picture bound: a small file can declare a picture of gigabytes.
+    m_codePixmap = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()));
+    if (m_codePixmap.isNull()) {
         qDebug() << "qrcodeImage load from data fail";
         m_codePixmap = QPixmap();
         m_codeLabel->clear();

@@ -1,6 +1,7 @@
 #include "shell/AppStartup.h"
 
 #include "core/DataCenter.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginDialog.h"
 #include "shell/LiveMainWindow.h"
@@ -109,6 +110,7 @@ AppStartup::UpdateOutcome AppStartup::checkForUpdate(LoginDialog& login, VersonU
     const QUrl url(API_VERSION_UPDATE + QStringLiteral("?current_version=%1&type=11").arg(QLatin1String(kAppVersion)));
     QNetworkAccessManager manager;
     QNetworkReply* reply = manager.get(QNetworkRequest(url));
+    solvek::limitReplySize(reply, kMaxUpdateReplyBytes);
     {
         QEventLoop loop;
         QTimer timeout;
@@ -120,7 +122,7 @@ AppStartup::UpdateOutcome AppStartup::checkForUpdate(LoginDialog& login, VersonU
     }
     QByteArray body;
     if (reply->isFinished()) {
-        body = reply->readAll();
+        body = reply->readAll(); // cut short at the bound, it is no JSON
     } else {
         qDebug() << "update check: no answer within" << m_updateTimeoutMs << "ms";
         reply->abort();

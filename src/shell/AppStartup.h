@@ -22,6 +22,8 @@ inline constexpr char kAppVersion[] = "2.0.1";
 inline constexpr int kRestartExitCode = 777;
 // An update server that accepts the connection but never answers must not hold up start-up.
 inline constexpr int kUpdateCheckTimeoutMs = 10000;
+// The update check's reply is a small JSON envelope; a larger one counts as no answer.
+inline constexpr qint64 kMaxUpdateReplyBytes = 1024 * 1024;
 
 // True when `server` is a newer version than `current`: dot-separated numbers (the leading
 // digits of each part, missing parts 0) compared in order; when all are equal, text after the

@@ -42,6 +42,9 @@ bool isAvatarContentType(const QVariant& contentTypeHeader);
 // The name label: a name narrower than 35 px gets a label 8 px wider and 25 high; a wider one
 // leaves the label at the form's zero size (an invalid size here). The text is elided to 42 px.
 constexpr int kNameElideWidth = 42;
+// The avatar request: its largest reply, and how long it may transfer nothing.
+constexpr qint64 kMaxAvatarReplyBytes = 4 * 1024 * 1024;
+constexpr int kAvatarTimeoutMs = 30000;
 QSize nameLabelSize(int nameWidth);
 
 } // namespace mainwin

@@ -4,6 +4,7 @@
 
 #include "core/DataCenter.h"
 #include "core/FormBody.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginInfo.h"
 
@@ -62,14 +63,6 @@ bool isPictureContentType(const QVariant& contentTypeHeader)
         return false;
     const QString type = contentTypeHeader.toString();
     return type == QLatin1String("image/jpeg") || type == QLatin1String("image/png");
-}
-
-void limitReplySize(QNetworkReply* reply, qint64 maxBytes)
-{
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64) {
-        if (received > maxBytes)
-            reply->abort();
-    });
 }
 
 qint64 toInt64(const QJsonValue& value, qint64 fallback)
@@ -275,14 +268,16 @@ void LiveModeDialog::requestRoomList()
         ui->live_room_cbx->addItem(QString::fromUtf8(room.push_app_nick), room.app_id);
     m_rooms.recentRooms.clear();
 
-    livemode::limitReplySize(
-        m_manager->post(request, solvek::FormBody().add(QStringLiteral("push_status"), 1).toByteArray()));
+    solvek::limitReplySize(
+        m_manager->post(request, solvek::FormBody().add(QStringLiteral("push_status"), 1).toByteArray()),
+        livemode::kMaxReplyBytes);
 }
 
 void LiveModeDialog::requestPushUrl(qint64 appId)
 {
-    livemode::limitReplySize(m_manager->post(makeRequest(API_LIVE_GET_PUSH_URL.toUrl()),
-                                             solvek::FormBody().add(QStringLiteral("room_id"), appId).toByteArray()));
+    solvek::limitReplySize(m_manager->post(makeRequest(API_LIVE_GET_PUSH_URL.toUrl()),
+                                           solvek::FormBody().add(QStringLiteral("room_id"), appId).toByteArray()),
+                           livemode::kMaxReplyBytes);
 }
 
 void LiveModeDialog::handleComboxChanged(int index)
@@ -313,7 +308,7 @@ void LiveModeDialog::handleRoomListData(const QByteArray& body)
         const livemode::PushAddress address = livemode::splitPushAddress(parsed.pushUrl);
         if (!address.complete)
             return;
-        qDebug() << "push_url: " << address.parts;
+        qDebug() << "push_url: " << address.server; // the stream key is a credential
         if (!m_rooms.roomMap.contains(parsed.appId) || parsed.appId != m_confirmedAppId) {
             // An answer for a room that is no longer listed, or a late one for a room the host
             // has since replaced by another choice: the choice stays as it is.

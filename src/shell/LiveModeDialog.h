@@ -56,7 +56,6 @@ bool isPictureContentType(const QVariant& contentTypeHeader);
 // Replies larger than this end as network errors: a peer that never stops sending must not
 // fill memory.
 constexpr qint64 kMaxReplyBytes = 8 * 1024 * 1024;
-void limitReplySize(QNetworkReply* reply, qint64 maxBytes = kMaxReplyBytes);
 
 // A JSON value read as an integer: a number or numeric text; `fallback` otherwise.
 qint64 toInt64(const QJsonValue& value, qint64 fallback = 0);

@@ -3,6 +3,7 @@
 #include "ui_ShareLiveDialog.h"
 
 #include "core/FormBody.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "shell/LiveModeDialog.h"
 
@@ -125,7 +126,7 @@ void ShareLiveDialog::requestShare(qint64 roomId, const char* token, int userId)
 
     QNetworkRequest request = makeRequest(API_LIVE_SHARE.toUrl());
     request.setRawHeader("openapitoken", QByteArray(token));
-    livemode::limitReplySize(m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId)),
+    solvek::limitReplySize(m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId)),
                              m_maxReplyBytes);
 }
 
@@ -164,10 +165,10 @@ void ShareLiveDialog::onShareReply(QNetworkReply* reply)
 
     const QUrl imgUrl(share.imgUrl);
     if (sharelive::isFetchableAddress(imgUrl))
-        livemode::limitReplySize(m_shareManager->get(makeRequest(imgUrl)), m_maxReplyBytes);
+        solvek::limitReplySize(m_shareManager->get(makeRequest(imgUrl)), m_maxReplyBytes);
     else
         qDebug() << "img_url is not an http address:" << share.imgUrl;
-    livemode::limitReplySize(
+    solvek::limitReplySize(
         m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()), sharelive::qrCodeRequestBody(share.watchUrl)),
         m_maxReplyBytes);
 }

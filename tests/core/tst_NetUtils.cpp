@@ -212,6 +212,74 @@ private slots:
         QVERIFY(!o.message.isEmpty());
         QTRY_VERIFY(noRepliesLeft());
     }
+
+    // An endless body is cut at the bound and ends in the error callback (it used to be read
+    // until memory ran out, with neither callback called).
+    void endlessReplyEndsInTheErrorCallback()
+    {
+        QVERIFY(m_sim.script(kPath, {QJsonObject{{"content_type", "application/json;charset=utf-8"},
+                                                 {"body", "{\"code\":200,\"msg\":\""},
+                                                 {"endless", true}}}));
+        Outcome o;
+        net()->getJson(url(), onJson(o), onError(o));
+        QTRY_COMPARE_WITH_TIMEOUT(o.calls(), 1, 30000);
+        QCOMPARE(o.errors, 1);
+        QTRY_VERIFY(noRepliesLeft());
+    }
+
+    // What reaches the log of a request and its reply: no credential value, and a long body only
+    // as a bounded prefix.
+    void logsHoldNoSecrets()
+    {
+        static QStringList lines;
+        lines.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+            lines << m;
+        });
+        const QString longText(200000, QLatin1Char('z'));
+        QVERIFY(m_sim.script(kPath, {QJsonObject{
+                                        {"content_type", "application/json;charset=utf-8"},
+                                        {"body", QJsonObject{{"code", 200},
+                                                             {"data", QJsonObject{{"token", "TOKEN-VALUE-1"},
+                                                                                  {"AccessKeySecret", "KEY-SECRET-2"},
+                                                                                  {"SecurityToken", "STS-3"},
+                                                                                  {"sign", "SIG-4"},
+                                                                                  {"long", longText}}}}}}}));
+        Outcome o;
+        net()->postJson(url(),
+                        solvek::FormBody{{"mobile", "13800000000"}, {"password", "PASS-WORD-5"}, {"usersig", "USIG-6"}}
+                            .toString(),
+                        onJson(o), onError(o));
+        QTRY_COMPARE_WITH_TIMEOUT(o.calls(), 1, 10000);
+        qInstallMessageHandler(previous);
+        QCOMPARE(o.successes, 1);
+        QCOMPARE(o.object.value("data").toObject().value("token").toString(), QString("TOKEN-VALUE-1"));
+        const QString log = lines.join('\n');
+        QVERIFY(log.contains("13800000000")); // the log still says what was sent
+        for (const char* secret : {"TOKEN-VALUE-1", "KEY-SECRET-2", "STS-3", "SIG-4", "PASS-WORD-5", "USIG-6"})
+            QVERIFY2(!log.contains(QLatin1String(secret)), secret);
+        QVERIFY2(log.size() < 8 * solvek::kMaxLoggedBodyBytes, qPrintable(QString::number(log.size())));
+    }
+
+    void loggable_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("logged");
+        QTest::newRow("form") << QByteArray("a=1&token=abc&b=2") << QByteArray("a=1&token=***&b=2");
+        QTest::newRow("json") << QByteArray("{\"openapitoken\": \"x\\\"y\", \"n\": 1}")
+                              << QByteArray("{\"openapitoken\": ***, \"n\": 1}");
+        QTest::newRow("json number") << QByteArray("{\"sign\":12345,\"msg\":\"ok\"}")
+                                     << QByteArray("{\"sign\":***,\"msg\":\"ok\"}");
+        QTest::newRow("nothing secret") << QByteArray("{\"code\":200,\"msg\":\"ok\"}")
+                                        << QByteArray("{\"code\":200,\"msg\":\"ok\"}");
+    }
+
+    void loggable()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, logged);
+        QCOMPARE(solvek::loggable(body), logged);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_NetUtils)

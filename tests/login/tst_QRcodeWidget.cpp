@@ -139,6 +139,10 @@ private slots:
         QTest::newRow("picture that does not decode")
             << QJsonArray{ok}
             << QJsonArray{QJsonObject{{"content_type", "image/jpg"}, {"body", "not a picture"}}};
+        // Replies without end, and a small picture that declares a huge one, end in the failure.
+        QTest::newRow("code reply without end")
+            << QJsonArray{QJsonObject{{"content_type", "application/json;charset=utf-8"}, {"body", "{"}, {"endless", true}}}
+            << QJsonArray();
         // The code's picture comes from the network only: a local file named there is never opened.
         for (const QString& address : {"file://" + m_fifo, m_fifo, QString("qrc:/images/login/logo.png"),
                                        QString("data:image/jpg;base64,AAAA"), QString()})
@@ -164,6 +168,30 @@ private slots:
         QTest::mouseClick(w.refreshButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(hasPicture(w) && !w.scene().isEmpty() && !w.isFailed(), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(polls() >= 1, 15000);
+    }
+
+    // A picture over its bound (bytes without end, or a small file declaring 16000 x 16000)
+    // shows the failure; polls sent while it loaded stop.
+    void pictureOverItsBoundShowsTheFailure_data()
+    {
+        QTest::addColumn<QString>("picturePath");
+        QTest::addColumn<QJsonArray>("pictureReplies");
+        QTest::newRow("picture without end")
+            << "/qrcode/fixed.jpg" << QJsonArray{QJsonObject{{"content_type", "image/jpg"}, {"endless", true}}};
+        QTest::newRow("picture declaring 16000 x 16000") << "/bigpic/16000x16000?type=image/jpg" << QJsonArray();
+    }
+    void pictureOverItsBoundShowsTheFailure()
+    {
+        QFETCH(QString, picturePath);
+        QFETCH(QJsonArray, pictureReplies);
+        QVERIFY(m_sim.script("/liveSystem/login/showWechatQrcode", {scriptedCode("fixedscene", picturePath)}));
+        if (!pictureReplies.isEmpty())
+            QVERIFY(m_sim.script(picturePath, pictureReplies));
+        QRcodeWidget w;
+        QTRY_VERIFY_WITH_TIMEOUT(w.isFailed(), 30000);
+        QVERIFY(w.overlay()->isVisibleTo(&w));
+        QVERIFY(!QFile::exists(QRcodeWidget::cachedPicturePath())); // nothing was taken for the code
+        expectPollsStopped();
     }
 
     void laterRunShowsTheCachedCode()

@@ -75,6 +75,9 @@ void tst_LiveMainWindowAvatar::avatarReply_data()
                                << false;
     QTest::newRow("image/png that does not decode")
         << "/avatar-broken" << QJsonObject{{"content_type", "image/png"}, {"body", "not a picture"}} << false;
+    QTest::newRow("picture without end")
+        << "/avatar-endless" << QJsonObject{{"content_type", "image/png"}, {"endless", true}} << false;
+    QTest::newRow("picture declaring 16000 x 16000") << "/bigpic/16000x16000" << QJsonObject() << false;
     QTest::newRow("404") << "/avatar-missing" << QJsonObject{{"status", 404}, {"content_type", "image/png"}}
                          << false;
 }

@@ -30,7 +30,8 @@ public:
     // The room-channel frames received whose JSON "type" is `type`, in arrival order.
     QList<QJsonObject> framesOfType(const QString& type) const;
     // Queues scripted replies for a path: each object may hold "status", "content_type", "body"
-    // (text or JSON), "headers", "delay" (seconds), "hang" (never answers), "times".
+    // (text or JSON), "headers", "delay" (seconds), "hang" (never answers), "times", "endless"
+    // (the body, then zero bytes for as long as the client reads).
     bool script(const QString& path, const QJsonArray& replies) const;
     bool reset() const;
     bool clearLog() const;

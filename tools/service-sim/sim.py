@@ -101,6 +101,18 @@ def make_app(sim):
             headers = dict(spec.get("headers", {}))
             if "content_type" in spec:
                 headers["Content-Type"] = spec["content_type"]
+            if spec.get("endless"):
+                # The body, then zero bytes without end: for clients that must bound a reply.
+                response = web.StreamResponse(status=int(spec.get("status", 200)), headers=headers)
+                await response.prepare(request)
+                chunk = bytes(256 * 1024)
+                try:
+                    await response.write(body)
+                    while True:
+                        await response.write(chunk)
+                except ConnectionError:
+                    pass
+                return response
             return web.Response(status=int(spec.get("status", 200)), body=body, headers=headers)
         return await handler(request)
 

@@ -23,7 +23,8 @@ def setup(app, sim):
             w, h = (max(1, min(30000, int(v))) for v in request.match_info["size"].split("x"))
         except ValueError:
             raise web.HTTPNotFound()
-        return web.Response(body=solid_png_stream(w, h), headers={"Content-Type": "image/png"})
+        kind = request.query.get("type", "image/png")  # as a client that checks the type wants it
+        return web.Response(body=solid_png_stream(w, h), headers={"Content-Type": kind})
 
     app.router.add_get("/bigpic/{size}", big_picture)
     app.router.add_get("/pic/{size}", picture)
