@@ -24,15 +24,18 @@ void limitReplySize(QNetworkReply* reply, qint64 maxBytes)
 
 QByteArray loggable(const QByteArray& body)
 {
-    // A key naming a credential, then its value: a JSON string, or a form value up to '&'.
+    // A key naming a credential, then its value: a JSON string (to the end of the text when it is
+    // cut off), or a bare value up to a separator. Key parts are bounded so that a long run of
+    // letters costs linear time.
     static const QRegularExpression secret(
-        QStringLiteral(R"re(((?:"|\b)[A-Za-z_]*(?:token|sig|password|passwd|pwd|secret|accesskey|access_key|)re"
-                       R"re(accesskeyid|accesskeysecret|credential|authorization|security)[A-Za-z_]*"?\s*[:=]\s*)("(?:[^"\\]|\\.)*"|[^&,}\s]*))re"),
+        QStringLiteral(R"re(((?:"|\b)[A-Za-z_]{0,40}(?:token|sig|password|passwd|pwd|secret|accesskey|access_key|)re"
+                       R"re(credential|authorization|security)[A-Za-z_]{0,40}"?\s*[:=]\s*)("(?:[^"\\]|\\.)*(?:"|$)|[^&,}\s]*))re"),
         QRegularExpression::CaseInsensitiveOption);
-    QString text = QString::fromUtf8(body.left(64 * 1024));
+    // Only a window around what can reach the log is read.
+    QString text = QString::fromUtf8(body.left(4 * kMaxLoggedBodyBytes));
     text.replace(secret, QStringLiteral("\\1***"));
     QByteArray out = text.toUtf8();
-    if (out.size() > kMaxLoggedBodyBytes || body.size() > 64 * 1024) {
+    if (out.size() > kMaxLoggedBodyBytes || body.size() > 4 * kMaxLoggedBodyBytes) {
         out.truncate(kMaxLoggedBodyBytes);
         out += "... (" + QByteArray::number(body.size()) + " bytes)";
     }

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 
 #include <obs.h>
@@ -33,6 +34,8 @@
 namespace tour {
 
 namespace {
+// Tool tips of outside text are plain text converted to markup; this is the text they show.
+QString toolTipText(QWidget* w) { return QTextDocumentFragment::fromHtml(w->toolTip()).toPlainText(); }
 const QString kLive = QString::fromUtf8("直播中");
 const QString kPaused = QString::fromUtf8("直播暂停中");
 const QString kPreparing = QString::fromUtf8("直播准备中");
@@ -178,7 +181,7 @@ void DemoTour::addLoginSteps()
                            }};
     signIn.detail = [this] {
         return QStringLiteral("as %1, main window drawn %2 after the click")
-            .arg(mainNamed("usernamelbl")->toolTip(), secondsText(m_mainDrawnMs));
+            .arg(toolTipText(mainNamed("usernamelbl")), secondsText(m_mainDrawnMs));
     };
     m_runner.add(signIn);
 }
@@ -217,7 +220,7 @@ void DemoTour::addRoomSteps()
                            [dialog] { click(named(dialog(), "ok_btn")); },
                            [this, dialog] {
                                QWidget* name = mainNamed("room_name_label");
-                               return !dialog() && name && name->isVisible() && name->toolTip() == m_options.room &&
+                               return !dialog() && name && name->isVisible() && toolTipText(name) == m_options.room &&
                                       mainText("live_mode_btn") == kStartText;
                            }};
     choose.detail = [] {
