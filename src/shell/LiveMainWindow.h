@@ -5,6 +5,7 @@
 #include "platform/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
+#include "canvas/DocumentPageGeometry.h"
 #include "canvas/SceneSourceInfo.h"
 #include "scenes/InfoWidget.h"
 #include "scenes/PreviewWidget.h"
@@ -241,6 +242,10 @@ private:
     void removeSceneSources();
     void removeCameraCopies();
 
+    // ---- Documents
+    // The camera overlay on the page just placed at the preview scale `scale`.
+    void showDocumentCamera(float scale);
+
     // ---- Preview interaction
     void initConnections();
 
@@ -341,6 +346,8 @@ private:
     QString m_curPagePath; // the page image on the canvas
     // The camera overlay belongs on the document page (cleared when the host takes it off).
     bool m_docCameraOverlay = true;
+    // Where the host left the camera overlay on the page; unplaced (-1) until then.
+    docpage::CameraRect m_docCameraRect;
 
     // ---- Scene layouts state
     int m_sceneState = -1; // -1 none, 0 edited or saved without use, 1 applied

@@ -26,6 +26,7 @@ struct LiveMainWindowTestAccess {
     static QStringList& standInCalls(LiveMainWindow& w) { return w.m_standInCalls; }
     static QString& curPagePath(LiveMainWindow& w) { return w.m_curPagePath; }
     static bool& docCameraOverlay(LiveMainWindow& w) { return w.m_docCameraOverlay; }
+    static docpage::CameraRect& docCameraRect(LiveMainWindow& w) { return w.m_docCameraRect; }
     static int& sceneState(LiveMainWindow& w) { return w.m_sceneState; }
     static std::vector<SceneSourceInfo>& sceneSources(LiveMainWindow& w) { return w.m_sceneSources; }
     static std::vector<QString>& cameraNames(LiveMainWindow& w) { return w.m_cameraNames; }
