@@ -64,16 +64,19 @@ void LiveMainWindow::recvDoucmentSharePicslot(QString strfilePath)
 
     auto* core = LiveCore::get_instance();
     // Removing the source also releases it, so every new page gets a fresh one below.
+    bool sizeKnown = false;
     if (!strfilePath.isEmpty() && strfilePath != m_curPagePath) {
         m_curPagePath = strfilePath;
         storePageSize(m_curPagePath);
+        sizeKnown = true;
         core->scene_remove_source(kImageSource);
         core->source_set_image_file(kImageSource, strfilePath, false);
     }
     if (!core->scene_has_source(kImageSource)) {
         core->core_create_image_source(kImageSource, 0);
         core->scene_add_source(nullptr, nullptr, kImageSource, true);
-        storePageSize(m_curPagePath);
+        if (!sizeKnown) // a page just read is not decoded a second time
+            storePageSize(m_curPagePath);
         core->source_set_image_file(kImageSource, strfilePath, false);
     }
 
