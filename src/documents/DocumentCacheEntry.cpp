@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 QString DocumentCacheEntry::makeKey(const QString& baseName, const QString& extension, qint64 size)
 {
     return QStringLiteral("%1_%2_%3_%4").arg(QLatin1String(kKeyPrefix), baseName, extension).arg(size);
@@ -17,7 +19,7 @@ void DocumentCacheEntry::splitSourcePath(const QString& path, QString* baseName,
 
 std::optional<DocumentCacheEntry> DocumentCacheEntry::fromKey(const QString& key, const QString& userDocDir)
 {
-    if (key.contains(QLatin1Char('/')) || key.contains(QLatin1Char('\\')))
+    if (!isSafeKey(key))
         return std::nullopt;
     const QStringList parts = key.split(QLatin1Char('_'), Qt::KeepEmptyParts);
     if (parts.size() <= 3)
@@ -29,6 +31,13 @@ std::optional<DocumentCacheEntry> DocumentCacheEntry::fromKey(const QString& key
     entry.baseName = parts.mid(1, parts.size() - 3).join(QLatin1Char('_'));
     entry.pageDir = pageDirFor(userDocDir, key);
     return entry;
+}
+
+bool DocumentCacheEntry::isSafeKey(const QString& key)
+{
+    if (key.isEmpty() || key.contains(QLatin1Char('/')) || key.contains(QLatin1Char('\\')))
+        return false;
+    return !std::all_of(key.cbegin(), key.cend(), [](QChar c) { return c == QLatin1Char('.'); });
 }
 
 QString DocumentCacheEntry::pageDirFor(const QString& userDocDir, const QString& key)

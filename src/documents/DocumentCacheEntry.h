@@ -29,8 +29,12 @@ struct DocumentCacheEntry {
     // holds a "/". A file name without a dot has an empty extension.
     static void splitSourcePath(const QString& path, QString* baseName, QString* extension);
 
-    // Reads a saved key back. Nothing for a key of three parts or fewer, and for a key with a
-    // path separator (a damaged settings file must not point a page folder outside userDocDir).
+    // A key that names a folder inside the per-user folder and nothing else: not empty, no path
+    // separator, not made of dots only (a delete removes that folder with everything in it).
+    static bool isSafeKey(const QString& key);
+
+    // Reads a saved key back. Nothing for a key of three parts or fewer, and for a key that is not
+    // safe (a damaged settings file must not point a page folder outside userDocDir).
     static std::optional<DocumentCacheEntry> fromKey(const QString& key, const QString& userDocDir);
 
     // Page folder of a key and the path of page `index` ("pic<index>.png") in a page folder.

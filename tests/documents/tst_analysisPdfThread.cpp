@@ -24,22 +24,6 @@ namespace
 // Progress of a three-page document: (i + 1) / 3 * 100 in double precision, sent as float.
 const QList<float> kThreePages{float(100.0 / 3), float(200.0 / 3), 100.f};
 
-const char kFakeSoffice[] = R"(#!/bin/sh
-# Stands in for LibreOffice: records its arguments, then acts as $SOLVEK_FAKE_MODE says.
-log="$SOLVEK_FAKE_LOG"
-for a in "$@"; do printf '%s\n' "$a"; done > "$log/args.$$"
-outdir=""; prev=""; src=""
-for a in "$@"; do [ "$prev" = "--outdir" ] && outdir="$a"; prev="$a"; src="$a"; done
-name=$(basename "$src"); name="${name%.*}"
-case "$SOLVEK_FAKE_MODE" in
-  ok) cp "$SOLVEK_FAKE_PDF" "$outdir/$name.pdf" ;;
-  slow) sleep 1; cp "$SOLVEK_FAKE_PDF" "$outdir/$name.pdf" ;;
-  fail) echo "Error: source file could not be loaded"; exit 1 ;;
-  nopdf) exit 0 ;;
-  hang) echo $$ > "$log/pid.$$"; sleep 600 & echo $! > "$log/child.$$"; wait ;;
-esac
-)";
-
 bool processGone(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -123,11 +107,7 @@ private slots:
         m_fakeBin = m_dir.filePath(QStringLiteral("bin"));
         m_fakeLog = m_dir.filePath(QStringLiteral("fake-log"));
         QVERIFY(QDir().mkpath(m_fakeBin));
-        QFile fake(m_fakeBin + QStringLiteral("/soffice"));
-        QVERIFY(fake.open(QIODevice::WriteOnly));
-        fake.write(kFakeSoffice);
-        fake.close();
-        QVERIFY(fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(testsupport::writeFakeSoffice(m_fakeBin));
         m_path = qgetenv("PATH");
         qputenv("SOLVEK_FAKE_LOG", m_fakeLog.toUtf8());
         qputenv("SOLVEK_FAKE_PDF", m_threePages.toUtf8());

@@ -1,5 +1,6 @@
 // test-label: unit
 // The main window's frame and its set-up after login, offscreen against the engine fake.
+#include "support/DocumentFixtures.h"
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 
@@ -9,6 +10,7 @@
 #include "cohost/TrtcManager.h"
 #include "core/UntrustedText.h"
 #include "core/DataCenter.h"
+#include "documents/DocumentCreateWidget.h"
 #include "documents/DocumentShareWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
@@ -273,19 +275,27 @@ void tst_LiveMainWindow::nameLabel()
 
 void tst_LiveMainWindow::savedDocumentsOfTheUserAfterLogin()
 {
-    // The user's list as an earlier session left it.
+    // The user's list and page folders as an earlier session left them.
     auto store = CDataCenter::getInstance();
     store->uidText = "777";
-    store->setDocInfoValue("0", "first document");
-    store->setDocInfoValue("1", "second document");
-    store->setDocInfoValue("count", "2");
+    const QStringList keys{"svpczsjz_first_.pdf_10", "not a key", "svpczsjz_second_.png_20"};
+    for (int i = 0; i < keys.size(); ++i) {
+        store->setDocInfoValue(QString::number(i), keys[i]);
+        QVERIFY(testsupport::writeCachedDocument(CDataCenter::defaultUserDocRoot() + "/777", keys[i]));
+    }
+    store->setDocInfoValue("count", "3");
     store->uidText.clear();
 
     FakeLiveCore core;
     LoginInfo info = hostRecord("host", 777);
     LiveMainWindow w;
     w.initLiveMainWindowParams(&info);
-    QCOMPARE(Access::documents(w)->savedDocumentKeys(), (QStringList{"first document", "second document"}));
+    const QList<DocumentCreateWidget*> tiles = Access::documents(w)->tiles();
+    QCOMPARE(tiles.size(), 2);
+    QCOMPARE(tiles[0]->fileName(), QString("first.pdf"));
+    QCOMPARE(tiles[1]->fileName(), QString("second.png"));
+    QCOMPARE(tiles[1]->state(), int(DocumentCreateWidget::StateDone));
+    QCOMPARE(tiles[1]->pageDir(), store->userDocDir + "/svpczsjz_second_.png_20");
     QVERIFY(QFileInfo(store->userDocDir).isDir());
 }
 

@@ -3,6 +3,7 @@
 // close event with the close prompt, "not asked again" in this run and the next, the logout and
 // the event loop's restart code, the settings popup with the settings window, and the share
 // dialog. Modal dialogs run through the window's replaceable runner.
+#include "support/DocumentFixtures.h"
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
@@ -323,10 +324,12 @@ void tst_LiveMainWindowClose::logout()
     Access::setLiveState(*m_window, state);
     Access::setLastRoomId(*m_window, 10086);
     DocumentShareWidget* documents = Access::documents(*m_window);
-    m_store->setDocInfoValue("0", "doc-a");
+    const QString key = "svpczsjz_doc-a_.pdf_10";
+    QVERIFY(testsupport::writeCachedDocument(m_store->userDocDir, key));
+    m_store->setDocInfoValue("0", key);
     m_store->setDocInfoValue("count", "1");
     documents->loadSavedDocuments();
-    QCOMPARE(documents->savedDocumentKeys().size(), 1);
+    QCOMPARE(documents->tiles().size(), 1);
 
     Access::setModalDialogRunner([&](QDialog& dialog) {
         ++m_runs;
@@ -342,7 +345,7 @@ void tst_LiveMainWindowClose::logout()
     QCOMPARE(m_runs, 1);
     QCOMPARE(m_exitCodes, restarts ? QList<int>{777} : QList<int>{});
     QCOMPARE(Access::lastRoomId(*m_window), restarts ? qint64(-1) : qint64(10086));
-    QCOMPARE(documents->savedDocumentKeys().isEmpty(), restarts);
+    QCOMPARE(documents->tiles().isEmpty(), restarts);
     QCOMPARE(tip()->isVisible(), !hint.isEmpty());
     if (!hint.isEmpty())
         QCOMPARE(tip()->textLabel()->text(), hint);

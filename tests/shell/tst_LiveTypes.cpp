@@ -1,6 +1,7 @@
 // test-label: unit
 // The tool switch of the main window: panels, placeholders, canvas sources and the question that
 // guards a running share; offscreen against the engine fake and the panels' stand-ins.
+#include "support/DocumentFixtures.h"
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 
@@ -10,6 +11,7 @@
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
 #include "documents/DocumentControl.h"
+#include "documents/DocumentCreateWidget.h"
 #include "documents/DocumentShareWidget.h"
 #include "documents/WhiteBoardControl.h"
 #include "scenes/AddSceneDialog.h"
@@ -189,7 +191,7 @@ void tst_LiveTypes::documentToolWithoutDocuments()
     // "添加文档" opens the document list on its first page.
     DocumentShareWidget* list = Access::documents(f.w);
     QTest::mouseClick(qobject_cast<QPushButton*>(f.placeholder()[1]), Qt::LeftButton);
-    QCOMPARE(list->firstPageShownCount(), 1);
+    QCOMPARE(list->currentPage(), QString("1"));
     QVERIFY(!list->isHidden());
 }
 
@@ -220,10 +222,22 @@ void tst_LiveTypes::documentPanelConnectedOnce()
     for (int i = 0; i < 3; ++i)
         f.w.selectLivetype(mainwin::LiveTypeDocument);
     DocumentControl* panel = Access::documentControl(f.w);
+    DocumentShareWidget* list = Access::documents(f.w);
     emit panel->sendAddDoc();
-    QCOMPARE(Access::documents(f.w)->firstPageShownCount(), 1);
-    emit panel->sendResetStatusSig("doc", "a.pdf");
-    QCOMPARE(Access::documents(f.w)->resetTiles(), QStringList{"doc|a.pdf"});
+    QVERIFY(!list->isHidden());
+    list->hide();
+
+    // A document in use goes back to converted when its tab closes.
+    auto store = CDataCenter::getInstance();
+    const QString key = "svpczsjz_a_.pdf_10";
+    QVERIFY(testsupport::writeCachedDocument(store->userDocDir, key));
+    store->setDocInfoValue("0", key);
+    store->setDocInfoValue("count", "1");
+    list->loadSavedDocuments();
+    DocumentCreateWidget* tile = list->tiles().first();
+    tile->setState(DocumentCreateWidget::StateInUse);
+    emit panel->sendResetStatusSig(tile->pageDir(), "a.pdf");
+    QCOMPARE(tile->state(), int(DocumentCreateWidget::StateDone));
     emit panel->sigGetCameraPos();
     f.core.clearCalls();
     emit panel->sendDocumentSharePicSig("doc/pic1.png");

@@ -1,11 +1,13 @@
 #include "support/DocumentFixtures.h"
 
 #include "core/DataCenter.h"
+#include "documents/DocumentCacheEntry.h"
 #include "documents/analysisPdfThread.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -64,6 +66,38 @@ bool writeRawPdf(const QString& path, const QSizeF& mediaBox, int pages)
            QByteArray::number(xref) + "\n%%EOF\n";
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(pdf) == pdf.size();
+}
+
+bool writeFakeSoffice(const QString& binDir)
+{
+    static const char script[] = R"(#!/bin/sh
+log="$SOLVEK_FAKE_LOG"
+for a in "$@"; do printf '%s\n' "$a"; done > "$log/args.$$"
+outdir=""; prev=""; src=""
+for a in "$@"; do [ "$prev" = "--outdir" ] && outdir="$a"; prev="$a"; src="$a"; done
+name=$(basename "$src"); name="${name%.*}"
+case "$SOLVEK_FAKE_MODE" in
+  ok) cp "$SOLVEK_FAKE_PDF" "$outdir/$name.pdf" ;;
+  slow) sleep 1; cp "$SOLVEK_FAKE_PDF" "$outdir/$name.pdf" ;;
+  fail) echo "Error: source file could not be loaded"; exit 1 ;;
+  nopdf) exit 0 ;;
+  hang) echo $$ > "$log/pid.$$"; sleep 600 & echo $! > "$log/child.$$"; wait ;;
+esac
+)";
+    QFile fake(binDir + QStringLiteral("/soffice"));
+    if (!QDir().mkpath(binDir) || !fake.open(QIODevice::WriteOnly) ||
+        fake.write(script) != qint64(sizeof script - 1))
+        return false;
+    fake.close();
+    return fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+bool writeCachedDocument(const QString& userDocDir, const QString& key, const QSize& page)
+{
+    const QString dir = DocumentCacheEntry::pageDirFor(userDocDir, key);
+    QImage image(page, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return QDir().mkpath(dir) && image.save(DocumentCacheEntry::pagePath(dir, 0), "PNG");
 }
 
 void installDocumentStore(const QString& root)

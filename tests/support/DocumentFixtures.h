@@ -3,6 +3,7 @@
 // private settings store, and one conversion run from start to its outcome.
 
 #include <QList>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,16 @@ struct PdfPage {
 bool writePdf(const QString& path, const QList<PdfPage>& pages);
 // A hand-made PDF whose single page has this MediaBox (pages = 0: a page tree without pages).
 bool writeRawPdf(const QString& path, const QSizeF& mediaBox, int pages = 1);
+
+// Writes `binDir`/soffice, a stand-in for LibreOffice: it records its arguments in
+// $SOLVEK_FAKE_LOG/args.<pid>, then acts as $SOLVEK_FAKE_MODE says: "ok" copies $SOLVEK_FAKE_PDF
+// as the PDF, "slow" does so after a second, "fail" exits 1, "nopdf" exits 0 without a PDF, "hang"
+// writes its pid and its child's to $SOLVEK_FAKE_LOG and waits for ever.
+bool writeFakeSoffice(const QString& binDir);
+
+// A converted document as an earlier session left it: the page folder of `key` in `userDocDir`
+// with a "pic0.png" of `page` pixels; false on failure.
+bool writeCachedDocument(const QString& userDocDir, const QString& key, const QSize& page = QSize(16, 9));
 
 // A private settings store whose per-user folder is `root` + "/user" and whose screen is 1920x1080.
 void installDocumentStore(const QString& root);
