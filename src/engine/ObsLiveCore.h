@@ -20,7 +20,7 @@ struct obs_output;
 struct obs_service;
 struct calldata;
 
-class ObsLiveCore final : public LiveCore
+class ObsLiveCore : public LiveCore
 {
 public:
     ObsLiveCore();

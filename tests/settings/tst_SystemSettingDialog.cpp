@@ -3,14 +3,14 @@
 // writes nothing), and what each click writes to the file and to the store.
 #include "core/DataCenter.h"
 #include "settings/SystemSettingDialog.h"
+#include "support/SettingsFile.h"
 
 #include <QCheckBox>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using Values = QMap<QString, QString>; // key -> stored text
+using Values = SettingValues;
 
 class tst_SystemSettingDialog : public QObject
 {
@@ -29,7 +29,7 @@ private slots:
 private:
     void makeStore(const Values& file);
     // The "setting" group of the file as it is on disk now.
-    Values fileValues();
+    Values fileValues() { return readSettingValues(*m_store); }
     QRadioButton* radio(const char* name) { return m_page->findChild<QRadioButton*>(name); }
     QString checkedText(const char* group);
 
@@ -52,24 +52,7 @@ void tst_SystemSettingDialog::cleanup()
 
 void tst_SystemSettingDialog::makeStore(const Values& file)
 {
-    {
-        QSettings settings(m_dir.filePath("config.ini"), QSettings::IniFormat);
-        for (auto it = file.begin(); it != file.end(); ++it)
-            settings.setValue("setting/" + it.key(), it.value());
-    }
-    m_store = std::make_shared<CDataCenter>(m_dir.filePath("config.ini"));
-    CDataCenter::setInstanceForTesting(m_store);
-}
-
-Values tst_SystemSettingDialog::fileValues()
-{
-    m_store->sync();
-    QSettings settings(m_dir.filePath("config.ini"), QSettings::IniFormat);
-    settings.beginGroup("setting");
-    Values values;
-    for (const QString& key : settings.childKeys())
-        values[key] = settings.value(key).toString();
-    return values;
+    m_store = makeTestStore(m_dir.filePath("config.ini"), file);
 }
 
 QString tst_SystemSettingDialog::checkedText(const char* group)

@@ -1,5 +1,6 @@
 #include "support/FakeLiveCore.h"
 
+#include "core/DataCenter.h"
 #include "engine/SceneGeometry.h"
 
 #include <algorithm>
@@ -109,17 +110,26 @@ void FakeLiveCore::core_set_channel_source(const char* type, const char* device_
 void FakeLiveCore::core_set_mic_source(bool on)
 {
     record("core_set_mic_source", on);
-    sources.removeAll(QStringLiteral("audio_input"));
-    if (on)
+    // As the engine: on keeps a source that exists; a new one starts at full volume.
+    const bool had = sources.contains(QStringLiteral("audio_input"));
+    if (!on) {
+        sources.removeAll(QStringLiteral("audio_input"));
+    } else if (!had) {
         sources << QStringLiteral("audio_input");
+        micVolume = 1;
+    }
 }
 
 void FakeLiveCore::core_set_desktop_audio_source(bool on)
 {
     record("core_set_desktop_audio_source", on);
-    sources.removeAll(QStringLiteral("audio_output"));
-    if (on)
+    const bool had = sources.contains(QStringLiteral("audio_output"));
+    if (!on) {
+        sources.removeAll(QStringLiteral("audio_output"));
+    } else if (!had) {
         sources << QStringLiteral("audio_output");
+        desktopVolume = 1;
+    }
 }
 
 void FakeLiveCore::core_shutdown()
@@ -344,7 +354,13 @@ bool FakeLiveCore::core_destroy_source_display(const char* source)
     return sources.contains(name(source));
 }
 
-void FakeLiveCore::core_destroy_setting_display(const char* source) { record("core_destroy_setting_display", source); }
+void FakeLiveCore::core_destroy_setting_display(const char* source)
+{
+    record("core_destroy_setting_display", source);
+    // As the engine: the display of the settings preview window the store names goes.
+    if (sources.contains(name(source)))
+        displays.remove(LiveWindowHandle(CDataCenter::getInstance()->settingPreviewWinId));
+}
 
 void FakeLiveCore::core_set_source_display(LiveWindowHandle window) { record("core_set_source_display", window); }
 
