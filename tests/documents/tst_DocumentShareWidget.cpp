@@ -554,6 +554,33 @@ private slots:
         QCOMPARE(cleared.last(), (QVariantList{QString(), QString("slow.pptx")}));
     }
 
+    void windowDragsAndTipShows()
+    {
+        DocumentShareWidget& list = freshList();
+        list.move(100, 50);
+        // The pointer's screen positions; the window follows it.
+        const auto send = [&](QEvent::Type type, const QPoint& global) {
+            QMouseEvent event(type, list.mapFromGlobal(global), global, Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&list, &event);
+        };
+        // Anywhere in the window, not only a top band.
+        send(QEvent::MouseButtonPress, QPoint(500, 350));
+        send(QEvent::MouseMove, QPoint(530, 390));
+        send(QEvent::MouseButtonRelease, QPoint(530, 390));
+        QCOMPARE(list.pos(), QPoint(130, 90));
+
+        QLabel* tip = list.findChild<QLabel*>("tipLabel");
+        QVERIFY(!tip->isVisible());
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(list.findChild<QPushButton*>("pushButton"), &enter);
+        QVERIFY(tip->isVisible());
+        QCOMPARE(tip->geometry(), QRect(89, 19, 450, 68));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(list.findChild<QPushButton*>("pushButton"), &leave);
+        QVERIFY(!tip->isVisible());
+    }
+
     void clearTilesEmptiesTheList()
     {
         saveKeys({cached("a.pdf")});

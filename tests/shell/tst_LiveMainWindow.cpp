@@ -10,7 +10,9 @@
 #include "cohost/TrtcManager.h"
 #include "core/UntrustedText.h"
 #include "core/DataCenter.h"
+#include "documents/DocumentControl.h"
 #include "documents/DocumentCreateWidget.h"
+#include "documents/DocumentDialogs.h"
 #include "documents/DocumentShareWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
@@ -297,6 +299,16 @@ void tst_LiveMainWindow::savedDocumentsOfTheUserAfterLogin()
     QCOMPARE(tiles[1]->state(), int(DocumentCreateWidget::StateDone));
     QCOMPARE(tiles[1]->pageDir(), store->userDocDir + "/svpczsjz_second_.png_20");
     QVERIFY(QFileInfo(store->userDocDir).isDir());
+
+    // Applying a tile opens it in the document panel; deleting it closes the tab again.
+    QTest::mousePress(tiles[1]->findChild<QLabel*>("lblUse"), Qt::LeftButton);
+    QCOMPARE(Access::documentControl(w)->tabCount(), 1);
+    DocumentDialogs::runModal = [](QDialog&) { return int(QDialog::Accepted); };
+    QTest::mousePress(tiles[1]->findChild<QLabel*>("lblDel"), Qt::LeftButton);
+    DocumentDialogs::runModal = [](QDialog& dialog) { return dialog.exec(); };
+    QCOMPARE(Access::documentControl(w)->tabCount(), 0);
+    QCOMPARE(Access::documents(w)->tiles(), QList<DocumentCreateWidget*>{tiles[0]});
+    QVERIFY(!QFileInfo::exists(tiles[1]->pageDir()));
 }
 
 void tst_LiveMainWindow::broadcastHint()
