@@ -7,6 +7,7 @@ bool PendingOwnMessages::cancel(const QString& key, int localSeq)
     const auto it = m_pending.find(key);
     if (it == m_pending.end() || !it->removeOne(localSeq))
         return false;
+    m_deleted.remove(localSeq);
     if (it->isEmpty())
         m_pending.erase(it);
     return true;

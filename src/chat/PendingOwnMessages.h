@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class PendingOwnMessages
@@ -32,8 +33,16 @@ public:
     // Forgets the server id of an own message (its row was deleted).
     void forgetServerId(int localSeq);
 
+    // The host deleted the row of a message still waiting for its echo: the room has it all the
+    // same once the echo comes, so the echo's id must then be deleted on the server.
+    void markDeleted(int localSeq) { m_deleted.insert(localSeq); }
+    bool isMarkedDeleted(int localSeq) const { return m_deleted.contains(localSeq); }
+    // Takes the mark back; true when the message was marked.
+    bool takeDeleted(int localSeq) { return m_deleted.remove(localSeq); }
+
 private:
     QHash<QString, QList<int>> m_pending;
     QHash<int, QString> m_serverIds;
     QHash<QString, int> m_seqByServerId;
+    QSet<int> m_deleted;
 };

@@ -181,7 +181,12 @@ void RoomMessageRouter::getWsTokenAndTrtcLogin()
 
 int RoomMessageRouter::handleAdminSendMessageRecv(const QString& key, const QString& msgId)
 {
-    return m_own.complete(key, msgId) >= 0 ? 0 : -1;
+    const int seq = m_own.complete(key, msgId);
+    if (seq < 0)
+        return -1;
+    if (m_own.takeDeleted(seq) && hooks.deleteEchoedOwnMessage)
+        hooks.deleteEchoedOwnMessage(seq, msgId);
+    return 0;
 }
 
 // ---- incoming records ----

@@ -66,6 +66,9 @@ public:
         // "row_delete": delete the row of that message id; ownLocalSeq >= 0 when the id is the
         // server id of one of the host's own messages (its row is filed by that number).
         std::function<void(const QString& messageId, int ownLocalSeq)> removeChatRow;
+        // The echo of an own message whose row the host deleted before the echo came: the room
+        // has it, so the window asks the server to delete it by the echo's id.
+        std::function<void(int ownLocalSeq, const QString& messageId)> deleteEchoedOwnMessage;
         // enter and leave notices
         std::function<bool()> chatListExists;
         std::function<int()> currentSideTab; // 0 chat, 1 co-host, 2 online users

@@ -32,6 +32,13 @@ public:
     static constexpr int kToastMs = 2000;
     static constexpr int kLateScrollMs = 500;
     static constexpr int kFlushBudgetMs = 100;
+    // Message rows the list keeps at most (a row costs about 40 KiB); tests set a smaller bound.
+    static constexpr int kMaxChatRows = 1000;
+    // History pages that add no row (all shown already) are skipped by asking for the next one at
+    // once, at most this many in a row.
+    static constexpr int kMaxSkippedPages = 100;
+    // Item data role holding the history page a row came from (live rows hold none).
+    static constexpr int kPageRole = 0x0100 + 17;
 
     ChatSender* sender = nullptr;
     QObject* pressFilter = nullptr;
@@ -75,12 +82,26 @@ public:
     QPointer<QTimer> lateScroll;        // the scroll 500 ms after the last new row
     int historyPage = 0;
     qint64 lastRoomId = -1; // the room whose chat was loaded last; -1 none
+    // history: each room choice starts a new epoch; replies of an earlier epoch are dropped
+    quint64 historyEpoch = 0;
+    bool pageInFlight = false;
+    bool firstPageShown = false;     // the room's first page came (only it scrolls and pins)
+    bool headerTakenByEmptyPage = false;
+    bool firstPageRows = false;      // the rows being added are the first page's
+    int skippedPages = 0;            // pages in a row that added no row
+    int rowBound = kMaxChatRows;
 
     // mention and quote, set by the row actions
     QString mentionNick;
     QString mentionSpaceId;
     QString quotedLine;
     QHBoxLayout* quoteBar = nullptr;
+    QPointer<QWidget> quoteWidget;
+    class MentionGuard* mentionGuard = nullptr;
+
+    // mute-all: the state the room last announced, and a request under way
+    bool muteAll = false;
+    bool muteAllPending = false;
 
     // pinned message
     QPointer<ChatItemWidget> pinnedRow;

@@ -25,6 +25,7 @@
 #include <vector>
 
 class QHBoxLayout;
+class QJsonObject;
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -166,10 +167,13 @@ public slots:
     void initWss(QString ws_url);
     void onWsConnected();
     void onWsTextMessage(QString message);
-    // History, pinning, row actions and mute-all hook in here.
+    // History, pinning, row actions and mute-all.
     void loadMoreChatRecord();
+    void onChatRecordPage(const QJsonObject& reply);
+    void setPinnedMessage(ItemChatRecord& record, bool show);
     void onChatItemAction(QString action, ItemChatRecord item);
     void toggleMuteAll();
+    void setMuteAllState(bool on);
 
     // ---- Close, logout and settings popup (LiveMainWindow_Close.cpp)
 public slots:
@@ -265,6 +269,13 @@ private:
     void insertChatRow(ItemChatRecord& value, bool isWss);
     // Adds held-back rows for up to `limit` ms (all of them with -1).
     void flushHeldChatRows(int limit);
+    // History pages and the row bound (LiveMainWindow_ChatHistory.cpp).
+    void addLoadMoreHeader();
+    void onChatRecordPage(const QJsonObject& reply, quint64 roomEpoch, int page);
+    void showLoadMoreIdle();
+    void trimChatRows();
+    void deleteChatMessage(const ItemChatRecord& item);
+    void postChatDelete(const QString& msgId, bool reportFailure);
 
     // ---- Frame state
     Ui_LiveMainWindow* ui = nullptr;

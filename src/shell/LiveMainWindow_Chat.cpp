@@ -7,6 +7,7 @@
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ClickableLabel.h"
+#include "chat/MentionGuard.h"
 #include "chat/RoomMessageRouter.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QMovie>
 #include <QPersistentModelIndex>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -52,7 +52,6 @@ const char kSendStyle[] = "padding:8px 8px;color:white;line-height:20px;font-siz
                           "border - radius: 4px; ";
 const char kActiveColour[] = "#055CD8";
 const char kInactiveColour[] = "rgba(255,255,255,0.1)";
-const char kLoadMoreText[] = "<font color='#A5ABC7'>加载更多</font>";
 const char kChatTipText[] = "请先选择开播方式，再使用聊天互动";
 const char kOnlineTipText[] = "请先选择开播方式，再使用在线用户";
 
@@ -99,6 +98,12 @@ ChatSideState* LiveMainWindow::chatSide()
     h.addItemChatRecord = [this](ItemChatRecord& record, bool isWss) { addItemChatRecord(record, isWss); };
     h.pinnedMessageId = [s] { return s->pinnedId; };
     h.removeChatRow = [this](const QString& id, int ownSeq) { removeChatRow(id, ownSeq); };
+    h.setPinnedMessage = [this](const ItemChatRecord& record, bool pinned) {
+        ItemChatRecord copy = record;
+        setPinnedMessage(copy, pinned);
+    };
+    h.setMuteAllState = [this](bool on) { setMuteAllState(on); };
+    h.deleteEchoedOwnMessage = [this](int, const QString& id) { postChatDelete(id, true); };
     h.chatListExists = [s] { return s->list != nullptr; };
     h.currentSideTab = [s] { return s->currentSideTab; };
 
@@ -167,6 +172,8 @@ void LiveMainWindow::sendChatText()
     }
     // Whatever becomes of the message, the input is ready for the next one at once.
     s->input->clear();
+    if (s->mentionGuard)
+        s->mentionGuard->stop();
     s->mentionNick.clear();
     s->mentionSpaceId.clear();
     removeQuoteBar();
@@ -224,11 +231,18 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
         return;
     }
     flushHeldChatRows(-1);
-    if (isWss && !s->flushQueued) {
+    if (!isWss) {
+        insertChatRow(value, false);
+        return;
+    }
+    if (!s->flushQueued) {
         s->flushQueued = true;
         QTimer::singleShot(0, s->list, [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
     }
-    insertChatRow(value, isWss);
+    s->list->beginRows();
+    insertChatRow(value, true);
+    trimChatRows();
+    s->list->endRows();
 }
 
 void LiveMainWindow::flushHeldChatRows(int limit)
@@ -236,6 +250,9 @@ void LiveMainWindow::flushHeldChatRows(int limit)
     ChatSideState* s = chatSide();
     ChatListWidget* list = s->list;
     if (list && !s->heldRows.isEmpty()) {
+        // Rows beyond the bound would only be trimmed again: the newest bound-many are enough.
+        if (s->heldRows.size() > s->rowBound)
+            s->heldRows.erase(s->heldRows.begin(), s->heldRows.end() - s->rowBound);
         // A group is added for at most kFlushBudgetMs, then the event loop runs again.
         QElapsedTimer budget;
         budget.start();
@@ -246,6 +263,7 @@ void LiveMainWindow::flushHeldChatRows(int limit)
             insertChatRow(record, true);
             ++added;
         }
+        trimChatRows();
         list->endRows();
     }
     if (limit < 0 || s->heldRows.isEmpty()) {
@@ -270,6 +288,7 @@ void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
     if (isWss) {
         list->addItem(item);
     } else {
+        item->setData(ChatSideState::kPageRole, s->historyPage); // a trim takes whole pages
         // History goes directly below the load-more header; the rows in view stay where they are.
         list->insertItem(1, item);
         QScrollBar* bar = list->verticalScrollBar();
@@ -288,7 +307,7 @@ void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
     });
     connect(row, &ChatItemWidget::onClicked, this, &LiveMainWindow::onChatItemAction);
 
-    if (chatsend::scrollsToBottom(s->autoScroll, isWss, s->historyPage))
+    if (chatsend::scrollsToBottom(s->autoScroll, isWss, s->firstPageRows ? 1 : 0))
         scrollChatToBottom();
 }
 
@@ -319,6 +338,7 @@ void LiveMainWindow::clearChatList()
 {
     ChatSideState* s = chatSide();
     s->heldRows.clear();
+    s->headerTakenByEmptyPage = false; // a header "清屏" took stays gone
     // The row index names items of the list: both go together, so no entry outlives its row.
     s->rows.clear();
     if (s->list)
@@ -329,13 +349,15 @@ void LiveMainWindow::removeChatRow(const QString& messageId, int ownLocalSeq)
 {
     ChatSideState* s = chatSide();
     flushHeldChatRows(-1); // the row may be among those still held back
-    QListWidgetItem* item = ownLocalSeq >= 0 ? s->rows.takeLocalSeq(ownLocalSeq) : nullptr;
-    if (!item)
-        item = s->rows.takeId(messageId);
-    if (!item)
-        return;
-    s->rows.forgetItem(item);
-    delete item; // the list releases the row widget with it
+    QList<QListWidgetItem*> items;
+    if (QListWidgetItem* own = ownLocalSeq >= 0 ? s->rows.takeLocalSeq(ownLocalSeq) : nullptr)
+        items << own;
+    else
+        items = s->rows.takeId(messageId); // every row that shows the id
+    for (QListWidgetItem* item : items) {
+        s->rows.forgetItem(item);
+        delete item; // the list releases the row widget with it
+    }
 }
 
 void LiveMainWindow::resetChatList()
@@ -344,44 +366,7 @@ void LiveMainWindow::resetChatList()
     if (!s->list)
         return;
     clearChatList();
-
-    auto* header = new QWidget;
-    header->setObjectName("chat_load_more");
-    header->setStyleSheet("background:rgba(0,0,0,0)");
-    header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    header->setContentsMargins(0, 0, 0, 0);
-    auto* layout = new QHBoxLayout(header);
-    layout->setAlignment(Qt::AlignCenter);
-
-    auto* loading = new QLabel(header);
-    auto* movie = new QMovie(":/images/live/load_more_record.gif", QByteArray(), loading);
-    loading->setMovie(movie);
-    movie->start();
-    loading->setAlignment(Qt::AlignCenter);
-    loading->hide();
-
-    auto* more = new ClickableLabel(header);
-    more->setTextFormat(Qt::RichText);
-    more->setStyleSheet("font-family: Microsoft YaHei;font - weight: 400;font - size: 12px;");
-    more->setText(QString::fromUtf8(kLoadMoreText));
-    connect(more, &ClickableLabel::clicked, this, [this, loading](QVariant&, QMouseEvent*) {
-        // At most one page request at a time: the animation shows while one is under way.
-        if (loading->isHidden())
-            loadMoreChatRecord();
-    });
-    layout->addWidget(loading);
-    layout->addWidget(more);
-
-    auto* item = new QListWidgetItem;
-    item->setSizeHint(header->sizeHint());
-    s->list->insertItem(0, item);
-    s->list->setItemWidget(item, header);
-    header->show();
-    s->list->setContentsMargins(0, 0, 0, 0);
-
-    s->loadMoreWidget = header;
-    s->loadingLabel = loading;
-    s->loadMoreLabel = more;
+    addLoadMoreHeader();
 }
 
 // ---- side tabs and tip page ---------------------------------------------------------------------
@@ -632,22 +617,21 @@ void LiveMainWindow::onChatRoomChosen()
         return;
     s->lastRoomId = control->roomId();
     resetChatList();
+    // A new room's history: replies still on their way for the old room are dropped, and the
+    // old room's pin goes.
+    ++s->historyEpoch;
+    s->pageInFlight = false;
+    s->firstPageShown = false;
+    s->skippedPages = 0;
     s->historyPage = 0;
+    ItemChatRecord none;
+    setPinnedMessage(none, false);
     loadMoreChatRecord();
     static const int pageOfTab[] = {1, 2, 3};
     ui->listPageWidget->setCurrentIndex(pageOfTab[qBound(0, s->currentSideTab, 2)]);
 }
 
 // ---- later chat work ----------------------------------------------------------------------------
-
-// History paging is not built yet: the header stays as it is.
-void LiveMainWindow::loadMoreChatRecord() {}
-
-// Mention, reply, pin and delete of a row are not built yet.
-void LiveMainWindow::onChatItemAction(QString, ItemChatRecord) {}
-
-// Mute-all is not built yet.
-void LiveMainWindow::toggleMuteAll() {}
 
 void LiveMainWindow::initOnlineUserPage() {}
 

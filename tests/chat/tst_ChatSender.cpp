@@ -198,15 +198,21 @@ private slots:
         ItemChatRecord own;
         own.local_seq = 4;
         index.file(viewer, &a);
-        index.file(viewer, &b); // a later row of the same id replaces the entry
+        index.file(viewer, &b); // an id shown twice names both rows
         index.file(own, &c);
         index.file(own, &d);    // an own number keeps its first row
         QCOMPARE(index.itemForId("m1"), &b);
         QCOMPARE(index.itemForLocalSeq(4), &c);
         index.forgetItem(&c);
         QCOMPARE(index.ownCount(), 0);
-        QCOMPARE(index.takeId("m1"), &b);
-        QCOMPARE(index.takeId("m1"), nullptr);
+        QCOMPARE(index.takeId("m1"), (QList<QListWidgetItem*>{&a, &b}));
+        QVERIFY(index.takeId("m1").isEmpty());
+        index.file(viewer, &a);
+        index.file(viewer, &b);
+        index.forgetItem(&a);
+        QCOMPARE(index.itemsForId("m1"), QList<QListWidgetItem*>{&b});
+        index.forgetItem(&b);
+        QVERIFY(!index.hasId("m1"));
         index.file(viewer, &a);
         index.file(own, &d);
         index.clear();

@@ -15,7 +15,22 @@ Control API:
     POST /_sim/room/viewer/say     {"room_id", "wechat_user_space_id", "text" | "img_src", "msg_type"?, "to_nick"?,
                                     "to_wechat_user_space_id"?, "quote_content"?}
     POST /_sim/room/delete         {"room_id", "row_id"}: broadcast "row_delete"
+    POST /_sim/room/history        {"room_id", "messages"?: [{"text", "wechat_user_space_id"?, "name"?, "id"?}],
+                                    "top_message"?: object or null, "page_size"?}: older messages
+                                    (oldest first) before what the room holds, the pinned message,
+                                    the page size of the history endpoint
     GET  /_sim/room/state
+
+History, deletion and mute-all (open API):
+    POST /Wx/Interact/getChatRecord       appid, chat_page (from 1): the room's messages, newest page
+                                          first and newest first within a page; "data" [] past the
+                                          end; "top_message" the pinned message or null. A fresh
+                                          room has none.
+    POST /liveSystem/Room/deleteMessage   room_id, uid, wechat_user_space_id, msg_id: removes the
+                                          message and broadcasts "row_delete"
+    POST /MiniProgram/Live/shutUpAll      room_id, uid, action: recorded (the host's client tells
+                                          the room through "shut_up_all")
+Refusals go through /_sim/script.
 """
 import asyncio
 import itertools
@@ -49,6 +64,8 @@ class Room:
         self.shut_up_all = "0"
         self.top = None
         self.cohosts = []  # objects of "get_trtc_online_list"
+        self.page_size = 20  # messages per history page
+        self.shut_up_all_actions = []  # "action" of every shutUpAll request
 
 
 class RoomState:
@@ -397,13 +414,72 @@ def setup(app, sim):
         sent = await broadcast(room.room_id, {"type": "row_delete", "row_id": row_id})
         return web.json_response({"ok": True, "sent": sent})
 
+    async def ctl_history(request):
+        b = await body_of(request)
+        room = st().room(b.get("room_id", ""))
+        older = []
+        for m in b.get("messages", []):
+            wid = int(m.get("wechat_user_space_id", 7))
+            user = {"wechat_user_space_id": wid, "name": m.get("name", "观众%d" % wid),
+                    "photo": sim.base_url + "/pic/64x64/v%d" % wid}
+            chat = chat_object(room, user, "speak", {"content": m.get("text", "")})
+            if "id" in m:
+                chat["insert_id"] = str(m["id"])
+            older.append(chat)
+        room.messages = older + room.messages
+        if "top_message" in b:
+            room.top = b["top_message"]
+        if "page_size" in b:
+            room.page_size = max(1, int(b["page_size"]))
+        return web.json_response({"ok": True, "ids": [c["insert_id"] for c in older]})
+
+    async def chat_record(request):
+        form = await read_form(request)
+        room = st().room(form.get("appid", ""))
+        try:
+            page = int(form.get("chat_page", "1"))
+        except ValueError:
+            page = 0
+        if page < 1:
+            return json_reply(envelope(None, code=400, msg="参数错误"))
+        newest_first = list(reversed(room.messages))
+        data = newest_first[(page - 1) * room.page_size:page * room.page_size]
+        reply = envelope(data)
+        reply["top_message"] = room.top
+        return json_reply(reply)
+
+    async def delete_message(request):
+        form = await read_form(request)
+        room_id, msg_id = str(form.get("room_id", "")), str(form.get("msg_id", ""))
+        if not room_id or not msg_id or not form.get("uid"):
+            return json_reply(envelope(None, code=400, msg="参数错误"))
+        room = st().room(room_id)
+        room.messages = [m for m in room.messages if m.get("insert_id") != msg_id]
+        await broadcast(room.room_id, {"type": "row_delete", "row_id": msg_id})
+        return json_reply(envelope(None))
+
+    async def shut_up_all(request):
+        form = await read_form(request)
+        room_id, action = str(form.get("room_id", "")), str(form.get("action", ""))
+        if not room_id or action not in ("0", "1") or not form.get("uid"):
+            return json_reply(envelope(None, code=400, msg="参数错误"))
+        st().room(room_id).shut_up_all_actions.append(action)
+        return json_reply(envelope(None))
+
+    app.router.add_post("/Wx/Interact/getChatRecord", chat_record)
+    app.router.add_post("/liveSystem/Room/deleteMessage", delete_message)
+    app.router.add_post("/MiniProgram/Live/shutUpAll", shut_up_all)
+
     async def ctl_state(request):
         s = st()
         return web.json_response({
             "connections": [{"conn": c.id, "room_id": c.room_id, "logged_in": c.user is not None}
                             for c in conns.values()],
             "rooms": {rid: {"viewers": list(r.viewers.keys()), "messages": len(r.messages),
-                            "shut_up_all": r.shut_up_all, "ws_token": s.ws_tokens.get(rid, "")}
+                            "shut_up_all": r.shut_up_all, "ws_token": s.ws_tokens.get(rid, ""),
+                            "shut_up_all_actions": r.shut_up_all_actions,
+                            "message_ids": [m.get("insert_id") for m in r.messages],
+                            "top": r.top}
                       for rid, r in s.rooms.items()},
         })
 
@@ -415,6 +491,7 @@ def setup(app, sim):
     app.router.add_post("/_sim/room/viewer/leave", ctl_viewer_leave)
     app.router.add_post("/_sim/room/viewer/say", ctl_viewer_say)
     app.router.add_post("/_sim/room/delete", ctl_delete)
+    app.router.add_post("/_sim/room/history", ctl_history)
     app.router.add_get("/_sim/room/state", ctl_state)
 
     def on_reset():
