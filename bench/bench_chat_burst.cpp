@@ -15,6 +15,7 @@
 
 #include "chat/ChatListWidget.h"
 #include "chat/ChatWebSocketClient.h"
+#include "chat/RoomMessageRouter.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
 #include "shell/LiveControl.h"
@@ -118,19 +119,28 @@ QNetworkReply* requestBurst(QNetworkAccessManager& nam, const QString& roomId)
     return nam.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
-// Measures one burst into a room while rows() counts what has been shown.
-void measureBurst(benchmark::State& state, const QString& roomId, const std::function<int()>& rows)
+// Measures one burst into a room while shown() counts the messages the list has taken (a bounded
+// list keeps fewer rows than it was given). Memory is reported after 2,000 messages and at the end.
+void measureBurst(benchmark::State& state, const QString& roomId, const std::function<int()>& shown,
+                  const std::function<int()>& rows)
 {
     QNetworkAccessManager nam;
     StallProbe probe;
     settle(300);
     const double rss0 = rssKiB();
-    const int rows0 = rows();
+    const int shown0 = shown();
+    double rssEarly = 0;
+    const int early = qMin(2000, kBurst);
     probe.start();
     QElapsedTimer clock;
     clock.start();
     QNetworkReply* reply = requestBurst(nam, roomId);
-    if (!spinUntil([&] { return rows() - rows0 >= kBurst; })) {
+    if (!spinUntil([&] {
+            const int n = shown() - shown0;
+            if (rssEarly == 0 && n >= early)
+                rssEarly = rssKiB();
+            return n >= kBurst;
+        })) {
         state.SkipWithError("the burst did not arrive");
         return;
     }
@@ -143,7 +153,10 @@ void measureBurst(benchmark::State& state, const QString& roomId, const std::fun
     state.SetIterationTime(seconds);
     state.counters["msgs_per_s"] = double(kBurst) / seconds;
     state.counters["max_stall_ms"] = stallMs;
-    state.counters["rss_per_row_KiB"] = (rss1 - rss0) / double(kBurst);
+    state.counters["rss_per_msg_KiB"] = (rss1 - rss0) / double(kBurst);
+    state.counters["rss_growth_2000_MiB"] = (rssEarly - rss0) / 1024.0;
+    state.counters["rss_growth_end_MiB"] = (rss1 - rss0) / 1024.0;
+    state.counters["rows_kept"] = rows();
 }
 
 void BM_BareListWidget(benchmark::State& state)
@@ -171,7 +184,7 @@ void BM_BareListWidget(benchmark::State& state)
             state.SkipWithError("no room channel");
             return;
         }
-        measureBurst(state, "9101", [&] { return list.count(); });
+        measureBurst(state, "9101", [&] { return list.count(); }, [&] { return list.count(); });
         socket.close();
     }
 }
@@ -201,8 +214,20 @@ void BM_ChatPage(benchmark::State& state)
             delete window;
             return;
         }
-        QListWidget* list = LiveMainWindowTestAccess::chat(*window)->list;
-        measureBurst(state, "9102", [list] { return list->count(); });
+        // Every message the room sends reaches the list through the router's hook; it counts as
+        // shown once no message is held back any more.
+        ChatSideState* chat = LiveMainWindowTestAccess::chat(*window);
+        RoomMessageRouter* router = LiveMainWindowTestAccess::roomRouter(*window);
+        int given = 0;
+        const auto add = router->hooks.addItemChatRecord;
+        router->hooks.addItemChatRecord = [&given, add](ItemChatRecord& record, bool isWss) {
+            ++given;
+            add(record, isWss);
+        };
+        QListWidget* list = chat->list;
+        measureBurst(
+            state, "9102", [&given, chat] { return chat->heldRows.isEmpty() ? given : given - 1; },
+            [list] { return list->count(); });
         delete window;
         destroyChatWsClient();
         Toast::resetInstance();
