@@ -75,7 +75,11 @@ void MentionGuard::onTextChanged()
     // A deletion that reached into the mention takes what is left of it.
     const int head = m_nick.size() + 1; // "@" + nick
     const int cursorPos = m_input->textCursor().position();
-    if (text.size() < m_previous.size() && cursorPos <= head && m_previous.startsWith(prefix())) {
+    // Only a plain deletion counts (what is before and after the cursor was there before): text
+    // typed over a selection is the host's and stays.
+    const bool deletion = text.size() < m_previous.size() && text.left(cursorPos) == m_previous.left(cursorPos) &&
+                          m_previous.endsWith(text.mid(cursorPos));
+    if (deletion && cursorPos <= head && m_previous.startsWith(prefix())) {
         m_suspended = true;
         QTextCursor cursor(m_input->document());
         cursor.setPosition(0);

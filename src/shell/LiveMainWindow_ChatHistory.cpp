@@ -221,8 +221,9 @@ void LiveMainWindow::trimChatRows()
         return;
     const int first = hasHeader(s) ? 1 : 0;
     int rows = list->count() - first;
+    const int bound = qMax(1, s->rowBound);
     // With "滚动" off the host may be reading older rows: trim less often, in larger steps.
-    const int limit = s->autoScroll ? s->rowBound : 2 * s->rowBound;
+    const int limit = s->autoScroll ? bound : 2 * bound;
     if (rows <= limit)
         return;
 
@@ -240,7 +241,7 @@ void LiveMainWindow::trimChatRows()
         --rows;
         removed = true;
     };
-    while (rows > s->rowBound) {
+    while (rows > bound) {
         const int page = list->item(first)->data(ChatSideState::kPageRole).toInt();
         if (page > 0) {
             // A page on its way lands above the rows shown: paging stays exact only when the

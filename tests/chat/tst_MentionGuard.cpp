@@ -66,6 +66,14 @@ private slots:
         QCOMPARE(lost, 1);
         QTest::keyClicks(&edit, "abc");
         QCOMPARE(edit.toPlainText(), QStringLiteral("abc"));
+
+        // typing over the whole input replaces the mention with what was typed
+        guard.setMention("Ann", "long words");
+        edit.selectAll();
+        QTest::keyClicks(&edit, "z");
+        QCOMPARE(edit.toPlainText(), QStringLiteral("z"));
+        QVERIFY(!guard.isActive());
+        QCOMPARE(lost, 2);
     }
 
     void nicknameAndTextAreShownLiterally()
