@@ -1,18 +1,32 @@
 #include "scenes/ScenePictures.h"
 
+#include "core/DataCenter.h"
+#include "documents/DocumentCreateWidget.h"
+
 #include <QFileInfo>
 
 namespace {
+// The store's copy of the document list, as the list window last saved it.
+SceneDocumentList storeDocuments()
+{
+    SceneDocumentList docs;
+    for (const DocumentCreateWidget* tile : CDataCenter::getInstance()->documentWidgets) {
+        if (tile)
+            docs.append({tile->fileName(), tile->pageDir()});
+    }
+    return docs;
+}
+
 SceneDocumentSource& documentSource()
 {
-    static SceneDocumentSource source;
+    static SceneDocumentSource source = storeDocuments;
     return source;
 }
-}
+} // namespace
 
 void setSceneDocumentSource(SceneDocumentSource source)
 {
-    documentSource() = std::move(source);
+    documentSource() = source ? std::move(source) : SceneDocumentSource(storeDocuments);
 }
 
 bool isScenePictureName(const QString& name)
@@ -29,8 +43,6 @@ QString scenePicturePath(const QString& folder)
 SceneDocumentList scenePictures()
 {
     SceneDocumentList pictures;
-    if (!documentSource())
-        return pictures;
     for (const SceneDocument& doc : documentSource()()) {
         if (isScenePictureName(doc.name) && !doc.folder.isEmpty() &&
             QFileInfo(scenePicturePath(doc.folder)).isFile())

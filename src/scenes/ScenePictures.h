@@ -13,8 +13,8 @@ struct SceneDocument {
 };
 using SceneDocumentList = QVector<SceneDocument>;
 
-// Reads the document list (display name and page folder of each tile, in list order). The
-// document list installs its reader; tests install theirs. Without one the list is empty.
+// Reads the document list (display name and page folder of each tile, in list order). By default
+// the settings store's document tiles; tests install their own, an empty function restores it.
 using SceneDocumentSource = std::function<SceneDocumentList()>;
 void setSceneDocumentSource(SceneDocumentSource source);
 

@@ -2,6 +2,7 @@
 // Editor tiles offscreen: the pictures offered, the two lists, choosing content, dragging and
 // resizing, and what a grab of the tile area shows.
 #include "core/DataCenter.h"
+#include "documents/DocumentCreateWidget.h"
 #include "scenes/MyListWidget.h"
 #include "scenes/MyWidgetPatter.h"
 #include "scenes/PreviewWidget.h"
@@ -147,6 +148,29 @@ private slots:
         QCOMPARE(t->filePath(), folder("d.PDF") + "/pic0.png");
         QVERIFY(t->pictureList()->isHidden());
         QVERIFY(t->kindList()->isHidden());
+    }
+
+    void defaultSourceReadsTheStoresDocumentTiles()
+    {
+        const SceneDocument a = converted("a.png", QSize(16, 9));
+        const SceneDocument b = converted("b.pdf", QSize(16, 9));
+        auto tileOf = [](const SceneDocument& d, int id) {
+            auto* t = new DocumentCreateWidget(QString(), 2, id);
+            t->setRestoredInfo(d.folder, d.name, 10, DocumentCreateWidget::StateDone, 2);
+            return t;
+        };
+        std::unique_ptr<DocumentCreateWidget> first(tileOf(a, 0)), second(tileOf(b, 1));
+        auto store = CDataCenter::getInstance();
+        store->documentWidgets = {first.get(), second.get()};
+        setSceneDocumentSource(nullptr);
+        const SceneDocumentList offered = scenePictures();
+        QCOMPARE(offered.size(), 1);
+        QCOMPARE(offered[0].name, QString("a.png"));
+        QCOMPARE(offered[0].folder, a.folder);
+        first.reset(); // a deleted tile leaves the store's list
+        QVERIFY(scenePictures().isEmpty());
+        setSceneDocumentSource([this] { return m_docs; });
+        store->documentWidgets.clear();
     }
 
     void pictureListHeightFollowsPictureCount()
