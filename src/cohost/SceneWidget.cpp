@@ -3,7 +3,11 @@
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QHBoxLayout>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QVariant>
 #include <QVBoxLayout>
 
@@ -110,4 +114,33 @@ void SceneWidget::handleMirrorClicked()
     CDataCenter::getInstance()->cameraMirror = m_mirror;
     emit sendMirrorStatus();
     refreshButtons();
+}
+
+TileDragStarter& tileDragStarter()
+{
+    static TileDragStarter starter = [](QWidget* source, QMimeData* mime) {
+        auto* drag = new QDrag(source);
+        drag->setMimeData(mime);
+        drag->exec(Qt::MoveAction);
+    };
+    return starter;
+}
+
+void SceneWidget::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    m_pressPos = event->pos();
+    QWidget::mousePressEvent(event);
+}
+
+void SceneWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pressed && m_dragEnabled && (event->buttons() & Qt::LeftButton)
+        && (event->pos() - m_pressPos).manhattanLength() > QApplication::startDragDistance()) {
+        m_pressed = false;
+        auto* mime = new QMimeData;
+        mime->setText("0");
+        tileDragStarter()(this, mime);
+    }
+    QWidget::mouseMoveEvent(event);
 }

@@ -7,6 +7,14 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <functional>
+
+class QMimeData;
+
+// Starts a tile drag (move only). Replaceable so tests can see a drag without a blocking exec.
+using TileDragStarter = std::function<void(QWidget* source, QMimeData* mime)>;
+TileDragStarter& tileDragStarter();
+
 class SceneWidget : public QWidget
 {
     Q_OBJECT
@@ -46,6 +54,10 @@ public slots:
     // The host row of the co-host list switches the microphone: follow it without touching the source.
     void handleItemMicClicked(bool on);
 
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
 signals:
     void sendMirrorStatus();
     void sigSetLocalAudio(bool mute);
@@ -70,4 +82,6 @@ private:
     bool m_cameraOn = true;
     bool m_mirror = false;
     int m_mirrorClicks = 0;
+    QPoint m_pressPos;
+    bool m_pressed = false;
 };

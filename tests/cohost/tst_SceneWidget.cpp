@@ -16,6 +16,7 @@ private slots:
     void micFollowsLiveMode();
     void cameraSwitchAndAbsence();
     void mirrorNeedsCameraAndFlips();
+    void dragStartsBeyondDistanceOnly();
 };
 
 void tst_SceneWidget::micFollowsLiveMode()
@@ -99,6 +100,34 @@ void tst_SceneWidget::mirrorNeedsCameraAndFlips()
     QVERIFY(!CDataCenter::getInstance()->cameraMirror);
     QCOMPARE(tile.mirrorButton()->property("icon_name").toString(), QString("mirror_right"));
     QCOMPARE(spy.count(), 2);
+}
+
+void tst_SceneWidget::dragStartsBeyondDistanceOnly()
+{
+    QStringList texts;
+    TileDragStarter saved = tileDragStarter();
+    tileDragStarter() = [&](QWidget*, QMimeData* mime) {
+        texts << mime->text();
+        delete mime;
+    };
+    SceneWidget tile;
+    const int d = QApplication::startDragDistance();
+    auto pressThenMove = [&](int dx) {
+        QTest::mousePress(&tile, Qt::LeftButton, {}, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPoint(10 + dx, 10), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&tile, &move);
+        QTest::mouseRelease(&tile, Qt::LeftButton, {}, QPoint(10 + dx, 10));
+    };
+    pressThenMove(0);
+    pressThenMove(d); // exactly the start distance: not yet a drag
+    QCOMPARE(texts, QStringList());
+    tile.setDragEnabled(false);
+    pressThenMove(d + 1);
+    QCOMPARE(texts, QStringList());
+    tile.setDragEnabled(true);
+    pressThenMove(d + 1);
+    QCOMPARE(texts, QStringList{"0"});
+    tileDragStarter() = saved;
 }
 
 QTEST_MAIN(tst_SceneWidget)
