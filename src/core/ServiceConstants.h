@@ -111,6 +111,8 @@ SOLVEK_ENDPOINT(API_LIVE_SHARE, LiveSystem, "/live/share")
 SOLVEK_ENDPOINT(API_SHUT_UP_ALL, Api, "/MiniProgram/Live/shutUpAll")
 SOLVEK_ENDPOINT(API_TOOLS_QRCODE, Api, "/Mobile/Tools/qrCode")
 SOLVEK_ENDPOINT(API_VERSION_UPDATE, Api, "/Mobile/Tools/versionUpdate")
+// The console page that draws the mini-program QR code of a stream ("?app=<stream>&type=audience").
+SOLVEK_ENDPOINT(API_APPLET_CODE_PUSH, Console, "/Applet/codePush")
 #undef SOLVEK_ENDPOINT
 
 // All endpoint constants above, for checks over the whole table.
