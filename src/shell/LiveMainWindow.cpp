@@ -4,6 +4,7 @@
 #include "canvas/DesktopShareDialog.h"
 #include "chat/EmoteCacheJob.h"
 #include "chat/UploadThread.h"
+#include "cohost/ConnectMicInviteDialog.h"
 #include "cohost/SceneCenterWidget.h"
 #include "cohost/SceneWidget.h"
 #include "core/Toast.h"
@@ -140,6 +141,8 @@ LiveMainWindow::~LiveMainWindow()
     m_documentShareWidget = nullptr;
     delete m_liveModeDialog;
     m_liveModeDialog = nullptr;
+    delete m_connectMicInviteDialog;
+    m_connectMicInviteDialog = nullptr;
     delete ui;
     ui = nullptr;
     qDebug() << "LiveMainWindow::~LiveMainWindow()";

@@ -42,6 +42,7 @@ class EmoteCacheJob;
 class FloatingWindow;
 class HideWindow;
 class ItemConnectMicWidget;
+class ConnectMicInviteDialog;
 class LiveControl;
 class LiveModeDialog;
 class LivePauseOrStopWidget;
@@ -144,6 +145,7 @@ public slots:
 
     // ---- Co-host (LiveMainWindow_CoHost.cpp)
     void showConnMicInviteDialogSlot();
+    void handlConnMicInviteDialogClose();
     void handleRemoteVideoAvailable(const char* userId, bool available);
     void handleRemoteAudioAvailable(const char* userId, bool available);
     void onPauseRequested();
@@ -373,4 +375,7 @@ private:
 
     // ---- Co-host state
     QHash<int, ItemConnectMicWidget*> m_micItemMap;
+    // Made once by the first co-host room (no parent; deleted with the window).
+    ConnectMicInviteDialog* m_connectMicInviteDialog = nullptr;
+    void refreshInviteDialog();
 };

@@ -215,15 +215,16 @@ void LiveMainWindow::showLiveRoomChoice()
 void LiveMainWindow::changeLiveRoom()
 {
     const qint64 roomId = liveControl()->roomId();
-    if (roomId == m_lastRoomId)
-        return;
-    m_lastRoomId = roomId;
-    if (auto* overlay = qobject_cast<VideoWindows*>(ui->preview_widget))
-        overlay->setRoomId(int(qint32(roomId)));
-    m_sceneCenterWidget->setRoomId(int(qint32(roomId)));
-    // The chat list, its history and the co-host invitation of the new room are set up by their
-    // own parts of the window; the side panel shows the chat page.
-    ui->listPageWidget->setCurrentIndex(kChatPage);
+    if (roomId != m_lastRoomId) {
+        m_lastRoomId = roomId;
+        if (auto* overlay = qobject_cast<VideoWindows*>(ui->preview_widget))
+            overlay->setRoomId(int(qint32(roomId)));
+        m_sceneCenterWidget->setRoomId(int(qint32(roomId)));
+        // The chat list and its history of the new room are set up by their own parts of the
+        // window; the side panel shows the chat page.
+        ui->listPageWidget->setCurrentIndex(kChatPage);
+    }
+    refreshInviteDialog();
 }
 
 void LiveMainWindow::showLiveStopped()

@@ -71,6 +71,8 @@ struct LiveMainWindowTestAccess {
     static SettingsDialog* settingsDialog(LiveMainWindow& w) { return w.m_settingsDialog; }
     static ShareLiveDialog* shareLiveDialog(LiveMainWindow& w) { return w.m_shareLiveDialog; }
     static void setLastRoomId(LiveMainWindow& w, qint64 id) { w.m_lastRoomId = id; }
+    // co-host
+    static ConnectMicInviteDialog* inviteDialog(LiveMainWindow& w) { return w.m_connectMicInviteDialog; }
     static void setModalDialogRunner(std::function<int(QDialog&)> runner)
     {
         LiveMainWindow::s_runModalDialog = std::move(runner);
