@@ -1,146 +1,251 @@
 #include "cohost/SceneWidget.h"
 
+#include "cohost/SceneTile.h"
+#include "cohost/SceneWidgetToolWidget.h"
 #include "core/DataCenter.h"
+#include "core/ImageUtils.h"
+#include "core/NetUtils.h"
+#include "engine/EngineDisplayView.h"
 #include "engine/LiveCore.h"
+#include "shell/LiveMainWindowRules.h"
+#include "shell/RoundLabel.h"
 
 #include <QApplication>
-#include <QDrag>
-#include <QHBoxLayout>
-#include <QMimeData>
+#include <QDebug>
+#include <QLabel>
 #include <QMouseEvent>
-#include <QVariant>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QVBoxLayout>
 
-namespace {
-const char* const kCameraSource = "camera source";
+namespace
+{
+const char kCameraSource[] = "camera source";
+const char kBadgeText[] = "画面应用中";
+const int kAvatarSide = 80;
+const int kAvatarRadius = 20;
+int s_avatarTimeoutMs = mainwin::kAvatarTimeoutMs;
+
+} // namespace
+
+void SceneWidget::setAvatarTimeoutMs(int ms)
+{
+    s_avatarTimeoutMs = ms;
 }
 
 SceneWidget::SceneWidget(QWidget* parent) : QWidget(parent)
 {
-    setFixedSize(160, 120);
+    setObjectName("SceneWidget");
+    setWindowTitle("Form");
+    resize(209, 118);
+    setFixedWidth(209);
+    label = new QLabel(this);
+    label->setObjectName("label");
+    label->setGeometry(120, 10, 71, 21);
+    QFont badgeFont("Microsoft YaHei");
+    badgeFont.setWeight(QFont::Normal);
+    label->setFont(badgeFont);
+    photo_label = new RoundLabel(this);
+    photo_label->setObjectName("photo_label");
+    photo_label->setGeometry(72, 25, 79, 79);
+    tool_widget = new SceneWidgetToolWidget(this);
+    tool_widget->setObjectName("tool_widget");
+    tool_widget->setGeometry(2, 100, 205, 16);
+
+    setStyleSheet("background-color: #171A2C");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // libobs draws into this window directly, so it must be native.
-    m_cameraView = new QLabel(this);
-    m_cameraView->setAttribute(Qt::WA_NativeWindow);
+    m_cameraView = new EngineDisplayView<QLabel>(this);
+    m_cameraView->setObjectName("camera_view");
     layout->addWidget(m_cameraView);
 
-    auto* bar = new QWidget(this);
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(0, 0, 0, 0);
-    m_micBtn = new QPushButton(bar);
-    m_cameraBtn = new QPushButton(bar);
-    m_mirrorBtn = new QPushButton(bar);
-    m_micBtn->setObjectName("mic_btn");
-    m_cameraBtn->setObjectName("camera_btn");
-    m_mirrorBtn->setObjectName("mirror_btn");
-    for (QPushButton* b : {m_micBtn, m_cameraBtn, m_mirrorBtn})
-        barLayout->addWidget(b);
-    bar->hide();
-    connect(m_micBtn, &QPushButton::clicked, this, &SceneWidget::handleMicClicked);
-    connect(m_cameraBtn, &QPushButton::clicked, this, &SceneWidget::handleCameraClicked);
-    connect(m_mirrorBtn, &QPushButton::clicked, this, &SceneWidget::handleMirrorClicked);
-    refreshButtons();
+    tool_widget->hide(); // until the host is known
+
+    label->setText(QString::fromUtf8(kBadgeText));
+    label->setStyleSheet("font-family: Microsoft YaHei;font-size: 12px; color: white; background-color: rgba(0, 0, "
+                         "0, 0.5); padding-left:2px; padding-right:2px;border-radius: 4px;");
+    label->hide();
+    label->move(width() - label->width() - 3, 10);
+
+    showCameraView(true);
+
+    connect(tool_widget, &SceneWidgetToolWidget::sigCameraBtnClick, this, &SceneWidget::handleCameraBtnClick);
+    connect(tool_widget, &SceneWidgetToolWidget::sigMicBtnClick, this, &SceneWidget::handleMicBtnClick);
+    connect(tool_widget, &SceneWidgetToolWidget::sigMirrorBtnClick, this, &SceneWidget::handleMirrorBtnClick);
+}
+
+SceneWidget::~SceneWidget()
+{
+    tool_widget->hide();
+    qDebug() << "SceneWidget::~SceneWidget()";
+}
+
+void SceneWidget::showCameraView(bool show)
+{
+    m_cameraView->setVisible(show);
+    photo_label->setVisible(!show);
+}
+
+WId SceneWidget::cameraViewWinId()
+{
+    return m_cameraView->winId();
+}
+
+void SceneWidget::setAnchorPhoto(LoginInfo* info)
+{
+    m_loginInfo = info;
+    if (!info)
+        return;
+    tool_widget->show();
+    placeToolWidget();
+    tool_widget->setAnchorName(info->name);
+
+    // The address comes from the service: only a web address is fetched, never a local file.
+    // The request keeps the default TLS configuration (verified peers, the library's protocols).
+    if (!ImageUtils::isRemoteAddress(info->photo))
+        return;
+    if (!m_avatarManager) {
+        m_avatarManager = new QNetworkAccessManager(this);
+        connect(m_avatarManager, &QNetworkAccessManager::finished, this, &SceneWidget::handleAvatarReply);
+    }
+    QNetworkRequest request{QUrl(info->photo)};
+    request.setTransferTimeout(s_avatarTimeoutMs);
+    solvek::limitReplySize(m_avatarManager->get(request), mainwin::kMaxAvatarReplyBytes);
+}
+
+void SceneWidget::handleAvatarReply(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError) {
+        qDebug() << "Network error:" << reply->errorString();
+        return;
+    }
+    if (!mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
+        return;
+    const QPixmap picture = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()))
+                                .scaled(kAvatarSide, kAvatarSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (picture.isNull())
+        return;
+    photo_label->setPixmap(ImageUtils::roundedPixmap(picture, kAvatarRadius));
+    photo_label->setStyleSheet("background: transparent;");
 }
 
 void SceneWidget::setDeviceAvailability(bool hasMic, bool hasCamera)
 {
-    m_hasMic = hasMic;
-    m_hasCamera = hasCamera;
+    if (!hasMic)
+        tool_widget->setNoMic();
     if (!hasCamera) {
-        m_cameraOn = false;
-        m_cameraShown = false;
+        tool_widget->setNoCamera();
+        m_cameraPresent = 0;
+        showCameraView(false);
     }
-    refreshButtons();
 }
 
 void SceneWidget::setCameraShown(bool shown)
 {
     m_cameraShown = shown;
+    showCameraView(m_cameraPresent && shown);
     if (shown)
-        m_inUseBadge = false;
+        label->hide();
 }
 
-void SceneWidget::refreshButtons()
+void SceneWidget::setInUseBadgeVisible(bool visible)
 {
-    m_micBtn->setToolTip(m_micOn ? QString::fromUtf8("关闭麦克风") : QString::fromUtf8("打开麦克风"));
-    m_cameraBtn->setEnabled(m_hasCamera);
-    if (!m_hasCamera)
-        m_cameraBtn->setToolTip(QString::fromUtf8("无摄像头"));
-    else
-        m_cameraBtn->setToolTip(m_cameraOn ? QString::fromUtf8("关闭摄像头") : QString::fromUtf8("打开摄像头"));
-    // The mirror icon keeps its first face for one click, as the control has always looked.
-    m_mirrorBtn->setProperty("icon_name", QString(m_mirrorClicks > 0 && !m_mirror ? "mirror_right" : "mirror_left"));
+    label->setVisible(visible);
 }
 
-void SceneWidget::handleMicClicked()
+bool SceneWidget::inUseBadgeVisible() const
 {
-    m_micOn = !m_micOn;
-    if (m_liveMode == CohostMode) {
-        emit sigSetLocalAudio(!m_micOn);
-        if (m_micOn)
-            LiveCore::get_instance()->core_set_mic_source(true);
-        emit sigMicStatusChange(m_micOn);
-    } else {
-        LiveCore::get_instance()->core_set_mic_source(m_micOn);
+    return !label->isHidden();
+}
+
+void SceneWidget::setInUseState()
+{
+    m_dragEnabled = false;
+    // The camera now lives on the canvas until the canvas hands it back.
+    m_cameraShown = false;
+    m_cameraView->hide();
+    photo_label->show();
+    label->show();
+}
+
+void SceneWidget::handleCameraBtnClick(bool status)
+{
+    LiveCore::get_instance()->source_set_camera_enabled(kCameraSource, !status);
+    showCameraView(m_cameraPresent && m_cameraShown && !status);
+    // Only a camera on the canvas that cannot be dragged back is "in use".
+    label->setVisible(!(m_dragEnabled || m_cameraShown));
+    emit sigCameraStatusChange(!status);
+}
+
+void SceneWidget::handleMicBtnClick(bool status)
+{
+    LiveCore* core = LiveCore::get_instance();
+    if (m_liveMode != CohostMode) {
+        core->core_set_mic_source(!status);
+        return;
     }
-    refreshButtons();
+    // In the room the host is muted towards the room; the source is only switched back on, so an
+    // unmute always has something to send.
+    emit sigSetLocalAudio(status);
+    if (!status)
+        core->core_set_mic_source(true);
+    emit sigMicStatusChange(!status);
+}
+
+void SceneWidget::handleMirrorBtnClick(bool)
+{
+    if (LiveCore::get_instance()->core_get_camera_count() == 0)
+        return;
+    m_mirror = !m_mirror;
+    CDataCenter::getInstance()->cameraMirror = m_mirror;
+    emit sendMirrorStatus();
+}
+
+void SceneWidget::handleItemCameraClicked(bool on)
+{
+    tool_widget->switchCameraState();
+    showCameraView(m_cameraPresent && m_cameraShown && on);
+    LiveCore::get_instance()->source_set_camera_enabled(kCameraSource, on);
 }
 
 void SceneWidget::handleItemMicClicked(bool on)
 {
-    m_micOn = on;
+    tool_widget->switchMicState();
     emit sigSetLocalAudio(!on);
-    refreshButtons();
 }
 
-void SceneWidget::handleCameraClicked()
+void SceneWidget::placeToolWidget()
 {
-    if (!m_hasCamera)
-        return;
-    m_cameraOn = !m_cameraOn;
-    LiveCore::get_instance()->source_set_camera_enabled(kCameraSource, m_cameraOn);
-    setCameraShown(m_cameraOn);
-    emit sigCameraStatusChange(m_cameraOn);
-    refreshButtons();
-}
-
-void SceneWidget::handleMirrorClicked()
-{
-    if (!m_hasCamera)
-        return;
-    m_mirror = !m_mirror;
-    ++m_mirrorClicks;
-    CDataCenter::getInstance()->cameraMirror = m_mirror;
-    emit sendMirrorStatus();
-    refreshButtons();
-}
-
-TileDragStarter& tileDragStarter()
-{
-    static TileDragStarter starter = [](QWidget* source, QMimeData* mime) {
-        auto* drag = new QDrag(source);
-        drag->setMimeData(mime);
-        drag->exec(Qt::MoveAction);
-    };
-    return starter;
+    scenetile::placeToolBar(this, tool_widget);
 }
 
 void SceneWidget::mousePressEvent(QMouseEvent* event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
-    m_pressPos = event->pos();
+    if (event->button() == Qt::LeftButton)
+        m_dragStart = event->pos();
     QWidget::mousePressEvent(event);
 }
 
 void SceneWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_pressed && m_dragEnabled && (event->buttons() & Qt::LeftButton)
-        && (event->pos() - m_pressPos).manhattanLength() > QApplication::startDragDistance()) {
-        m_pressed = false;
-        auto* mime = new QMimeData;
-        mime->setText("0");
-        tileDragStarter()(this, mime);
+    if ((event->buttons() & Qt::LeftButton) && m_dragEnabled &&
+        (event->pos() - m_dragStart).manhattanLength() > QApplication::startDragDistance()) {
+        // "0" is the host in the drag protocol, never the host's own id.
+        scenetile::startTileDrag(this, QStringLiteral("0"));
+        return;
     }
     QWidget::mouseMoveEvent(event);
+}
+
+void SceneWidget::paintEvent(QPaintEvent*)
+{
+    scenetile::paintTileFrame(this);
+}
+
+void SceneWidget::moveEvent(QMoveEvent* event)
+{
+    placeToolWidget();
+    QWidget::moveEvent(event);
 }

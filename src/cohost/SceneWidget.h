@@ -1,19 +1,24 @@
 #pragma once
-// The host's camera tile: a native camera view libobs draws into, the host's avatar when the
-// camera is off or missing, an in-use badge, and the microphone / camera / mirror controls.
+// The host's camera tile, first tile of the scene centre. It shows the host's camera live (a
+// native child window libobs draws "camera source" into) or the host's avatar, and the in-use
+// badge while the camera is on the preview. Its floating tool bar (SceneWidgetToolWidget, a window
+// of its own) switches the engine's camera and microphone sources; in co-host mode the microphone
+// instead mutes the host towards the real-time room through the main window. The host's row in
+// the co-host list drives the same states through handleItemCameraClicked / handleItemMicClicked.
+//
+// The live canvas moves the camera between tile and preview (setCameraShown, setDragEnabled,
+// setInUseBadgeVisible); a drag of the tile onto the preview (MIME text "0") asks for it back,
+// and the scene centre's setInUseState marks the answered drop.
+
 #include "login/LoginInfo.h"
 
-#include <QLabel>
-#include <QPushButton>
 #include <QWidget>
 
-#include <functional>
-
-class QMimeData;
-
-// Starts a tile drag (move only). Replaceable so tests can see a drag without a blocking exec.
-using TileDragStarter = std::function<void(QWidget* source, QMimeData* mime)>;
-TileDragStarter& tileDragStarter();
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+class RoundLabel;
+class SceneWidgetToolWidget;
 
 class SceneWidget : public QWidget
 {
@@ -22,66 +27,68 @@ public:
     enum LiveMode { NormalMode = 0, CohostMode = 1 };
 
     explicit SceneWidget(QWidget* parent = nullptr);
+    ~SceneWidget() override;
 
-    void setAnchorPhoto(LoginInfo* info) { m_loginInfo = info; }
+    // Keeps the record (not owned), shows the tool bar with the host's name and fetches the avatar.
+    void setAnchorPhoto(LoginInfo* info);
     LoginInfo* anchorInfo() const { return m_loginInfo; }
-    WId cameraViewWinId() { return m_cameraView->winId(); }
-    void placeToolWidget() {}
+    WId cameraViewWinId();
+    void placeToolWidget();
     void setLiveMode(int mode) { m_liveMode = mode; }
     int liveMode() const { return m_liveMode; }
     void setDeviceAvailability(bool hasMic, bool hasCamera);
 
-    // The tile's live camera view (true) or its avatar; true also hides the in-use badge.
+    // The camera in the tile (true) or on the canvas; true also hides the badge.
     void setCameraShown(bool shown);
     bool cameraShown() const { return m_cameraShown; }
-    // Whether the host may drag the tile onto the preview.
     void setDragEnabled(bool enabled) { m_dragEnabled = enabled; }
     bool dragEnabled() const { return m_dragEnabled; }
-    void setInUseBadgeVisible(bool visible) { m_inUseBadge = visible; }
-    bool inUseBadgeVisible() const { return m_inUseBadge; }
+    void setInUseBadgeVisible(bool visible);
+    bool inUseBadgeVisible() const;
+    // The preview took the camera from a drop of this tile.
+    void setInUseState();
 
-    bool micOn() const { return m_micOn; }
-    bool cameraOn() const { return m_cameraOn; }
     bool mirrored() const { return m_mirror; }
-    QPushButton* micButton() const { return m_micBtn; }
-    QPushButton* cameraButton() const { return m_cameraBtn; }
-    QPushButton* mirrorButton() const { return m_mirrorBtn; }
+    SceneWidgetToolWidget* toolWidget() const { return tool_widget; }
+
+    // Tests may shorten how long the avatar request may transfer nothing.
+    static void setAvatarTimeoutMs(int ms);
 
 public slots:
-    void handleMicClicked();
-    void handleCameraClicked();
-    void handleMirrorClicked();
-    // The host row of the co-host list switches the microphone: follow it without touching the source.
+    // status true: the tool bar has just switched the device off.
+    void handleCameraBtnClick(bool status);
+    void handleMicBtnClick(bool status);
+    void handleMirrorBtnClick(bool status);
+    // The host row of the co-host list.
+    void handleItemCameraClicked(bool on);
     void handleItemMicClicked(bool on);
+
+signals:
+    void sendMirrorStatus();
+    void sigCameraStatusChange(bool flag);
+    void sigMicStatusChange(bool flag);
+    void sigSetLocalAudio(bool isMute);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-
-signals:
-    void sendMirrorStatus();
-    void sigSetLocalAudio(bool mute);
-    void sigMicStatusChange(bool on);
-    void sigCameraStatusChange(bool on);
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
-    void refreshButtons();
+    void showCameraView(bool show);
+    void handleAvatarReply(QNetworkReply* reply);
 
+    QLabel* label = nullptr; // the in-use badge
+    RoundLabel* photo_label = nullptr;
+    SceneWidgetToolWidget* tool_widget = nullptr;
     QLabel* m_cameraView = nullptr;
-    QPushButton* m_micBtn = nullptr;
-    QPushButton* m_cameraBtn = nullptr;
-    QPushButton* m_mirrorBtn = nullptr;
+    QNetworkAccessManager* m_avatarManager = nullptr;
     LoginInfo* m_loginInfo = nullptr;
-    bool m_hasMic = false;
-    bool m_hasCamera = false;
-    int m_liveMode = NormalMode;
     bool m_cameraShown = true;
-    bool m_dragEnabled = true;
-    bool m_inUseBadge = false;
-    bool m_micOn = true;
-    bool m_cameraOn = true;
+    bool m_dragEnabled = false;
+    int m_cameraPresent = 1;
+    int m_liveMode = NormalMode;
+    QPoint m_dragStart;
     bool m_mirror = false;
-    int m_mirrorClicks = 0;
-    QPoint m_pressPos;
-    bool m_pressed = false;
 };

@@ -2,6 +2,7 @@
 #include "ui_VideoSettingDialog.h"
 
 #include "core/DataCenter.h"
+#include "engine/EngineDisplayView.h"
 #include "engine/LiveCore.h"
 
 #include <QMouseEvent>
@@ -10,19 +11,6 @@ namespace
 {
 const char kCameraSource[] = "camera source";
 const char kNoDevice[] = "暂无设备";
-
-// A native window that only the engine draws into: Qt paints nothing there.
-class PreviewView : public QWidget
-{
-public:
-    explicit PreviewView(QWidget* parent) : QWidget(parent)
-    {
-        setAttribute(Qt::WA_NativeWindow);
-        setAttribute(Qt::WA_PaintOnScreen);
-        setAttribute(Qt::WA_NoSystemBackground);
-    }
-    QPaintEngine* paintEngine() const override { return nullptr; }
-};
 } // namespace
 
 VideoSettingDialog::VideoSettingDialog(QWidget* parent) : SettingsPage(parent), ui(new Ui::VideoSettingDialog)
@@ -80,7 +68,7 @@ QWidget* VideoSettingDialog::makeTarget()
     const bool portrait = store->liveMode && store->desktopSharing;
     QWidget*& view = portrait ? m_portraitView : m_landscapeView;
     if (!view) {
-        view = new PreviewView(area);
+        view = new EngineDisplayView<QWidget>(area);
         view->hide(); // shown once the engine draws into it
         if (portrait) {
             const int w = area->width(), h = area->height();
