@@ -65,9 +65,13 @@ void tst_LiveMainWindowScreen::windowAfterLogin()
     QVERIFY(core->source_set_image_file("image_source", picture, false));
     QVERIFY(core->scene_add_source(nullptr, nullptr, "image_source", true));
 
-    // Xvfb has no camera, so the avatar reply puts no display into the host tile by itself; run
-    // that step directly: the tile's camera view then shows the canvas.
+    // Xvfb has no camera, so the avatar reply puts no display into the host tile by itself, and
+    // the tile shows the avatar instead of its camera view. Show the view as a camera would leave
+    // it and run that step directly: the view then shows the canvas.
     SceneWidget* tile = Access::sceneWidget(*w);
+    auto* cameraView = tile->findChild<QWidget*>("camera_view");
+    QVERIFY(cameraView && cameraView->isHidden());
+    cameraView->show();
     const QPoint centre = tile->mapToGlobal(tile->rect().center());
     const auto centrePixel = [&] {
         return QGuiApplication::primaryScreen()
