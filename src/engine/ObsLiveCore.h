@@ -125,6 +125,7 @@ private:
     obs_display* get_display(LiveWindowHandle window);
     void destroyDisplay(LiveWindowHandle window);
     void windowGone(LiveWindowHandle window);
+    void windowResized(LiveWindowHandle window, int width, int height);
     void fitPreview(int width, int height, bool withMargin, bool storeShownSize);
 
     // ---- sources ----

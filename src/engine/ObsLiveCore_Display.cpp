@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QHash>
 #include <QPlatformSurfaceEvent>
+#include <QResizeEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -59,11 +60,16 @@ void render_main_view_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(cx,
 
 // Watches the program's own windows that hold a display: when one is about to lose its native
 // window (the widget is deleted, or made non-native), its display goes first, so libobs never
-// renders into a window that no longer exists.
+// renders into a window that no longer exists; when one changes size (a label taken out to full
+// screen and put back keeps its window), its display follows, so the canvas fills the window.
 class DisplayWindowWatch : public QObject
 {
 public:
-    explicit DisplayWindowWatch(std::function<void(LiveWindowHandle)> gone) : m_gone(std::move(gone)) {}
+    DisplayWindowWatch(std::function<void(LiveWindowHandle)> gone,
+                       std::function<void(LiveWindowHandle, int, int)> resized)
+        : m_gone(std::move(gone)), m_resized(std::move(resized))
+    {
+    }
 
     void watch(LiveWindowHandle window)
     {
@@ -98,12 +104,20 @@ protected:
             auto it = m_watched.find(static_cast<QWindow*>(object));
             if (it != m_watched.end())
                 m_gone(it.value()); // forgets the window on its way
+        } else if (event->type() == QEvent::Resize) {
+            auto* window = static_cast<QWindow*>(object);
+            auto it = m_watched.find(window);
+            if (it != m_watched.end()) {
+                const QSize size = static_cast<QResizeEvent*>(event)->size() * window->devicePixelRatio();
+                m_resized(it.value(), size.width(), size.height());
+            }
         }
         return false;
     }
 
 private:
     std::function<void(LiveWindowHandle)> m_gone;
+    std::function<void(LiveWindowHandle, int, int)> m_resized;
     QHash<QWindow*, LiveWindowHandle> m_watched;
 };
 
@@ -116,6 +130,14 @@ void ObsLiveCore::windowGone(LiveWindowHandle window)
     if (status.share_preview_hwnd == window)
         status.share_preview_hwnd = 0;
     destroyDisplay(window);
+}
+
+void ObsLiveCore::windowResized(LiveWindowHandle window, int width, int height)
+{
+    auto it = status.displays.find(window);
+    if (it == status.displays.end() || !it->second || width <= 0 || height <= 0)
+        return;
+    obs_display_resize(it->second, uint32_t(width), uint32_t(height));
 }
 
 obs_display* ObsLiveCore::get_display(LiveWindowHandle window)
@@ -138,7 +160,9 @@ obs_display* ObsLiveCore::get_display(LiveWindowHandle window)
         display = obs_display_create(&info, 0);
         if (display) {
             if (!m_windowWatch)
-                m_windowWatch = new DisplayWindowWatch([this](LiveWindowHandle w) { windowGone(w); });
+                m_windowWatch = new DisplayWindowWatch(
+                    [this](LiveWindowHandle w) { windowGone(w); },
+                    [this](LiveWindowHandle w, int width, int height) { windowResized(w, width, height); });
             static_cast<DisplayWindowWatch*>(m_windowWatch)->watch(window);
         }
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 // Minimal scene-layout editor (replaced by the full editor).
+#include "core/DataCenter.h"
 #include "scenes/PreviewWidget.h"
 
 #include <QDialog>
@@ -18,6 +19,12 @@ public:
         m_isPreview = isPreview;
         m_index = index;
     }
+    // The layout's background picture; the store keeps it for the layout being saved.
+    void setBackground(QString path)
+    {
+        m_background = path;
+        CDataCenter::getInstance()->sceneBackground = path;
+    }
     int resetCount() const { return m_resetCount; }
     bool isPreview() const { return m_isPreview; }
     int index() const { return m_index; }
@@ -33,4 +40,5 @@ private:
     int m_resetCount = 0;
     bool m_isPreview = false;
     int m_index = 0;
+    QString m_background;
 };

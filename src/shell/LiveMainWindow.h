@@ -31,6 +31,7 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 class QVBoxLayout;
+class QWheelEvent;
 class AddSceneDialog;
 class AppPopupWindow;
 class ChatSideState;
@@ -111,11 +112,14 @@ public slots:
                                   QString strPath);
     void on_SetAddSceneBackground();
     void use_scene_clicked(std::vector<PreviewWidget*> preWidgetVec);
-    void _use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, bool bLectureLayout);
+    void _use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, bool bLectureLayout = false);
     void _cancle_scene_clicked(int count, int isImageNum);
     void _fullScreen(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, int isCamNum);
     // The strip asked for an eleventh layout.
     void showMaxSceneHint();
+    // Turns the page of the picture tile under the wheel's pointer (width and height: the area the
+    // scene is shown in, the preview or, in full screen, the canvas).
+    void turnLayoutPage(bool up, int width, int height, QWheelEvent* event);
 
     // ---- Documents (LiveMainWindow_Documents.cpp)
     void recvUsePicslot(QString strfilePath, QString strfileName);
@@ -209,6 +213,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+    // ---- Scene layouts
+    void wheelEvent(QWheelEvent* event) override;
+
     // ---- Preview interaction (LiveMainWindow_Preview.cpp)
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -247,6 +254,18 @@ private:
     // Takes the applied scene's picture sources and the camera copies off the canvas.
     void removeSceneSources();
     void removeCameraCopies();
+
+    // ---- Scene layouts
+    // Ends the scene's full screen: the label goes back into the preview, the scene stays as it is
+    // (the main display moves with the label when its native window changed on the way).
+    void leaveSceneFullScreen();
+    // A hint in m_popTipDlg over the top of `reference`, hidden 3000 ms after the newest one.
+    void showSceneHint(const QString& text, QWidget* reference);
+    // The host camera over the whole canvas (mirrored when the camera is).
+    void placeCameraOverCanvas();
+    // Picks the layout editor's background picture: (parent, caption, folder, filter) -> path or
+    // "" (QFileDialog::getOpenFileName; tests replace it).
+    static std::function<QString(QWidget*, const QString&, const QString&, const QString&)> s_chooseOpenFile;
 
     // ---- Documents
     // The camera overlay on the page just placed at the preview scale `scale`.
@@ -368,6 +387,12 @@ private:
     std::vector<QString> m_cameraNames; // "camera source", then its copies in tile order
     std::map<QString, int> m_pageIndexes;
     bool m_isFullScreen = false;
+    // The applied scene's records, shared with the strip (which may drop its own meanwhile).
+    InfoWidgetVec m_sceneInfoWidgets;
+    std::map<QString, int> m_sceneZOrder; // source name -> tile number (-1 the background)
+    bool m_wheelBusy = false;
+    quintptr m_sceneDisplayWindow = 0; // the scene label's window the main display is on (0 none)
+    QTimer* m_popTipTimer = nullptr;           // one hide for the scene hints: a newer one restarts it
 
     // ---- Chat and audience state
     UploadThread* m_uploadThread = nullptr;

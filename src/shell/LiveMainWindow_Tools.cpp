@@ -367,19 +367,7 @@ void LiveMainWindow::showDocumentLayout()
     auto* core = LiveCore::get_instance();
     core->scene_remove_source(kImageSource);
     core->core_create_display(kCameraSource, static_cast<LiveWindowHandle>(m_sceneWidget->cameraViewWinId()));
-
-    auto store = CDataCenter::getInstance();
-    const int width = store->screenWidth;
-    const int height = store->screenHeight;
-    core->core_update_preview_scale(width, height);
-    // Mirrored, the camera is drawn leftwards from the canvas's right edge.
-    if (store->cameraMirror) {
-        core->scene_set_source_size(kCameraSource, -width, height, true, false);
-        core->scene_set_source_pos(kCameraSource, width, 0);
-    } else {
-        core->scene_set_source_size(kCameraSource, width, height, true, false);
-        core->scene_set_source_pos(kCameraSource, 0, 0);
-    }
+    placeCameraOverCanvas();
 
     clearLayout(m_placeholderLayout);
     showDocumentPlaceholder();

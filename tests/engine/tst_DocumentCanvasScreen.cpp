@@ -3,6 +3,7 @@
 // of the test's own: the page's size and place read back from libobs, and the next page in its
 // stead.
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/CanvasReadBack.h"
 #include "support/PrivateXServer.h"
 
 #include "canvas/DocumentPageGeometry.h"
@@ -57,18 +58,8 @@ void tst_DocumentCanvasScreen::checkPlaced(QSize page)
     float x = 0, y = 0, w = 0, h = 0;
     // libobs loads the new file at its next video tick; until then the source has no size.
     QTRY_VERIFY_WITH_TIMEOUT(core->scene_get_source_rectf("image_source", &x, &y, &w, &h) && w > 0, 60000);
-    const QRectF shown(x, y, w, h);
-    QVERIFY2(qAbs(shown.x() - wanted.x()) <= 1 && qAbs(shown.y() - wanted.y()) <= 1 &&
-                 qAbs(shown.width() - wanted.width()) <= 1 && qAbs(shown.height() - wanted.height()) <= 1,
-             qPrintable(QString("shown %1,%2 %3x%4, wanted %5,%6 %7x%8")
-                            .arg(shown.x())
-                            .arg(shown.y())
-                            .arg(shown.width())
-                            .arg(shown.height())
-                            .arg(wanted.x())
-                            .arg(wanted.y())
-                            .arg(wanted.width())
-                            .arg(wanted.height())));
+    const QString mismatch = testsupport::canvasRectMismatch("image_source", QRectF(x, y, w, h), wanted);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 void tst_DocumentCanvasScreen::pagesShowOnTheCanvas()

@@ -23,17 +23,6 @@ using Access = LiveMainWindowTestAccess;
 namespace
 {
 
-// The fake, with the preview scale the window reads after its fit pinned to 0.5.
-class HalfScaleCore : public FakeLiveCore
-{
-public:
-    void core_update_preview_scale(int width, int height) override
-    {
-        FakeLiveCore::core_update_preview_scale(width, height);
-        previewScale = 0.5f;
-    }
-};
-
 // A window set up after login on a canvas of the given size, its preview 960 x 540.
 struct Fixture {
     HalfScaleCore core;

@@ -155,3 +155,14 @@ private:
     LiveStreamEventHandler m_streamHandler;
     std::deque<QByteArray> m_names; // keeps returned name pointers valid
 };
+
+// The fake, with the preview scale read after every fit pinned to 0.5 (the canvas tests' P).
+class HalfScaleCore : public FakeLiveCore
+{
+public:
+    void core_update_preview_scale(int width, int height) override
+    {
+        FakeLiveCore::core_update_preview_scale(width, height);
+        previewScale = 0.5f;
+    }
+};

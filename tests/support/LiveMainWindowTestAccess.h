@@ -32,6 +32,18 @@ struct LiveMainWindowTestAccess {
     static std::vector<QString>& cameraNames(LiveMainWindow& w) { return w.m_cameraNames; }
     static std::map<QString, int>& pageIndexes(LiveMainWindow& w) { return w.m_pageIndexes; }
     static bool& fullScreen(LiveMainWindow& w) { return w.m_isFullScreen; }
+    // scene layouts on the canvas
+    static InfoWidgetVec& sceneInfoWidgets(LiveMainWindow& w) { return w.m_sceneInfoWidgets; }
+    static std::map<QString, int>& sceneZOrder(LiveMainWindow& w) { return w.m_sceneZOrder; }
+    static bool& wheelBusy(LiveMainWindow& w) { return w.m_wheelBusy; }
+    static quintptr& sceneDisplayWindow(LiveMainWindow& w) { return w.m_sceneDisplayWindow; }
+    static QTimer* sceneTipTimer(LiveMainWindow& w) { return w.m_popTipTimer; }
+    static void leaveSceneFullScreen(LiveMainWindow& w) { w.leaveSceneFullScreen(); }
+    static void setOpenFileChooser(
+        std::function<QString(QWidget*, const QString&, const QString&, const QString&)> chooser)
+    {
+        LiveMainWindow::s_chooseOpenFile = std::move(chooser);
+    }
     static QLabel* overlayLabel(LiveMainWindow& w, int which) // 0 share, 1 page, 2 scene, 3 whiteboard
     {
         QLabel* labels[] = {w.m_Prelbl, w.m_docLbl, w.m_sceneLbl, w.m_whiteBoardLbl};

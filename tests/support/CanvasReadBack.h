@@ -1,0 +1,20 @@
+#pragma once
+// Comparing where the real engine has a source on the canvas with where the window asked for it.
+#include <QRectF>
+#include <QString>
+
+namespace testsupport
+{
+// Empty when `shown` lies within a pixel of `wanted` in place and size; otherwise both, for the
+// failure message.
+inline QString canvasRectMismatch(const QString& name, const QRectF& shown, const QRectF& wanted)
+{
+    if (qAbs(shown.x() - wanted.x()) <= 1 && qAbs(shown.y() - wanted.y()) <= 1 &&
+        qAbs(shown.width() - wanted.width()) <= 1 && qAbs(shown.height() - wanted.height()) <= 1)
+        return QString();
+    const auto text = [](const QRectF& r) {
+        return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    return QString("%1 shown %2, wanted %3").arg(name, text(shown), text(wanted));
+}
+} // namespace testsupport
