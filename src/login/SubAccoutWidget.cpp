@@ -1,15 +1,25 @@
 #include "login/SubAccoutWidget.h"
 
+#include "core/FormBody.h"
+#include "core/ImageUtils.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginLinks.h"
+#include "login/LoginPicture.h"
+#include "login/UserWidget.h"
 
 #include <QEvent>
+#include <QJsonArray>
 #include <QLabel>
+#include <QMovie>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOption>
 
 namespace
 {
+const QSize kCodeSize(180, 180);
+
 QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, const QString& text,
                   const QString& style)
 {
@@ -20,7 +30,24 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, cons
     label->setStyleSheet(style);
     return label;
 }
+
+SubAccoutWidget::DialogRunner& dialogRunner()
+{
+    static SubAccoutWidget::DialogRunner runner;
+    return runner;
+}
 } // namespace
+
+SubAccoutWidget::Timings& SubAccoutWidget::timings()
+{
+    static Timings t;
+    return t;
+}
+
+void SubAccoutWidget::setAccountDialogRunner(DialogRunner runner)
+{
+    dialogRunner() = std::move(runner);
+}
 
 SubAccoutWidget::SubAccoutWidget(QWidget* parent) : QWidget(parent)
 {
@@ -31,8 +58,8 @@ SubAccoutWidget::SubAccoutWidget(QWidget* parent) : QWidget(parent)
     makeLabel(this, "label", QRect(140, 40, 85, 25), QStringLiteral("微信登录"),
               QStringLiteral("font-size: 18px; font-weight: bold;"))
         ->setAlignment(Qt::AlignCenter);
-    makeLabel(this, "qrcode_label", QRect(90, 117, 180, 180), QString(),
-              QStringLiteral("border:1px solid #F6F7FB;"));
+    m_codeLabel = makeLabel(this, "qrcode_label", QRect(90, 117, 180, 180), QString(),
+                            QStringLiteral("border:1px solid #F6F7FB;"));
     makeLabel(this, "label_2", QRect(96, 305, 168, 20), QStringLiteral("请使用微信二维码扫描登录"),
               QStringLiteral("font-size: 14px; color: rgb(151, 151, 161);"));
     makeLabel(this, "label_3", QRect(108, 341, 98, 20), QStringLiteral("切换主账号登录"), plain);
@@ -42,6 +69,139 @@ SubAccoutWidget::SubAccoutWidget(QWidget* parent) : QWidget(parent)
         makeLabel(this, "service_label", QRect(180, 392, 111, 20), QStringLiteral("《索维服务条款》"), blue);
     m_mainLabel->installEventFilter(this);
     m_serviceLabel->installEventFilter(this);
+
+    m_movie = new QMovie(QStringLiteral(":/images/login/ic_qrcode_loading.gif"), QByteArray(), this);
+    m_movie->setScaledSize(kCodeSize);
+    m_movie->setSpeed(200);
+    m_codeLabel->setMovie(m_movie);
+    m_movie->start();
+
+    m_refreshTimer.setSingleShot(true);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &SubAccoutWidget::requestQrcode);
+
+    m_stopped = false;
+    // The first asks go out before the code is known (with an empty scene) and are repeated.
+    requestQrcode();
+    pollMasterUser();
+}
+
+void SubAccoutWidget::setLoginObserver(LoginObserver* observer)
+{
+    m_observer = observer;
+    m_dialog.setLoginObserver(observer);
+}
+
+void SubAccoutWidget::stop()
+{
+    m_stopped = true;
+    m_refreshTimer.stop();
+    // Signed in elsewhere: an account choice still open would stay over the main window.
+    if (m_dialog.isVisible())
+        m_dialog.reject();
+}
+
+void SubAccoutWidget::requestQrcode()
+{
+    if (m_stopped)
+        return;
+    m_qrscene.clear();
+    m_cards.clear(); // the cards themselves stay in the dialog until it is declined
+    const int generation = ++m_codeGeneration;
+    QPointer<SubAccoutWidget> self(this);
+    NetUtils::getInstance()->getJson(API_GET_WECHAT_QRCODE.toString(), [self, generation](const QJsonObject& reply) {
+        if (self && generation == self->m_codeGeneration)
+            self->onQrcode(reply);
+    });
+}
+
+void SubAccoutWidget::onQrcode(const QJsonObject& reply)
+{
+    if (m_stopped)
+        return;
+    const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
+    const int generation = m_codeGeneration;
+    const bool fetching = solvek::fetchLoginPicture(
+        data.value(QStringLiteral("img_src")).toString(), this, [this, generation](const QPixmap& picture) {
+            if (generation == m_codeGeneration)
+                showCode(picture);
+        });
+    if (!fetching)
+        showCode(ImageUtils::fallbackPixmap());
+    m_qrscene = data.value(QStringLiteral("qrscene")).toString();
+    // The lifetime is in seconds. A code without one is kept until the choice is declined:
+    // replacing it at once would ask for codes without pause.
+    const int seconds = data.value(QStringLiteral("expire_seconds")).toVariant().toInt();
+    if (seconds > 0)
+        m_refreshTimer.start(qMin(seconds, kMaxExpireSeconds) * 1000);
+    else
+        m_refreshTimer.stop();
+}
+
+void SubAccoutWidget::showCode(const QPixmap& picture)
+{
+    m_movie->stop();
+    m_codeLabel->setPixmap(picture.scaled(kCodeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void SubAccoutWidget::pollMasterUser()
+{
+    if (m_stopped)
+        return;
+    QPointer<SubAccoutWidget> self(this);
+    NetUtils::getInstance()->postJson(
+        API_GET_MASTER_USER.toString(), solvek::FormBody{{QStringLiteral("qrscene"), m_qrscene}}.toString(),
+        [self](const QJsonObject& reply) {
+            if (self)
+                self->onMasterUsers(reply);
+        },
+        [self](const QString&) {
+            // Not scanned yet, or no answer: ask again. A list ends the chain of asks.
+            if (self)
+                QTimer::singleShot(timings().pollRetryMs, self, &SubAccoutWidget::pollMasterUser);
+        },
+        QStringLiteral("application/x-www-form-urlencoded"));
+}
+
+void SubAccoutWidget::onMasterUsers(const QJsonObject& reply)
+{
+    if (m_stopped)
+        return;
+    const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
+    const QJsonObject subUser = data.value(QStringLiteral("sub_user")).toObject();
+    const QJsonArray users = data.value(QStringLiteral("users")).toArray();
+
+    LoginInfo record;
+    record.openid = subUser.value(QStringLiteral("openid")).toString();
+    record.unionid = subUser.value(QStringLiteral("unionid")).toString();
+    record.qrscene = m_qrscene;
+    for (const QJsonValue& value : users) {
+        const QJsonObject user = value.toObject();
+        auto* card = new UserWidget(nullptr, user.value(QStringLiteral("photo")).toString(),
+                                    user.value(QStringLiteral("name")).toString());
+        card->installEventFilter(this);
+        m_cards << card;
+        record.uid = user.value(QStringLiteral("uid")).toInt(0);
+        record.wechat_user_space_id = user.value(QStringLiteral("wechat_user_space_id")).toInt(0);
+        record.name = user.value(QStringLiteral("name")).toString();
+        record.photo = user.value(QStringLiteral("photo")).toString();
+        card->setLoginInfo(record);
+        m_dialog.addUser(card);
+    }
+    if (!m_cards.isEmpty()) {
+        m_cards.first()->setSelected(true);
+        m_dialog.setLoginInfo(m_cards.first()->loginInfo());
+    }
+    m_qrscene.clear();
+
+    m_dialog.setModal(true);
+    const DialogRunner& runner = dialogRunner();
+    const int result = runner ? runner(m_dialog) : m_dialog.exec();
+    if (result == QDialog::Accepted)
+        return; // signed in: the observer has the record
+    m_dialog.clearUsers();
+    m_cards.clear();
+    requestQrcode();
+    pollMasterUser();
 }
 
 bool SubAccoutWidget::eventFilter(QObject* watched, QEvent* event)
@@ -51,8 +211,21 @@ bool SubAccoutWidget::eventFilter(QObject* watched, QEvent* event)
             emit clicked();
         else if (watched == m_serviceLabel)
             solvek::openLoginLink(QUrl(RECHARGE_AGREEMENT_URL.toString()));
+        else
+            selectCard(watched);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void SubAccoutWidget::selectCard(QObject* pressed)
+{
+    // Only cards of the current list: after a refresh emptied it, presses change nothing.
+    for (UserWidget* card : qAsConst(m_cards)) {
+        const bool selected = card == pressed;
+        card->setSelected(selected);
+        if (selected)
+            m_dialog.setLoginInfo(card->loginInfo());
+    }
 }
 
 void SubAccoutWidget::paintEvent(QPaintEvent*)
