@@ -2,6 +2,7 @@
 
 #include "documents/DocumentShowPicWidget.h"
 #include "documents/PanelParts.h"
+#include "documents/ParseQImage.h"
 #include "documents/TipDocumentLabel.h"
 
 #include <QDebug>
@@ -141,6 +142,9 @@ void DocumentControl::loadPages(QString folder)
 
 void DocumentControl::clearStrip()
 {
+    // All loaders are told first: each one waiting for its turn then ends at once.
+    for (DocumentShowPicWidget* page : thumbnails())
+        page->loader()->requestInterruption();
     while (QLayoutItem* item = m_pageRow->takeAt(0)) {
         delete item->widget(); // its loader thread is waited for
         delete item;

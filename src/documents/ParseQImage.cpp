@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QImageReader>
+#include <QSemaphore>
 
 ParseQImage::ParseQImage(QString path, std::function<QSize(QSize)> decodeSize, QObject* parent)
     : QThread(parent), m_path(std::move(path)), m_decodeSize(std::move(decodeSize))
@@ -47,8 +48,24 @@ QImage ParseQImage::load(const QString& path, const std::function<QSize(QSize)>&
     return image;
 }
 
+namespace
+{
+// Loaders start by the strip-full; this many decode at once, so that the pictures being decoded
+// (at full size for formats that cannot decode scaled) stay few whatever the page count.
+QSemaphore& decodeSlots()
+{
+    static QSemaphore available(qMax(2, QThread::idealThreadCount()));
+    return available;
+}
+constexpr int kSlotPollMs = 20;
+} // namespace
+
 void ParseQImage::run()
 {
+    while (!decodeSlots().tryAcquire(1, kSlotPollMs))
+        if (isInterruptionRequested())
+            return;
+    QSemaphoreReleaser slot(decodeSlots());
     QSize fullSize;
     QImage image = load(m_path, m_decodeSize, &fullSize);
     if (isInterruptionRequested())

@@ -136,6 +136,7 @@ void tst_DocumentControl::pagesInPageOrder_data()
     QTest::newRow("12 pages") << 12;
     QTest::newRow("9 pages") << 9;
     QTest::newRow("1 page") << 1;
+    QTest::newRow("more pages than decode at once") << 40;
 }
 
 void tst_DocumentControl::pagesInPageOrder()
@@ -160,9 +161,17 @@ void tst_DocumentControl::pagesInPageOrder()
     QCOMPARE(panel.thumbnails().first()->findChild<QLabel*>("pageNumber")->text(), QString("1"));
     QCOMPARE(selectedPages(panel), QList<int>{1});
 
-    // Loading again replaces the strip.
+    // Loading again replaces the strip, also while loaders still wait for their turn.
+    panel.loadPages(path);
     panel.loadPages(m_dir.filePath("missing"));
     QVERIFY(panel.thumbnails().isEmpty());
+
+    // Every page gets its picture.
+    panel.loadPages(path);
+    for (DocumentShowPicWidget* page : panel.thumbnails()) {
+        QVERIFY(waitLoaded(page));
+        QVERIFY(!page->findChild<QLabel*>("picture")->pixmap(Qt::ReturnByValue).isNull());
+    }
 }
 
 void tst_DocumentControl::thumbnailPicture_data()
