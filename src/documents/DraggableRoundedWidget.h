@@ -5,8 +5,6 @@
 #include "shell/RoundedMask.h"
 #include "shell/TopBandDrag.h"
 
-#include <QPainter>
-#include <QStyleOption>
 #include <QWidget>
 
 #include <limits>
@@ -22,12 +20,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
-        QStyleOption option;
-        option.initFrom(this);
-        QPainter painter(this);
-        style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-        painter.end();
-        setRoundedMask(*this, kRadius);
+        paintRoundedWindow(*this, kRadius);
         QWidget::paintEvent(event);
     }
     void mousePressEvent(QMouseEvent* event) override { m_drag.press(*event); }

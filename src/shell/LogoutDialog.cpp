@@ -4,8 +4,6 @@
 #include "ui_LogoutDialog.h"
 
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOption>
 
 LogoutDialog::LogoutDialog(QWidget* parent) : QDialog(parent), ui(new Ui::LogoutDialog)
 {
@@ -75,14 +73,7 @@ void LogoutDialog::on_cancel_btn_clicked()
 
 void LogoutDialog::paintEvent(QPaintEvent* event)
 {
-    QStyleOption option;
-    option.initFrom(this);
-    QPainter painter(this);
-    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-    painter.end();
-
-    setRoundedMask(*this, 8);
-
+    paintRoundedWindow(*this, 8);
     QWidget::paintEvent(event);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QBitmap>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QWidget>
 
 inline void setRoundedMask(QWidget& window, int radius)
@@ -17,4 +19,16 @@ inline void setRoundedMask(QWidget& window, int radius)
     maskPainter.drawRoundedRect(window.rect(), radius, radius);
     maskPainter.end();
     window.setMask(mask);
+}
+
+// The window's style-sheet background, then its rounded mask: the paint step every such window
+// takes before its children paint.
+inline void paintRoundedWindow(QWidget& window, int radius)
+{
+    QStyleOption option;
+    option.initFrom(&window);
+    QPainter painter(&window);
+    window.style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, &window);
+    painter.end();
+    setRoundedMask(window, radius);
 }

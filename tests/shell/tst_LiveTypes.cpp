@@ -370,7 +370,8 @@ void tst_LiveTypes::sceneTool()
         AddSceneDialog* editor = Access::addSceneDialog(f.w);
         QTest::mouseClick(qobject_cast<QPushButton*>(f.placeholder()[1]), Qt::LeftButton);
         QVERIFY(editor->isVisible());
-        QCOMPARE(editor->resetCount(), 1);
+        QCOMPARE(int(editor->tiles().size()), 2); // a new layout: lecture_in_chief
+        QCOMPARE(editor->type(), 0);
         QVERIFY(!editor->isPreview());
         QCOMPARE(editor->index(), 0);
         QCOMPARE(Access::sceneState(f.w), 0);
