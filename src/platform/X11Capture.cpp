@@ -466,6 +466,46 @@ void x11RaiseWindow(unsigned long window)
     XFlush(d);
 }
 
+void x11MaximizeAndLower(unsigned long window)
+{
+    Display* d = dpy();
+    if (!d || window == 0)
+        return;
+    X11ErrorTrap trap(d);
+    const Window root = DefaultRootWindow(d);
+    auto sendToRoot = [&](const char* type, std::initializer_list<long> data) {
+        XEvent e;
+        std::memset(&e, 0, sizeof e);
+        e.xclient.type = ClientMessage;
+        e.xclient.window = window;
+        e.xclient.message_type = atom(d, type);
+        e.xclient.format = 32;
+        int i = 0;
+        for (long v : data)
+            e.xclient.data.l[i++] = v;
+        XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    };
+    const bool maximized = atomListHolds(d, window, "_NET_WM_STATE", {"_NET_WM_STATE_MAXIMIZED_VERT"}) &&
+                           atomListHolds(d, window, "_NET_WM_STATE", {"_NET_WM_STATE_MAXIMIZED_HORZ"});
+    if (!maximized) {
+        XWindowAttributes attrs;
+        // An iconified window is shown again, as showing it maximised implies.
+        if (XGetWindowAttributes(d, window, &attrs) && attrs.map_state != IsViewable)
+            XMapWindow(d, window);
+        constexpr long kAdd = 1, kSourcePager = 2;
+        sendToRoot("_NET_WM_STATE", {kAdd, long(atom(d, "_NET_WM_STATE_MAXIMIZED_VERT")),
+                                     long(atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ")), kSourcePager});
+    }
+    if (hasWindowManager(d, root)) {
+        // The client sits inside the manager's frame: only the manager can restack the frame.
+        constexpr long kSourcePager = 2, kBelow = 1;
+        sendToRoot("_NET_RESTACK_WINDOW", {kSourcePager, long(None), kBelow});
+    } else {
+        XLowerWindow(d, window);
+    }
+    XFlush(d);
+}
+
 // ---- pixels --------------------------------------------------------------------------------------
 
 X11Pixels::~X11Pixels()

@@ -72,6 +72,9 @@ std::string processExePath(qint64 pid);
 bool x11WindowExists(unsigned long window);
 // Brings a window to the front, de-iconifying it: through the window manager when there is one.
 void x11RaiseWindow(unsigned long window);
+// Shows a window maximised (asked of the window manager by _NET_WM_STATE, unless it already is
+// maximised both ways) and puts it below all others: through the window manager when there is one.
+void x11MaximizeAndLower(unsigned long window);
 
 // Pixels of a grab as 32-bit BGRA rows `stride` bytes apart; `opaque` when the source has no alpha
 // (the top byte then means nothing).

@@ -190,3 +190,5 @@ std::string ScreenCaptureEngine::getWindowThumbnail(const WindowInfo& window, in
 }
 
 std::string ScreenCaptureEngine::windowTitle(unsigned long window) { return platform::x11WindowTitle(window); }
+
+std::string ScreenCaptureEngine::currentTitle(unsigned long window) { return windowTitle(window); }

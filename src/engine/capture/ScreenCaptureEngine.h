@@ -83,17 +83,20 @@ public:
     class ScreenCaptureEngineImpl;
 
     ScreenCaptureEngine();
-    ~ScreenCaptureEngine();
+    // The operations are virtual so that a test can hand the share picker an engine of its own.
+    virtual ~ScreenCaptureEngine();
 
     // Refills the engine's monitor list and returns it (the same vector every time).
-    const std::vector<MonitorInfo>* getScreens();
+    virtual const std::vector<MonitorInfo>* getScreens();
     // PNG bytes of a width x height picture of the monitor (blank when it can't be read, none without X).
-    std::string getScreenThumbnail(const MonitorInfo& monitor, int width, int height);
+    virtual std::string getScreenThumbnail(const MonitorInfo& monitor, int width, int height);
     // Refills the engine's window list, topmost first, and returns it (the same vector every time).
-    const std::vector<WindowInfo>* getWindows();
+    virtual const std::vector<WindowInfo>* getWindows();
     // PNG bytes of a width x height picture of the window, which fills the target; empty when the
     // window is not shown or gone.
-    std::string getWindowThumbnail(const WindowInfo& window, int width, int height);
+    virtual std::string getWindowThumbnail(const WindowInfo& window, int width, int height);
+    // The window's current title through this engine: windowTitle.
+    virtual std::string currentTitle(unsigned long window);
 
     // The window's whole title in UTF-8, as the list reads it; empty when it has none or is gone.
     static std::string windowTitle(unsigned long window);
