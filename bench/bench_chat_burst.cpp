@@ -20,6 +20,8 @@
 #include "core/Toast.h"
 #include "shell/LiveControl.h"
 
+#include "BenchLoop.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -46,34 +48,12 @@ const int kBurst = qEnvironmentVariableIsSet("SOLVEK_BENCH_BURST") ? qEnvironmen
 constexpr int kTimeoutMs = 600000;
 SimulatorProcess* g_sim = nullptr;
 
-double rssKiB()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / 1024.0 : 0;
-}
+using benchloop::rssKiB;
+using benchloop::settle;
 
-// Runs the event loop until done() or the time-out; false on time-out.
 bool spinUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void settle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return benchloop::spinUntil(done, timeoutMs);
 }
 
 // The largest gap between ticks of a 1 ms timer: how long the GUI thread was busy at a stretch.

@@ -2,6 +2,7 @@
 // The one main window. Its implementation is split by concern into LiveMainWindow_<Concern>.cpp;
 // declarations below are grouped the same way, so each concern adds its lines in its own block.
 #include "chat/ItemChatRecord.h"
+#include "chat/ItemOnlineUserInfo.h"
 #include "platform/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
@@ -36,6 +37,9 @@ class AddSceneDialog;
 class AppPopupWindow;
 class ChatSideState;
 class ClickableLabel;
+class OnlineSideState;
+class OnlineTabWidget;
+class QListWidgetItem;
 class DesktopShareDialog;
 class DocumentControl;
 class DocumentShareWidget;
@@ -180,6 +184,15 @@ public slots:
     void onChatItemAction(QString action, ItemChatRecord item);
     void toggleMuteAll();
     void setMuteAllState(bool on);
+    // Online users (LiveMainWindow_OnlineUsers.cpp).
+    OnlineTabWidget* createOnlineTab(QString text, int index);
+    // Selects a tab and reloads it; -1 reloads the current tab.
+    void onOnlineTabChanged(QVariant index);
+    void refreshOnlineList();
+    // One page of muted ("shut_up"), blocked ("forbid") or shielded ("shield") viewers.
+    void requestUserList(QString type);
+    void fillOnlineList(const QList<ItemOnlineUserInfo>& list, bool atTop);
+    void showOnlineEmpty(bool empty);
 
     // ---- Close, logout and settings popup (LiveMainWindow_Close.cpp)
 public slots:
@@ -297,6 +310,13 @@ private:
     void trimChatRows();
     void deleteChatMessage(const ItemChatRecord& item);
     void postChatDelete(const QString& msgId, bool reportFailure);
+    // Online users.
+    OnlineSideState* onlineSide();
+    qint64 currentOnlineRoom();
+    void clearOnlineRows();
+    void removeOnlineRow(QListWidgetItem* item, const QString& key);
+    void handleOnlineListMessage(int onlineNum, const QJsonObject& message);
+    void showOnlineCount(int onlineNum);
 
     // ---- Frame state
     Ui_LiveMainWindow* ui = nullptr;
@@ -397,6 +417,7 @@ private:
     // ---- Chat and audience state
     UploadThread* m_uploadThread = nullptr;
     ChatSideState* m_chatSide = nullptr; // the side panel's chat state, a child of the window
+    OnlineSideState* m_onlineSide = nullptr; // the online-users page's state, a child of the window
 
     // ---- Co-host state
     QHash<int, ItemConnectMicWidget*> m_micItemMap;

@@ -633,6 +633,4 @@ void LiveMainWindow::onChatRoomChosen()
 
 // ---- later chat work ----------------------------------------------------------------------------
 
-void LiveMainWindow::initOnlineUserPage() {}
-
 void LiveMainWindow::downloadEmote(int) {}

@@ -1,7 +1,9 @@
-// libFuzzer target: arbitrary bytes as a room-channel frame, an IM chat card and a chat object.
+// libFuzzer target: arbitrary bytes as a room-channel frame, an IM chat card, a chat object and the
+// two viewer lists (online list message and user-list reply).
 // Besides the sanitizers, it checks one property: every outgoing message built from the input's
 // text is valid JSON that carries the text unchanged.
 #include "chat/ItemChatRecord.h"
+#include "chat/ItemOnlineUserInfo.h"
 #include "chat/RoomMessageRouter.h"
 #include "chat/RoomProtocol.h"
 #include "login/LoginInfo.h"
@@ -107,6 +109,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QList<UserTag> tags = parseUserTagList(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(text));
     check(tags.size() == (doc.isArray() ? doc.array().size() : 0));
     ItemChatRecord::readUserTagList(QJsonValue(text));
+    // one record per entry of "data", whatever the entries are
+    const QJsonValue data = doc.object().value("data");
+    const int entries = data.isArray() ? data.toArray().size() : 0;
+    const QList<ItemOnlineUserInfo> online = parseOnlineUsers(doc.object(), 77);
+    check(online.size() == entries);
+    for (const ItemOnlineUserInfo& u : online)
+        check(u.list_type == 0);
+    const QList<ItemOnlineUserInfo> listed = parseUserListPage(doc.object(), 2, 77);
+    check(listed.size() == entries);
+    for (const ItemOnlineUserInfo& u : listed)
+        check(u.client_id.isEmpty() && u.room_id == 77 && u.list_type == 2);
     const ChatMessageContent content{QJsonValue(text)};
     Q_UNUSED(content)
     check(g_router->incomingQueue().isEmpty());

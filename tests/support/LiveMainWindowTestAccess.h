@@ -1,6 +1,7 @@
 #pragma once
 // Lets the main window's tests reach its private state (the window befriends this struct).
 #include "shell/ChatSideState.h"
+#include "shell/OnlineSideState.h"
 #include "shell/LiveMainWindow.h"
 
 #include <QLabel>
@@ -76,6 +77,8 @@ struct LiveMainWindowTestAccess {
     // chat
     static ChatSideState* chat(LiveMainWindow& w) { return w.chatSide(); }
     static void initChatTabBar(LiveMainWindow& w) { w.initChatTabBar(); }
+    // online users
+    static OnlineSideState* online(LiveMainWindow& w) { return w.onlineSide(); }
     // close, logout and settings popup
     static CloseDialog& closeDialog(LiveMainWindow& w) { return w.m_closeDialog; }
     static PopupDialog* popup(LiveMainWindow& w) { return w.m_popupDialog; }

@@ -1,5 +1,13 @@
 """Chat moderation: pinning a message, a viewer's state in a room, muting, blocking and shielding
-viewers; and the emote pictures (classic and new set) that chat messages show inline.
+viewers, the lists of muted, blocked and shielded viewers; and the emote pictures (classic and new
+set) that chat messages show inline.
+
+POST /liveSystem/Room/getWechatUserList  room_id, uid, type (shut_up|forbid|shield), page (from 1),
+    name (a case-insensitive part of the name; empty: all), tag_id: the room's viewers in that
+    state, known from the room channel's viewers, the fixture viewers and any viewer whose state was
+    set here; "data" [] past the last page. Entries: id, wechat_user_space_id (text for even ids, a
+    number for odd ones), name, photo, device, area, role_desc, invite_name, unionid,
+    last_visit_time, tags, shut_up (number), forbid and shield ("1" or "0").
 
 State (per room, per viewer space id): shut_up (0/1), forbid (0/1), is_shield (bool), is_admin
 (bool), tags (list). Control:
@@ -15,6 +23,7 @@ from aiohttp import web
 from simlib import envelope, json_reply, read_form
 
 OPTS = {"shut_up": "shut_up", "forbid": "forbid", "shield": "is_shield"}
+USER_LIST_PAGE_SIZE = 20
 
 # Viewers every room starts with (space ids): an administrator, a muted one, a shielded one.
 FIXTURE_VIEWERS = {
@@ -122,6 +131,58 @@ def setup(app, sim):
             return json_reply(envelope(msg="操作成功"))
         return handler
 
+    def in_state(v, kind):
+        if kind == "shield":
+            return bool(v["is_shield"])
+        return v[kind] == 1
+
+    async def user_list(request):
+        form = await read_form(request)
+        room_id = form.get("room_id", "")
+        kind = form.get("type", "")
+        try:
+            page = int(form.get("page", "1"))
+        except ValueError:
+            page = 0
+        if not room_id or not form.get("uid") or kind not in OPTS or page < 1:
+            return json_reply(envelope(code=400, msg="参数错误"))
+        room_state = getattr(sim, "room_state", None)
+        room = room_state().rooms.get(str(room_id)) if callable(room_state) else None
+        in_room = dict(room.viewers) if room else {}
+        prefix = "%s/" % room_id
+        ids = {str(k) for k in in_room} | set(FIXTURE_VIEWERS)
+        ids |= {key[len(prefix):] for key in state()["viewers"] if key.startswith(prefix)}
+        wanted = form.get("name", "").casefold()
+        data = []
+        for sid in sorted(ids, key=lambda x: (not x.isdigit(), int(x) if x.isdigit() else 0, x)):
+            v = viewer(state(), room_id, sid)
+            if not in_state(v, kind):
+                continue
+            seen = in_room.get(int(sid)) if sid.isdigit() else None
+            seen = seen or {}
+            name = seen.get("name", "观众%s" % sid)
+            if wanted and wanted not in name.casefold():
+                continue
+            number = int(sid) if sid.isdigit() else 0
+            data.append({
+                "id": number,
+                "wechat_user_space_id": sid if number % 2 == 0 else number,
+                "name": name,
+                "photo": seen.get("photo", sim.base_url + "/pic/64x64/v%s" % sid),
+                "device": seen.get("terminal", "微信小程序"),
+                "area": seen.get("ip_location", "广东"),
+                "role_desc": seen.get("role_desc", ""),
+                "invite_name": seen.get("invite_name", ""),
+                "unionid": seen.get("unionid", ""),
+                "last_visit_time": seen.get("last_visit_time", 0),
+                "tags": v["tags"],
+                "shut_up": int(v["shut_up"]),
+                "forbid": "1" if v["forbid"] == 1 else "0",
+                "shield": "1" if v["is_shield"] else "0",
+            })
+        start = (page - 1) * USER_LIST_PAGE_SIZE
+        return json_reply(envelope(data[start:start + USER_LIST_PAGE_SIZE]))
+
     async def emote(request):
         number = request.match_info["number"]
         if not number.isdigit():
@@ -144,6 +205,7 @@ def setup(app, sim):
     app.router.add_post("/Wx/WechatUser/getUserInfo", user_info)
     app.router.add_post("/liveSystem/Room/wechatUserOpt", user_opt(False))
     app.router.add_post("/liveSystem/Room/wechatUserCancelOpt", user_opt(True))
+    app.router.add_post("/liveSystem/Room/getWechatUserList", user_list)
     app.router.add_get("/Public/Home/Images/Faces/{number}.png", emote)
     app.router.add_get("/Public/Home/Images/newFaces/{number}.png", emote)
     app.router.add_post("/_sim/chatops/viewer", ctl_viewer)

@@ -10,7 +10,9 @@ Control API:
     POST /_sim/room/host           {"wechat_user_space_id", "name", "photo"}: who a login token stands for
     POST /_sim/room/push           {"room_id"?, "frame": object or text}: send to the room (or every socket)
     POST /_sim/room/close          {"room_id"?, "code"?, "abort"?}: close the room's sockets (or all)
-    POST /_sim/room/viewer/enter   {"room_id", "wechat_user_space_id", "name", "photo"?, ...}
+    POST /_sim/room/viewer/enter   {"room_id", "wechat_user_space_id", "name", "photo"?, ...}: "login" and
+                                   "upordown_single" "up"; the viewer gets a numeric client_id (kept
+                                   when it enters again) and its online entry a textual wus_id
     POST /_sim/room/viewer/leave   {"room_id", "wechat_user_space_id"}
     POST /_sim/room/viewer/say     {"room_id", "wechat_user_space_id", "text" | "img_src", "msg_type"?, "to_nick"?,
                                     "to_wechat_user_space_id"?, "quote_content"?}
@@ -77,6 +79,7 @@ class RoomState:
         self.ws_tokens = {}  # room id -> co-host link token
         self.msg_ids = itertools.count(1001)
         self.token_ids = itertools.count(1)
+        self.client_ids = itertools.count(3001)  # viewers' connection ids (numbers, as the room gives them)
 
     def room(self, room_id):
         key = str(room_id)
@@ -148,7 +151,7 @@ def setup(app, sim):
     def viewer_info(room, v):
         return {
             "client_id": v["client_id"],
-            "wus_id": v["wechat_user_space_id"],
+            "wus_id": str(v["wechat_user_space_id"]),  # the room gives the space id as text
             "client_name": v["name"],
             "client_photo": v.get("photo", ""),
             "is_shut_up": v.get("is_shut_up", 0),
@@ -365,7 +368,8 @@ def setup(app, sim):
         v["wechat_user_space_id"] = wid
         v.setdefault("name", "观众%d" % wid)
         v.setdefault("photo", sim.base_url + "/pic/64x64/v%d" % wid)
-        v["client_id"] = "v%d" % wid
+        old = room.viewers.get(wid)
+        v["client_id"] = old["client_id"] if old else next(st().client_ids)
         room.viewers[wid] = v
         await broadcast(room.room_id, {"type": "login", "client_id": v["client_id"], "client_name": v["name"],
                                        "wechat_user_space_id": wid, "enter_msg_switch": room.enter_msg_switch,
