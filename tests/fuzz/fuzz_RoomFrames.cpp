@@ -110,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(tags.size() == (doc.isArray() ? doc.array().size() : 0));
     ItemChatRecord::readUserTagList(QJsonValue(text));
     // one record per entry of "data", whatever the entries are
-    const QJsonValue data = doc.object().value("data");
-    const int entries = data.isArray() ? data.toArray().size() : 0;
+    const QJsonValue listData = doc.object().value("data");
+    const int entries = listData.isArray() ? listData.toArray().size() : 0;
     const QList<ItemOnlineUserInfo> online = parseOnlineUsers(doc.object(), 77);
     check(online.size() == entries);
     for (const ItemOnlineUserInfo& u : online)
