@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -88,6 +90,15 @@ void QRcodeWidget::stop()
 {
     m_pollTimer.stop();
     m_stopped = true;
+    abortPolls();
+}
+
+void QRcodeWidget::abortPolls()
+{
+    const QList<QPointer<QNetworkReply>> polls = std::exchange(m_polls, {});
+    for (const QPointer<QNetworkReply>& reply : polls)
+        if (reply && reply->isRunning())
+            reply->abort();
 }
 
 QWidget* QRcodeWidget::overlay() const
@@ -116,8 +127,12 @@ void QRcodeWidget::pollLogin()
     if (m_qrscene.isEmpty())
         return;
     const QByteArray body = solvek::FormBody{{QStringLiteral("qrscene"), m_qrscene}}.toByteArray();
-    send(m_manager->post(solvek::loginFormRequest(QUrl(API_LOGIN_WECHAT_QRCODE_LOGIN.toString())), body),
-         RequestKind::Poll);
+    QNetworkReply* reply = m_manager->post(solvek::loginFormRequest(QUrl(API_LOGIN_WECHAT_QRCODE_LOGIN.toString())), body);
+    send(reply, RequestKind::Poll);
+    m_polls.erase(std::remove_if(m_polls.begin(), m_polls.end(),
+                                 [](const QPointer<QNetworkReply>& r) { return !r || r->isFinished(); }),
+                  m_polls.end());
+    m_polls.append(reply);
 }
 
 void QRcodeWidget::onReply(QNetworkReply* reply)
@@ -219,6 +234,7 @@ void QRcodeWidget::confirmLogin(const LoginInfo& info)
     // A code confirms once: polls of it still in flight (one is sent every interval, answered or
     // not) must not hand the same login on again.
     ++m_generation;
+    abortPolls();
     showDimmedCode();
     setOverlay(true);
     m_codeLabel->repaint();
@@ -238,6 +254,7 @@ void QRcodeWidget::showFailure()
 {
     // Polling a dead code is pointless; refresh asks for a new one.
     m_pollTimer.stop();
+    abortPolls();
     m_qrscene.clear();
     m_failed = true;
     showDimmedCode();

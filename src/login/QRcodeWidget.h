@@ -4,13 +4,15 @@
 
 #include "login/LoginInfo.h"
 
+#include <QList>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
 class QNetworkAccessManager;
-class QNetworkReply;
+#include <QNetworkReply>
 class QPushButton;
 
 class QRcodeWidget : public QWidget
@@ -55,6 +57,7 @@ private:
     void handlePollReply(QNetworkReply* reply);
     void confirmLogin(const LoginInfo& info);
     void showFailure();
+    void abortPolls();
     void refresh();
     void showDimmedCode();
     void showCodePicture();
@@ -76,6 +79,9 @@ private:
 
     // Every code request starts a new generation; replies of an older one are stale.
     int m_generation = 0;
+    // Polls not answered yet: with a slow service they queue up, and none of them means anything
+    // once polling has stopped.
+    QList<QPointer<QNetworkReply>> m_polls;
     bool m_failed = false;
     bool m_stopped = false;
 };
