@@ -3,6 +3,7 @@
 #include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
 #include "chat/PictureCache.h"
+#include "chat/ShowBigImageDialog.h"
 #include "chat/UserWithTagLabel.h"
 #include "core/FormBody.h"
 #include "core/ImageUtils.h"
@@ -110,7 +111,7 @@ ChatItemWidget::Hooks defaultHooks()
     h.openTagDialog = [](const ItemChatRecord& record, const QList<UserTag>&) {
         qInfo() << "tag dialog not available for" << record.wechat_user_space_id;
     };
-    h.showBigImage = [](const QString& address) { qInfo() << "picture viewer not available for" << address; };
+    h.showBigImage = [](const QString& address) { ShowBigImageDialog::instance()->showImage(address); };
     h.serverMessageId = [](const ItemChatRecord&) { return QString(); };
     return h;
 }

@@ -124,6 +124,8 @@ LiveMainWindow::~LiveMainWindow()
     if (m_uploadThread) {
         m_uploadThread->setRunning(false);
         m_uploadThread->clearWork();
+        // An upload in progress would hold the window up to its time-out.
+        m_uploadThread->abortUpload();
         m_uploadThread->wait();
         delete m_uploadThread;
         m_uploadThread = nullptr;

@@ -3,6 +3,7 @@
 // declarations below are grouped the same way, so each concern adds its lines in its own block.
 #include "chat/ItemChatRecord.h"
 #include "chat/ItemOnlineUserInfo.h"
+#include "chat/UploadWork.h"
 #include "platform/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
@@ -62,6 +63,7 @@ class SettingsDialog;
 class ShareLiveDialog;
 class ShowCarmeraWidget;
 class UploadThread;
+
 class Ui_LiveMainWindow;
 class WhiteBoardControl;
 struct LiveMainWindowTestAccess;
@@ -184,6 +186,12 @@ public slots:
     void onChatItemAction(QString action, ItemChatRecord item);
     void toggleMuteAll();
     void setMuteAllState(bool on);
+    // Chat pictures (LiveMainWindow_Pictures.cpp).
+    void choosePicture();
+    void createOssClient(QByteArray reply, QString path, bool retried = false);
+    void commitUploadPicWork(QString path, bool retried = false);
+    void handleSendChatRecordImg(QString imgUrl, qint64 roomId);
+    void onPictureUploadRefused(UploadWork work);
     // Online users (LiveMainWindow_OnlineUsers.cpp).
     OnlineTabWidget* createOnlineTab(QString text, int index);
     // Selects a tab and reloads it; -1 reloads the current tab.
@@ -295,6 +303,10 @@ private:
     // A room or custom address chosen: the chat's side of it (word list, own tags, chat list).
     void onChatRoomChosen();
     int showOwnMessage(const QString& sayMessage, const QString& content);
+    // The picture dialog ("选择图片"); tests replace it. Returns the chosen path or empty text.
+    static std::function<QString()>& pictureChooser();
+    UploadThread* ensureUploadThread();
+    void requestOssCredentials(const QString& path, bool retried);
     void selectSideTab(int tab, int page);
     void clearChatList();
     void removeChatRow(const QString& messageId, int ownLocalSeq);

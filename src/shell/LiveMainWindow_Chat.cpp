@@ -598,6 +598,7 @@ void LiveMainWindow::initChatPage()
     });
     connect(s->muteAllLabel, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { toggleMuteAll(); });
     connect(s->sendLabel, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { sendChatText(); });
+    connect(s->pictureButton, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { choosePicture(); });
 }
 
 // ---- the room choice, as far as the chat goes ---------------------------------------------------

@@ -230,8 +230,11 @@ void LiveMainWindow::changeLiveRoom()
 void LiveMainWindow::showLiveStopped()
 {
     m_lastRoomId = -1;
-    if (m_uploadThread)
+    if (m_uploadThread) {
         m_uploadThread->clearWork();
+        // The next picture fetches fresh credentials.
+        m_uploadThread->setClient(nullptr);
+    }
     ui->listPageWidget->setCurrentIndex(kTipPage);
     ui->room_name_label->clear();
     ui->room_name_label->hide();

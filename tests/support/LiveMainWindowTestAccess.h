@@ -61,6 +61,9 @@ struct LiveMainWindowTestAccess {
     static QHBoxLayout* toolPanelLayout(LiveMainWindow& w) { return w.m_toolPanelLayout; }
     static QVBoxLayout* placeholderLayout(LiveMainWindow& w) { return w.m_placeholderLayout; }
     static NetInfoThread& netInfoThread(LiveMainWindow& w) { return w.m_netInfoThread; }
+    static UploadThread* uploadThread(LiveMainWindow& w) { return w.m_uploadThread; }
+    static std::function<QString()>& pictureChooser() { return LiveMainWindow::pictureChooser(); }
+    static UploadThread* ensureUploadThread(LiveMainWindow& w) { return w.ensureUploadThread(); }
     static void setCameraSettleSeconds(int seconds) { LiveMainWindow::s_cameraSettleSeconds = seconds; }
     static void showAvatarCamera(LiveMainWindow& w) { w.showAvatarCamera(); }
     // live control
