@@ -276,6 +276,19 @@ private:
     void removeSceneSources();
     void removeCameraCopies();
 
+    // ---- Desktop and window share
+    // Closes the bars of a running share (a new share replaces it without an exit slot).
+    void closeShareBars();
+    // Fits preview_widget and m_Prelbl for a share; returns R, the preview's geometry.
+    QRect layOutSharePreview(bool portrait);
+    // Puts the chosen window on the canvas; false when no engine window item carries `title`.
+    bool startWindowShare(const QString& title, const QRect& R, const QRect& L, float sx, float sy,
+                          quintptr wid);
+    // The host camera as the small overlay in the canvas's lower right corner.
+    void placeShareCameraOverlay(const QRect& R, float sx, float sy);
+    // The common tail of both exits (and of a failed window share).
+    void endShareCommon();
+
     // ---- Scene layouts
     // Ends the scene's full screen: the label goes back into the preview, the scene stays as it is
     // (the main display moves with the label when its native window changed on the way).
@@ -405,6 +418,14 @@ private:
     SceneLayoutControl* m_sceneLayoutControl = nullptr;
     // Calls that reached canvas slots still to be built (tests read them); goes with the last one.
     QStringList m_standInCalls;
+
+    // ---- Desktop and window share state
+    int m_shareType = -1; // 0 whole screen, 1 one window, -1 no share
+    bool m_shareActive = false;
+    // The camera overlay belongs on the canvas in the share tool.
+    bool m_shareCameraOverlay = true;
+    QRect m_shownStrip; // portrait: the 16:9 strip of the column that shows the share picture
+    QSize m_previewFormMinimum; // preview_widget's own minimum, back in landscape
 
     // ---- Documents state
     QString m_curPagePath; // the page image on the canvas

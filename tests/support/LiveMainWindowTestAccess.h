@@ -24,6 +24,12 @@ struct LiveMainWindowTestAccess {
     static FloatingWindow* floatingWindow(LiveMainWindow& w) { return w.m_floatingWindow; }
     static AppPopupWindow* appPopupWindow(LiveMainWindow& w) { return w.m_appPopupWindow; }
     static AddSceneDialog* addSceneDialog(LiveMainWindow& w) { return w.m_addSceneDialog; }
+    // desktop and window share
+    static HideWindow* hideWindow(LiveMainWindow& w) { return w.m_hideWindow; }
+    static int shareType(LiveMainWindow& w) { return w.m_shareType; }
+    static bool shareActive(LiveMainWindow& w) { return w.m_shareActive; }
+    static bool& shareCameraOverlay(LiveMainWindow& w) { return w.m_shareCameraOverlay; }
+    static QRect shownStrip(LiveMainWindow& w) { return w.m_shownStrip; }
     static QStringList& standInCalls(LiveMainWindow& w) { return w.m_standInCalls; }
     static QString& curPagePath(LiveMainWindow& w) { return w.m_curPagePath; }
     static bool& docCameraOverlay(LiveMainWindow& w) { return w.m_docCameraOverlay; }
