@@ -1,0 +1,101 @@
+// test-label: engine
+// A desktop share on the real engine, on an X server of the test's own: a green window on the
+// screen shows on the canvas in the share label, where the desktop source lies.
+#include "support/LiveMainWindowTestAccess.h"
+#include "support/PrivateXServer.h"
+
+#include "core/DataCenter.h"
+#include "engine/LiveCore.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Access = LiveMainWindowTestAccess;
+
+namespace
+{
+QColor screenPixel(const QPoint& global)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage().pixelColor(0, 0);
+}
+
+bool isGreen(const QColor& c) { return c.green() > 200 && c.red() < 60 && c.blue() < 60; }
+} // namespace
+
+class tst_DesktopShareScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void desktopShowsOnTheCanvas();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_DesktopShareScreen::initTestCase()
+{
+    QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
+
+void tst_DesktopShareScreen::desktopShowsOnTheCanvas()
+{
+    // A green window over the whole screen, below the main window.
+    QWidget green;
+    green.setWindowFlags(Qt::FramelessWindowHint);
+    green.setStyleSheet("background: #00ff00;");
+    green.setAutoFillBackground(true);
+    QPalette palette = green.palette();
+    palette.setColor(QPalette::Window, QColor(0, 255, 0));
+    green.setPalette(palette);
+    green.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    green.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&green));
+
+    LoginInfo info;
+    info.uid = 8089;
+    info.name = "host";
+    auto w = std::make_unique<LiveMainWindow>();
+    w->initLiveMainWindowParams(&info);
+    w->move(0, 0);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+    w->desktop_share_clicked(0, QString());
+    // Without a window manager the minimised window stays mapped, so the label can be read.
+    QVERIFY(w->windowState() & Qt::WindowMinimized);
+    QLabel* label = Access::overlayLabel(*w, 0);
+    QVERIFY(label->isVisible());
+
+    LiveCore* core = LiveCore::get_instance();
+    QVERIFY(core->scene_has_source("desktop source"));
+    float x = 0, y = 0, sw = 0, sh = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(core->scene_get_source_rectf("desktop source", &x, &y, &sw, &sh) && sw > 0, 60000);
+    // The screen's bottom-right corner is green (the main window covers the top left); find it in
+    // the label through the source's place on the canvas.
+    auto store = CDataCenter::getInstance();
+    const QPointF canvas(x + sw * 0.95, y + sh * 0.95);
+    const QPoint at(int(canvas.x() * label->width() / store->screenWidth),
+                    int(canvas.y() * label->height() / store->screenHeight));
+    QTRY_VERIFY2_WITH_TIMEOUT(isGreen(screenPixel(label->mapToGlobal(at))),
+                              qPrintable(QString("pixel %1 at %2,%3 (source %4,%5 %6x%7)")
+                                             .arg(screenPixel(label->mapToGlobal(at)).name())
+                                             .arg(at.x()).arg(at.y()).arg(x).arg(y).arg(sw).arg(sh)),
+                              60000);
+
+    w->exit_desktop_share_clicked();
+    QVERIFY(!core->scene_has_source("desktop source"));
+    QVERIFY(!label->isVisible());
+    w.reset(); // the monitor thread is running: destruction stops it
+}
+
+SOLVEK_TEST_MAIN_OWN_DISPLAY(tst_DesktopShareScreen)
+#include "tst_DesktopShareScreen.moc"
