@@ -5,6 +5,8 @@
 #include "chat/PictureCache.h"
 #include "chat/ShowBigImageDialog.h"
 #include "chat/UserWithTagLabel.h"
+#include "chat/MarkUserTagDialog.h"
+#include "chat/ViewerModeration.h"
 #include "core/FormBody.h"
 #include "core/ImageUtils.h"
 #include "core/NetUtils.h"
@@ -24,11 +26,6 @@
 
 namespace {
 
-const char kMenuStyle[] =
-    "QMenu {    background-color: #ffffff;    border-radius:4px;padding:2px 0;border: 2px solid white;}"
-    "QMenu::item {    background-color: transparent;border-radius:4px;padding:6px 10px;font-size:14px;"
-    "color:#191919;text-align: center;}QMenu::item:selected {    background-color: lightgray;}"
-    "QMenu::separator {    height: 1px;    background-color: gray;}";
 const char kTextBubbleStyle[] =
     "background-color: transparent;font-size:14px;color: #FFFFFF;border-top-left-radius: 4px;"
     "border-top-right-radius:14px; border-bottom-left-radius:0px; border-bottom-right-radius:14px;"
@@ -108,8 +105,14 @@ ChatItemWidget::Hooks defaultHooks()
     };
     h.showTip = [](const QString& text, int ms) { Toast::getInstance()->showTip(text, ms); };
     h.showStatus = [](const QString& text, bool ok, int ms) { Toast::getInstance()->showStatus(text, ok, ms); };
-    h.openTagDialog = [](const ItemChatRecord& record, const QList<UserTag>&) {
-        qInfo() << "tag dialog not available for" << record.wechat_user_space_id;
+    h.openTagDialog = [](const ItemChatRecord& record, const QList<UserTag>& tags) {
+        // The record carries no photo of its own: the dialog fetches it from the sender's address.
+        MarkUserTagDialog::openFor(record.from_client_name, record.avatarUrl().toString(),
+                                   record.wechat_user_space_id.toInt(), QString(), record.room_id, tags);
+    };
+    h.runTagDialog = [](MarkUserTagDialog* dialog) {
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->exec();
     };
     h.showBigImage = [](const QString& address) { ShowBigImageDialog::instance()->showImage(address); };
     h.serverMessageId = [](const ItemChatRecord&) { return QString(); };
@@ -384,14 +387,7 @@ QStringList ChatItemWidget::messageMenuEntries(const ItemChatRecord& r)
 
 QStringList ChatItemWidget::senderMenuEntries(const QJsonObject& d)
 {
-    const QString cancel = QStringLiteral("取消");
-    const bool muted = d.contains("shut_up") && d.value("shut_up").toInt() == 1;
-    const bool blocked = d.contains("forbid") && d.value("forbid").toInt() == 1;
-    const bool shielded = d.contains("is_shield") && d.value("is_shield").toBool();
-    return {QStringLiteral("%1禁言").arg(muted ? cancel : QString()),
-            QStringLiteral("%1拉黑").arg(blocked ? cancel : QString()),
-            QStringLiteral("%1屏蔽").arg(shielded ? cancel : QString()), QStringLiteral("打标签"),
-            QStringLiteral("@TA")};
+    return ViewerModeration::stateEntries(d) << QStringLiteral("@TA");
 }
 
 QMenu* ChatItemWidget::prepareMenu(const ItemChatRecord& record, const QStringList& entries)
@@ -402,20 +398,7 @@ QMenu* ChatItemWidget::prepareMenu(const ItemChatRecord& record, const QStringLi
             m_menu->close();
         m_menu->deleteLater();
     }
-    m_menu = new QMenu(this);
-    m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
-    m_menu->setAttribute(Qt::WA_TranslucentBackground);
-    m_menu->setStyleSheet(kMenuStyle);
-    for (const QString& entry : entries) {
-        auto* label = new QLabel(entry);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(Qt::AlignCenter);
-        label->setStyleSheet(CHAT_MENU_LABEL_STYLE);
-        auto* action = new QWidgetAction(m_menu);
-        action->setText(entry);
-        action->setDefaultWidget(label);
-        m_menu->addAction(action);
-    }
+    m_menu = ViewerModeration::makeMenu(this, entries);
     return m_menu;
 }
 
@@ -481,19 +464,12 @@ void ChatItemWidget::onShowHeadImgOptMenu(QVariant& payload, QMouseEvent* event)
 {
     const ItemChatRecord record = payload.value<ItemChatRecord>();
     const QPoint pos = event ? event->globalPos() : QCursor::pos();
-    const QString body = solvek::FormBody()
-                             .add("room_id", record.room_id)
-                             .add("uid", NetUtils::getInstance()->getLoginInfo().uid)
-                             .add("wechat_user_space_id", record.wechat_user_space_id)
-                             .toString();
     QPointer<ChatItemWidget> self(this);
-    NetUtils::getInstance()->postJson(
-        API_GET_USER_INFO, body,
-        [self, record, pos](const QJsonObject& reply) {
-            if (self)
-                self->showSenderMenu(record, reply.value("data").toObject(), pos);
-        },
-        [](const QString& error) { hooks().showTip(error, kToastMs); });
+    ViewerModeration::requestState(record.room_id, record.wechat_user_space_id, this,
+                                   [self, record, pos](const QJsonObject& data) {
+                                       if (self)
+                                           self->showSenderMenu(record, data, pos);
+                                   });
 }
 
 void ChatItemWidget::showSenderMenu(const ItemChatRecord& record, const QJsonObject& d, const QPoint& pos)
@@ -517,48 +493,15 @@ void ChatItemWidget::showSenderMenu(const ItemChatRecord& record, const QJsonObj
                 hooks().openTagDialog(record, parseUserTagList(d.value("tags")));
                 return;
             }
-            const QString content = QStringLiteral("是否%1用户 <font color='#FFFFFF'>%2</font> ？")
-                                        .arg(entry, record.from_client_name.toHtmlEscaped());
+            const QString content = ViewerModeration::confirmText(entry, record.from_client_name);
             // The confirmation may outlive the row (the list can be cleared meanwhile): it
             // works on its own copy of the record.
-            hooks().confirm(entry, content, [record, entry]() { moderate(record, entry); });
+            hooks().confirm(entry, content, [record, entry]() {
+                ViewerModeration::send(entry, record.room_id, record.wechat_user_space_id, nullptr);
+            });
         });
     }
     runMenu(pos);
-}
-
-void ChatItemWidget::moderate(const ItemChatRecord& record, const QString& entry)
-{
-    QString opt;
-    if (entry.endsWith(QStringLiteral("禁言")))
-        opt = QStringLiteral("shut_up");
-    else if (entry.endsWith(QStringLiteral("拉黑")))
-        opt = QStringLiteral("forbid");
-    else
-        opt = QStringLiteral("shield");
-    const QString body = solvek::FormBody()
-                             .add("uid", NetUtils::getInstance()->getLoginInfo().uid)
-                             .add("room_id", record.room_id)
-                             .add("wechat_user_space_id", record.wechat_user_space_id)
-                             .add("opt", opt)
-                             .toString();
-    const QString url = entry.contains(QStringLiteral("取消")) ? QString(API_POST_USER_CANCEL_OPT)
-                                                              : QString(API_POST_USER_OPT);
-    NetUtils::getInstance()->postRaw(
-        url, body,
-        [entry](const QByteArray& reply) {
-            qDebug() << "返回数据：" << reply;
-            // A JSON object with a failing "code" is a refusal; anything else counts as done.
-            const auto done = [entry](const QJsonObject&) {
-                hooks().showStatus(QStringLiteral("%1成功").arg(entry), true, kToastMs);
-            };
-            const QJsonDocument doc = QJsonDocument::fromJson(reply);
-            if (doc.isObject() && doc.object().contains("code"))
-                doDataToJson(reply, done, [](const QString& msg) { hooks().showStatus(msg, false, kToastMs); });
-            else
-                done(QJsonObject());
-        },
-        [](const QString& error) { hooks().showStatus(error, false, kToastMs); });
 }
 
 void ChatItemWidget::onShowBigImage(QVariant& payload)

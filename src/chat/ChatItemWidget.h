@@ -12,6 +12,7 @@
 #include <functional>
 
 class ClickableLabel;
+class MarkUserTagDialog;
 class MessageLabel;
 class UserWithTagLabel;
 class QLabel;
@@ -25,13 +26,16 @@ class ChatItemWidget : public QWidget
     Q_OBJECT
 public:
     // What the row hands to the rest of the program; replaceable by tests and by the owners of
-    // the dialogs (the tag dialog, the picture viewer) and of the own-message ids.
+    // the dialogs (the tag dialog, the picture viewer); the online-user rows and the tag dialog use
+    // them too and of the own-message ids.
     struct Hooks {
         std::function<void(QMenu* menu, const QPoint& globalPos)> execMenu;
         std::function<void(const QString& title, const QString& richContent, std::function<void()> onEnter)> confirm;
         std::function<void(const QString& text, int durationMs)> showTip;
         std::function<void(const QString& text, bool success, int durationMs)> showStatus;
         std::function<void(const ItemChatRecord& record, const QList<UserTag>& currentTags)> openTagDialog;
+        // Runs a filled tag dialog (modally, by default) and lets it go.
+        std::function<void(MarkUserTagDialog* dialog)> runTagDialog;
         std::function<void(const QString& address)> showBigImage;
         // The server's id of one of the host's own messages (known from its echo), or empty.
         std::function<QString(const ItemChatRecord& ownRecord)> serverMessageId;
@@ -85,7 +89,6 @@ private:
     void runMenu(const QPoint& globalPos);
     void showSenderMenu(const ItemChatRecord& record, const QJsonObject& userInfo, const QPoint& globalPos);
     void pinMessage(const ItemChatRecord& record, const QString& entry);
-    static void moderate(const ItemChatRecord& record, const QString& entry);
     void fillPictureBubble(const ItemChatRecord& record);
     void styleLabel(QWidget* label, const char* name, const char* style);
     void scheduleHeightUpdate();

@@ -1,9 +1,10 @@
 #pragma once
 // Replaces the chat row's hooks for one test: menus are not run but recorded and the entry named
 // by `choice` is picked; confirmations are recorded and accepted unless told otherwise; toasts
-// are recorded. Restores the default hooks when destroyed.
+// are recorded; tag dialogs are kept (not run) for the test to drive, and deleted at the end. Restores the default hooks when destroyed.
 
 #include "chat/ChatItemWidget.h"
+#include "chat/MarkUserTagDialog.h"
 
 #include <QAction>
 #include <QMenu>
@@ -24,6 +25,7 @@ struct ChatRowHooks {
     QString confirmContent;
     bool acceptConfirm = true;
     QList<Toast> toasts;
+    QList<QPointer<MarkUserTagDialog>> tagDialogs;
 
     ChatRowHooks()
     {
@@ -46,6 +48,7 @@ struct ChatRowHooks {
         };
         h.showTip = [this](const QString& t, int) { toasts.append({t, true, true}); };
         h.showStatus = [this](const QString& t, bool ok, int) { toasts.append({t, ok, false}); };
+        h.runTagDialog = [this](MarkUserTagDialog* dialog) { tagDialogs.append(dialog); };
         h.confirm = [this](const QString& title, const QString& content, std::function<void()> onEnter) {
             confirmTitle = title;
             confirmContent = content;
@@ -53,7 +56,12 @@ struct ChatRowHooks {
                 onEnter();
         };
     }
-    ~ChatRowHooks() { ChatItemWidget::resetHooks(); }
+    ~ChatRowHooks()
+    {
+        ChatItemWidget::resetHooks();
+        for (const auto& dialog : tagDialogs)
+            delete dialog.data();
+    }
     ChatRowHooks(const ChatRowHooks&) = delete;
     ChatRowHooks& operator=(const ChatRowHooks&) = delete;
 };

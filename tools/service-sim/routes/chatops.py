@@ -9,11 +9,16 @@ POST /liveSystem/Room/getWechatUserList  room_id, uid, type (shut_up|forbid|shie
     number for odd ones), name, photo, device, area, role_desc, invite_name, unionid,
     last_visit_time, tags, shut_up (number), forbid and shield ("1" or "0").
 
+POST /Mobile/Ucenter/getTagList  room_id: "data" [{id, title, color}], the room's tags.
+POST /Mobile/Ucenter/markTag  room_id, wechat_user_space_id, tag_id (ids joined by ","; empty
+    clears): the viewer's tags become those of the room's tags with these ids, in that order.
+
 State (per room, per viewer space id): shut_up (0/1), forbid (0/1), is_shield (bool), is_admin
 (bool), tags (list). Control:
   POST /_sim/chatops/viewer   {"room_id", "wechat_user_space_id", "shut_up"?, "forbid"?,
                                "is_shield"?, "is_admin"?, "tags"?}  sets a viewer's state
-  GET  /_sim/chatops/state    everything: viewers and pinned messages
+  POST /_sim/chatops/tags     {"room_id", "tags": [{id, title, color}]}  sets a room's tags
+  GET  /_sim/chatops/state    everything: viewers, pinned messages and room tags
 """
 import struct
 import zlib
@@ -34,7 +39,19 @@ FIXTURE_VIEWERS = {
 
 
 def new_state():
-    return {"viewers": {}, "top": {}}
+    return {"viewers": {}, "top": {}, "tags": {}}
+
+
+# The tags every room starts with.
+FIXTURE_TAGS = [
+    {"id": 1, "title": "老朋友", "color": "#3B7CFF"},
+    {"id": 3, "title": "意向客户", "color": "#FF8A00"},
+    {"id": 9, "title": "已成交", "color": "#20C814"},
+]
+
+
+def room_tags(state, room_id):
+    return state["tags"].setdefault(str(room_id), [dict(t) for t in FIXTURE_TAGS])
 
 
 def viewer(state, room_id, space_id):
@@ -198,6 +215,33 @@ def setup(app, sim):
                 v[k] = spec[k]
         return web.json_response({"ok": True, "viewer": v})
 
+    async def tag_list(request):
+        form = await read_form(request)
+        room_id = form.get("room_id", "")
+        if not room_id:
+            return json_reply(envelope(code=400, msg="参数错误"))
+        return json_reply(envelope(room_tags(state(), room_id)))
+
+    async def mark_tag(request):
+        form = await read_form(request)
+        room_id = form.get("room_id", "")
+        space_id = form.get("wechat_user_space_id", "")
+        raw = form.get("tag_id")
+        if not room_id or not space_id or raw is None:
+            return json_reply(envelope(code=400, msg="参数错误"))
+        parts = [p for p in raw.split(",") if p != ""]
+        if not all(p.lstrip("-").isdigit() for p in parts):
+            return json_reply(envelope(code=400, msg="参数错误"))
+        known = {t["id"]: t for t in room_tags(state(), room_id)}
+        v = viewer(state(), room_id, space_id)
+        v["tags"] = [dict(known[int(p)]) for p in parts if int(p) in known]
+        return json_reply(envelope(msg="保存成功"))
+
+    async def ctl_tags(request):
+        spec = await request.json()
+        state()["tags"][str(spec.get("room_id", ""))] = list(spec.get("tags", []))
+        return web.json_response({"ok": True})
+
     async def ctl_state(request):
         return web.json_response(state())
 
@@ -208,5 +252,8 @@ def setup(app, sim):
     app.router.add_post("/liveSystem/Room/getWechatUserList", user_list)
     app.router.add_get("/Public/Home/Images/Faces/{number}.png", emote)
     app.router.add_get("/Public/Home/Images/newFaces/{number}.png", emote)
+    app.router.add_post("/Mobile/Ucenter/getTagList", tag_list)
+    app.router.add_post("/Mobile/Ucenter/markTag", mark_tag)
     app.router.add_post("/_sim/chatops/viewer", ctl_viewer)
+    app.router.add_post("/_sim/chatops/tags", ctl_tags)
     app.router.add_get("/_sim/chatops/state", ctl_state)
