@@ -352,6 +352,11 @@ void LiveMainWindow::showLayoutPlaceholder()
     connect(add, &QPushButton::clicked, this, [this] {
         if (!m_addSceneDialog)
             return;
+        // The same limit as the strip's own button: an eleventh layout would not be kept.
+        if (m_sceneLayoutControl && m_sceneLayoutControl->layoutCount() >= scenestrip::kMaxLayouts) {
+            emit m_sceneLayoutControl->sendMaxSceneSig();
+            return;
+        }
         m_addSceneDialog->show();
         m_addSceneDialog->resetForNew(false, 0);
         m_sceneState = 0;

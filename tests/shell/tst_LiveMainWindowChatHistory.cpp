@@ -401,6 +401,7 @@ private slots:
         const ItemChatRecord r = recordOf(row(0));
         emit row(0)->onClicked("reply", r);
         emit row(0)->onClicked("reply", r); // replaces the first bar
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(chat()->quotedLine, r.from_client_name + ": <b>q</b>");
         QCOMPARE(m_w->findChildren<QWidget*>("chat_quote_box").size(), 1);
         auto* close = m_w->findChild<ClickableLabel*>("chat_quote_close");

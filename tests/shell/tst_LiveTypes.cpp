@@ -152,6 +152,7 @@ private slots:
     void shareTool();
     void sceneTool_data();
     void sceneTool();
+    void layoutPlaceholderKeepsTheLimit();
     void toolButtons_data();
     void toolButtons();
     void shareQuestionDeclined();
@@ -369,10 +370,8 @@ void tst_LiveTypes::sceneTool()
     QVERIFY(f.runs.isEmpty());
 
     if (sceneState == 1) {
-        QCOMPARE(strip->reapplyCount(), 1);
         QVERIFY(f.placeholder().isEmpty());
     } else {
-        QCOMPARE(strip->reapplyCount(), 0);
         checkPlaceholder(f.placeholder(), "layout.png", "添加画面布局", "或点击右下角添加画面布局", 168);
         AddSceneDialog* editor = Access::addSceneDialog(f.w);
         QTest::mouseClick(qobject_cast<QPushButton*>(f.placeholder()[1]), Qt::LeftButton);
@@ -385,9 +384,16 @@ void tst_LiveTypes::sceneTool()
         editor->hide();
     }
 
-    // Made once and connected once, however often the tool is chosen.
+    // Made once and connected once, however often the tool is chosen; a layout in use is put on
+    // the canvas again.
+    AddSceneDialog* editor = Access::addSceneDialog(f.w);
+    editor->resetForNew(false, 0);
+    if (sceneState == 1)
+        strip->save_and_use_btn_clicked(editor->tiles(), 0, false, 0, QString());
+    QSignalSpy reapplied(strip, &SceneLayoutControl::_use_scene_clickEX);
     f.w.selectLivetype(mainwin::LiveTypeSceneLayout);
     QCOMPARE(Access::sceneLayoutControl(f.w), strip);
+    QCOMPARE(reapplied.count(), sceneState == 1 ? 1 : 0);
     // Each signal of the strip reaches its handler once.
     emit strip->sendMaxSceneSig();
     QVERIFY(Access::sceneTip(f.w)->isVisible());
@@ -405,6 +411,23 @@ void tst_LiveTypes::sceneTool()
     QCOMPARE(f.core.count("core_create_display"), 1);
     emit strip->fullScreen({}, 0, 0, 0);
     QVERIFY(Access::fullScreen(f.w));
+}
+
+void tst_LiveTypes::layoutPlaceholderKeepsTheLimit()
+{
+    Fixture f;
+    f.w.selectLivetype(mainwin::LiveTypeSceneLayout);
+    SceneLayoutControl* strip = Access::sceneLayoutControl(f.w);
+    AddSceneDialog* editor = Access::addSceneDialog(f.w);
+    editor->resetForNew(false, 0);
+    for (int i = 0; i < scenestrip::kMaxLayouts; ++i)
+        QVERIFY(strip->addLayoutWidget(editor->tiles(), 0, QString()));
+    f.w.selectLivetype(mainwin::LiveTypeSceneLayout);
+
+    QTest::mouseClick(qobject_cast<QPushButton*>(f.placeholder()[1]), Qt::LeftButton);
+    QVERIFY(editor->isHidden());
+    QVERIFY(Access::sceneTip(f.w)->isVisible());
+    QCOMPARE(Access::sceneTip(f.w)->textLabel()->text(), QStringLiteral("最多添加10个画面布局"));
 }
 
 void tst_LiveTypes::toolButtons_data()

@@ -9,7 +9,9 @@
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
 #include "scenes/AddSceneDialog.h"
+#include "scenes/LayoutWidget.h"
 #include "scenes/SceneLayoutControl.h"
+#include "scenes/ScenePictures.h"
 #include "shell/PopTipDlg.h"
 
 #include <QDir>
@@ -140,6 +142,7 @@ private slots:
     void pageTurns();
     void pageTurnInFullScreen();
     void saveButtons();
+    void stripRoundTrip();
     void backgroundChooser();
     void hints();
 
@@ -375,7 +378,8 @@ void tst_SceneCanvas::cancel()
     QVERIFY(f.cameraNames().isEmpty());
     QVERIFY(Access::sceneInfoWidgets(*f.w).empty());
     QVERIFY(Access::pageIndexes(*f.w).empty());
-    // The layout placeholder is back.
+    // The layout placeholder is back (the one it replaced is released later).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     int buttons = 0;
     for (QPushButton* button : f.preview()->findChildren<QPushButton*>())
         buttons += button->text() == QString::fromUtf8("添加画面布局") ? 1 : 0;
@@ -527,6 +531,46 @@ void tst_SceneCanvas::saveButtons()
     QCOMPARE(Access::placeholderLayout(*f.w)->count(), 0);
     emit editor->save_and_use_clicked({}, 0, false, 0, QString());
     QCOMPARE(Access::sceneState(*f.w), 1);
+}
+
+// The strip and the canvas together: a layout saved and used is on the canvas and marked in use; a
+// later "保 存" and a trip through another tool leave it there.
+void tst_SceneCanvas::stripRoundTrip()
+{
+    const QString a = pageFolder("a");
+    Fixture f;
+    f.w->selectLivetype(mainwin::LiveTypeSceneLayout);
+    SceneLayoutControl* strip = Access::sceneLayoutControl(*f.w);
+    AddSceneDialog* editor = Access::addSceneDialog(*f.w);
+    setSceneDocumentSource([a] { return SceneDocumentList{{"a.png", a}}; });
+    editor->resetForNew(false, 0);
+    QVERIFY(editor->tiles()[0]->setPicture("a.png"));
+    emit editor->save_and_use_clicked(editor->tiles(), 0, false, 0, QString());
+
+    LayoutWidget* used = strip->thumbnail(0);
+    QVERIFY(used);
+    QCOMPARE(Access::sceneState(*f.w), 1);
+    QCOMPARE(Access::sceneInfoWidgets(*f.w), used->records());
+    QCOMPARE(f.recordNames(), QStringList{"image_source1"});
+    QVERIFY(!used->tag()->isHidden());
+
+    // "保 存" of another layout: the window's own handler resets its flag first, the strip puts
+    // the layout in use back.
+    emit editor->save_clicked(editor->tiles(), 1, false, 0, QString());
+    QCOMPARE(strip->layoutCount(), 2);
+    QCOMPARE(Access::sceneState(*f.w), 1);
+    QCOMPARE(Access::sceneInfoWidgets(*f.w), used->records());
+
+    f.w->selectLivetype(mainwin::LiveTypeDocument);
+    f.core.clearCalls();
+    f.w->selectLivetype(mainwin::LiveTypeSceneLayout);
+    QCOMPARE(Access::placeholderLayout(*f.w)->count(), 0);
+    QVERIFY(f.core.callsNamed("source_set_image_file").join(' ').contains(a + "/pic0.png"));
+    QCOMPARE(Access::sceneInfoWidgets(*f.w), used->records());
+    QVERIFY(f.label()->isVisibleTo(f.preview()));
+    QCOMPARE(used->getState(), 1);
+    QVERIFY(!used->tag()->isHidden());
+    setSceneDocumentSource(nullptr);
 }
 
 void tst_SceneCanvas::backgroundChooser()
