@@ -17,7 +17,7 @@ void EmoteCacheJob::start()
     m_thread.reset(QThread::create([this] {
         for (int n = 1; n <= m_count && !m_stopRequested; ++n) {
             if (m_fetchOne)
-                m_fetchOne(n);
+                m_fetchOne(n, m_stopRequested);
             ++m_fetched;
         }
     }));

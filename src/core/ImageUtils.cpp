@@ -40,7 +40,7 @@ bool isHttpScheme(const QUrl& url)
 
 // One GET, waited for in a nested event loop. The network manager would also read file:, qrc: and
 // data: addresses, so everything but http(s) fails here without a request.
-FetchResult fetch(const QUrl& url)
+FetchResult fetch(const QUrl& url, const std::atomic_bool* cancel = nullptr)
 {
     FetchResult result;
     if (!isHttpScheme(url)) {
@@ -57,8 +57,22 @@ FetchResult fetch(const QUrl& url)
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(ImageUtils::fetchTimeoutMs());
-    if (!reply->isFinished())
+    QTimer cancelPoll;
+    if (cancel) {
+        QObject::connect(&cancelPoll, &QTimer::timeout, &loop, [&loop, cancel] {
+            if (cancel->load())
+                loop.quit();
+        });
+        cancelPoll.start(ImageUtils::kCancelPollMs);
+    }
+    if (!reply->isFinished() && !(cancel && cancel->load()))
         loop.exec();
+    if (!reply->isFinished() && cancel && cancel->load()) {
+        qDebug() << "Error:"
+                 << "cancelled" << url.toString();
+        reply->abort();
+        return result;
+    }
     if (!reply->isFinished()) {
         qDebug() << "Error:"
                  << "timed out" << url.toString();
@@ -194,7 +208,8 @@ QPixmap ImageUtils::loadRemotePixmap(const QString& address)
 }
 
 void ImageUtils::saveImageToLocal(const QString& url, const QString& folder, const QString& fileName,
-                                  const std::function<void(const QImage&)>& callback)
+                                  const std::function<void(const QImage&)>& callback,
+                                  const std::atomic_bool* cancel)
 {
     const QString path = folder + QLatin1Char('/') + fileName;
     const QImage existing = loadImageFile(path);
@@ -204,7 +219,7 @@ void ImageUtils::saveImageToLocal(const QString& url, const QString& folder, con
         return;
     }
     QDir().mkpath(folder);
-    const FetchResult r = fetch(QUrl(url));
+    const FetchResult r = fetch(QUrl(url), cancel);
     if (!r.ok) {
         if (callback)
             callback(fallbackImage());

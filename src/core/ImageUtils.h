@@ -20,6 +20,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
 #include <functional>
 
 class ImageUtils
@@ -55,17 +56,20 @@ public:
     // there (then the callback gets it and nothing is fetched). Creates a missing folder. The
     // callback (may be empty) gets the saved file's picture (null when the body was not a
     // picture), or the fallback picture when the download or the write failed.
+    // `cancel` (may be null), when it becomes true, ends the fetch in progress as a failure, so a
+    // worker that is asked to stop need not wait out fetchTimeoutMs().
     static void saveImgToLocal(const QString& url, const QString& folder, const QString& fileName,
                                const std::function<void(const QPixmap&)>& callback);
     static void saveImageToLocal(const QString& url, const QString& folder, const QString& fileName,
-                                 const std::function<void(const QImage&)>& callback);
+                                 const std::function<void(const QImage&)>& callback,
+                                 const std::atomic_bool* cancel = nullptr);
 
     // Decodes picture bytes (or a file's). A null image when they are no picture, or when the
     // picture they announce is larger than kMaxPixels: a few hundred kilobytes of PNG can claim
     // a picture that takes gigabytes and most of a minute to decode.
     static constexpr qint64 kMaxPixels = 40000000;
     // The largest picture reply fetched; a larger one fails like a network error.
-    static constexpr qint64 kMaxFetchBytes = 16 * 1024 * 1024;
+    static constexpr qint64 kMaxFetchBytes = 8 * 1024 * 1024;
     static QImage decodeImage(const QByteArray& bytes);
     static QImage loadImageFile(const QString& path);
 
@@ -74,6 +78,8 @@ public:
     static QPixmap roundedPixmap(const QPixmap& source, int radius);
 
     // Upper bound of one fetch (10 s); tests may shorten it.
+    // How often a fetch that can be cancelled looks at its flag.
+    static constexpr int kCancelPollMs = 50;
     static constexpr int kDefaultFetchTimeoutMs = 10000;
     static int fetchTimeoutMs();
     static void setFetchTimeoutMs(int ms);

@@ -15,6 +15,7 @@ class ChatItemWidget;
 class ChatListWidget;
 class ChatSender;
 class ClickableLabel;
+class EmoteListWidget;
 class CustomWidget;
 class QHBoxLayout;
 class QLabel;
@@ -22,6 +23,7 @@ class QTextEdit;
 class QTimer;
 class QVBoxLayout;
 class QWidget;
+class UserRemindMsgWidget;
 
 class ChatSideState : public QObject
 {
@@ -60,12 +62,14 @@ public:
     QVBoxLayout* pageLayout = nullptr;
     QLabel* noticeLabel = nullptr;
     ChatListWidget* list = nullptr;
+    QPointer<UserRemindMsgWidget> remindWidget; // enter and leave notices, made on the first one
     ClickableLabel* clearLabel = nullptr;
     ClickableLabel* scrollLabel = nullptr;
     ClickableLabel* muteAllLabel = nullptr;
     QHBoxLayout* inputRow = nullptr;
     QWidget* inputBox = nullptr;
     ClickableLabel* emoteButton = nullptr;
+    QPointer<EmoteListWidget> emotePanel; // made on the first press of the emote button
     ClickableLabel* pictureButton = nullptr;
     QTextEdit* input = nullptr;
     ClickableLabel* sendLabel = nullptr;

@@ -233,6 +233,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
     // ---- Scene layouts
     void wheelEvent(QWheelEvent* event) override;
@@ -309,8 +310,11 @@ private:
     void initConnections();
 
     // ---- Chat and audience
-    // Fetches one emote picture into the emote cache; runs on the emote job's thread.
-    static void downloadEmote(int number);
+    // Fetches one emote picture into the emote cache; runs on the emote job's thread and ends the
+    // fetch in progress when `stop` is raised.
+    static void downloadEmote(int number, const std::atomic_bool& stop);
+    void toggleEmotePanel();
+    void addRemindMessage(const QString& name, bool enter);
     ClickableLabel* createBtnWithImg(QString imagePath);
     ChatSideState* chatSide();
     // A room or custom address chosen: the chat's side of it (word list, own tags, chat list).

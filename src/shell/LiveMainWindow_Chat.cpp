@@ -7,8 +7,11 @@
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ClickableLabel.h"
+#include "chat/EmoteFiles.h"
+#include "chat/EmoteListWidget.h"
 #include "chat/MentionGuard.h"
 #include "chat/RoomMessageRouter.h"
+#include "chat/UserRemindMsgWidget.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
 #include "core/Toast.h"
@@ -106,6 +109,7 @@ ChatSideState* LiveMainWindow::chatSide()
     h.deleteEchoedOwnMessage = [this](int, const QString& id) { postChatDelete(id, true); };
     h.chatListExists = [s] { return s->list != nullptr; };
     h.currentSideTab = [s] { return s->currentSideTab; };
+    h.addRemindMessage = [this](const QString& name, bool enter) { addRemindMessage(name, enter); };
 
     // Presses on the side tabs and on the tip page's link.
     s->pressFilter = new PressFilter(s, [this](QObject* watched) {
@@ -599,6 +603,7 @@ void LiveMainWindow::initChatPage()
     connect(s->muteAllLabel, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { toggleMuteAll(); });
     connect(s->sendLabel, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { sendChatText(); });
     connect(s->pictureButton, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { choosePicture(); });
+    connect(s->emoteButton, &ClickableLabel::clicked, this, [this](QVariant&, QMouseEvent*) { toggleEmotePanel(); });
 }
 
 // ---- the room choice, as far as the chat goes ---------------------------------------------------
@@ -634,4 +639,36 @@ void LiveMainWindow::onChatRoomChosen()
 
 // ---- later chat work ----------------------------------------------------------------------------
 
-void LiveMainWindow::downloadEmote(int) {}
+void LiveMainWindow::downloadEmote(int number, const std::atomic_bool& stop)
+{
+    EmoteFiles::fetchToCache(number, &stop);
+}
+
+void LiveMainWindow::toggleEmotePanel()
+{
+    ChatSideState* s = chatSide();
+    if (s->emotePanel && s->emotePanel->isVisible()) {
+        s->emotePanel->hide();
+        return;
+    }
+    if (!s->emotePanel) {
+        s->emotePanel = new EmoteListWidget(ui->chat_page, s->inputRow->sizeHint().height() - 10);
+        connect(s->emotePanel, &EmoteListWidget::emoteSelected, this,
+                [s](const QString& emote) { s->input->insertPlainText(emote); });
+    }
+    s->emotePanel->show();
+    s->emotePanel->raise();
+    s->emotePanel->setFocus();
+}
+
+void LiveMainWindow::addRemindMessage(const QString& name, bool enter)
+{
+    ChatSideState* s = chatSide();
+    if (!s->list)
+        return;
+    if (!s->remindWidget) {
+        s->remindWidget = new UserRemindMsgWidget(s->list);
+        s->remindWidget->hide();
+    }
+    s->remindWidget->addNewMsg(name, enter);
+}

@@ -22,7 +22,7 @@ void tst_EmoteCacheJob::fetchesEveryEmoteInOrder()
 {
     QMutex mutex;
     std::vector<int> seen;
-    EmoteCacheJob job([&](int n) {
+    EmoteCacheJob job([&](int n, const std::atomic_bool&) {
         QMutexLocker lock(&mutex);
         seen.push_back(n);
     });
@@ -40,7 +40,7 @@ void tst_EmoteCacheJob::stopEndsAfterTheFetchInProgress()
     QSemaphore entered;
     QSemaphore release;
     std::atomic_int calls{0};
-    EmoteCacheJob job([&](int) {
+    EmoteCacheJob job([&](int, const std::atomic_bool&) {
         ++calls;
         entered.release();
         release.acquire(); // a fetch that waits for its reply
@@ -66,7 +66,7 @@ void tst_EmoteCacheJob::destructionWaitsForTheJob()
     std::atomic_int calls{0};
     std::atomic_bool inFetch{false};
     {
-        EmoteCacheJob job([&](int) {
+        EmoteCacheJob job([&](int, const std::atomic_bool&) {
             inFetch = true;
             ++calls;
             QThread::msleep(5);
