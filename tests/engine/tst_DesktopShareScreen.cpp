@@ -20,10 +20,16 @@ namespace
 {
 QColor screenPixel(const QPoint& global)
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage().pixelColor(0, 0);
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, global.x(), global.y(), 1, 1)
+        .toImage()
+        .pixelColor(0, 0);
 }
 
-bool isGreen(const QColor& c) { return c.green() > 200 && c.red() < 60 && c.blue() < 60; }
+bool isGreen(const QColor& c)
+{
+    return c.green() > 200 && c.red() < 60 && c.blue() < 60;
+}
 } // namespace
 
 class tst_DesktopShareScreen : public QObject
@@ -78,18 +84,23 @@ void tst_DesktopShareScreen::desktopShowsOnTheCanvas()
     LiveCore* core = LiveCore::get_instance();
     QVERIFY(core->scene_has_source("desktop source"));
     float x = 0, y = 0, sw = 0, sh = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(core->scene_get_source_rectf("desktop source", &x, &y, &sw, &sh) && sw > 0, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(core->scene_get_source_rectf("desktop source", &x, &y, &sw, &sh) && sw > 0,
+                             60000);
     // The screen's bottom-right corner is green (the main window covers the top left); find it in
     // the label through the source's place on the canvas.
     auto store = CDataCenter::getInstance();
     const QPointF canvas(x + sw * 0.95, y + sh * 0.95);
     const QPoint at(int(canvas.x() * label->width() / store->screenWidth),
                     int(canvas.y() * label->height() / store->screenHeight));
-    QTRY_VERIFY2_WITH_TIMEOUT(isGreen(screenPixel(label->mapToGlobal(at))),
-                              qPrintable(QString("pixel %1 at %2,%3 (source %4,%5 %6x%7)")
-                                             .arg(screenPixel(label->mapToGlobal(at)).name())
-                                             .arg(at.x()).arg(at.y()).arg(x).arg(y).arg(sw).arg(sh)),
-                              60000);
+    QVERIFY2(QTest::qWaitFor([&] { return isGreen(screenPixel(label->mapToGlobal(at))); }, 60000),
+             qPrintable(QString("pixel %1 at %2,%3 (source %4,%5 %6x%7)")
+                            .arg(screenPixel(label->mapToGlobal(at)).name())
+                            .arg(at.x())
+                            .arg(at.y())
+                            .arg(x)
+                            .arg(y)
+                            .arg(sw)
+                            .arg(sh)));
 
     w->exit_desktop_share_clicked();
     QVERIFY(!core->scene_has_source("desktop source"));

@@ -19,7 +19,8 @@
 #include <QWidget>
 #include <QtTest>
 
-namespace {
+namespace
+{
 // A native child window libobs can draw into, as the program's preview labels are.
 class NativeView : public QWidget
 {
@@ -50,7 +51,8 @@ class tst_ObsLiveCore : public QObject
 private:
     QTemporaryDir m_settingsDir;
     ObsLiveCore m_core;
-    std::shared_ptr<CDataCenter> m_store = std::make_shared<CDataCenter>(m_settingsDir.filePath("config.ini"));
+    std::shared_ptr<CDataCenter> m_store =
+        std::make_shared<CDataCenter>(m_settingsDir.filePath("config.ini"));
     QTemporaryDir m_dir;
     QString m_picture;
 
@@ -230,9 +232,9 @@ private slots:
         QCOMPARE(QRect(x, y, w, h), QRect(fit.x + 10, fit.y + 10, fit.shownWidth, fit.shownHeight));
 
         // The canvas is stretched over each display, upright.
-        QTRY_VERIFY_WITH_TIMEOUT(isRed(pixelOf(main, QPoint(330, 90))), 60000);
+        QVERIFY(QTest::qWaitFor([&] { return isRed(pixelOf(main, QPoint(330, 90))); }, 60000));
         QVERIFY(isBlue(pixelOf(main, QPoint(330, 290))));
-        QTRY_VERIFY_WITH_TIMEOUT(isRed(pixelOf(other, QPoint(160, 40))), 60000);
+        QVERIFY(QTest::qWaitFor([&] { return isRed(pixelOf(other, QPoint(160, 40))); }, 60000));
         QVERIFY(isBlue(pixelOf(other, QPoint(160, 140))));
         const QString shots = qEnvironmentVariable("SOLVEK_SCREENSHOT_DIR");
         if (!shots.isEmpty())

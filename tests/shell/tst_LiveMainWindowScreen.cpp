@@ -82,7 +82,7 @@ void tst_LiveMainWindowScreen::windowAfterLogin()
     QVERIFY(centrePixel() != QColor(Qt::red));
     Access::setCameraSettleSeconds(0);
     Access::showAvatarCamera(*w);
-    QTRY_VERIFY_WITH_TIMEOUT(centrePixel().red() > 200 && centrePixel().green() < 60, 60000);
+    QVERIFY(QTest::qWaitFor([&] { return centrePixel().red() > 200 && centrePixel().green() < 60; }, 60000));
 
     QTest::qWait(500);
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
