@@ -3,6 +3,9 @@
 #include "core/UntrustedText.h"
 
 #include <QDrag>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSpacerItem>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMimeData>
@@ -56,6 +59,34 @@ void showAnchorName(QLabel* label, const QString& name, const QString& style)
     label->setText(label->fontMetrics().elidedText(name, Qt::ElideRight, kAnchorNameWidth));
     label->setToolTip(solvek::plainToolTip(name));
     label->show();
+}
+
+ToolBarForm buildToolBar(QWidget* bar, const char* title, QSize size, std::initializer_list<const char*> buttonNames)
+{
+    ToolBarForm form;
+    bar->setObjectName(QString::fromLatin1(title));
+    bar->setWindowTitle(QString::fromLatin1(title));
+    bar->resize(size);
+    form.layout = new QHBoxLayout(bar);
+    form.layout->setObjectName("horizontalLayout");
+    form.layout->setSpacing(2);
+    form.layout->setContentsMargins(4, 0, 4, 0);
+    form.nameLabel = new QLabel(bar);
+    form.nameLabel->setObjectName("anchor_label");
+    form.layout->addWidget(form.nameLabel);
+    form.layout->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    for (const char* name : buttonNames) {
+        auto* button = new QPushButton(bar);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFixedSize(20, 20);
+        button->setStyleSheet("background-color: rgba(0, 0, 0, 0.5);border-radius: 4px;");
+        button->setIconSize(QSize(16, 16));
+        form.layout->addWidget(button);
+        form.buttons << button;
+    }
+    bar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    bar->setAttribute(Qt::WA_TranslucentBackground);
+    return form;
 }
 
 } // namespace scenetile

@@ -4,13 +4,18 @@
 // coordinates, start their drags onto the preview the same way, and name their user the same way
 // in the tool bar.
 
+#include <QList>
+#include <QSize>
 #include <QString>
 #include <Qt>
 
 #include <functional>
+#include <initializer_list>
 
+class QHBoxLayout;
 class QLabel;
 class QMimeData;
+class QPushButton;
 class QWidget;
 
 namespace scenetile
@@ -36,5 +41,15 @@ Qt::DropAction startTileDrag(QWidget* source, const QString& text);
 // (plain text) as tool tip, with the given style; the label is shown.
 constexpr int kAnchorNameWidth = 80;
 void showAnchorName(QLabel* label, const QString& name, const QString& style);
+
+// The form both tool bars share: a frameless, translucent tool window of its own (so it can hang
+// over the strip's edge) holding the name label, a stretch and 20 x 20 icon buttons (16 x 16
+// icons, the dark rounded style) in the given order.
+struct ToolBarForm {
+    QHBoxLayout* layout = nullptr;
+    QLabel* nameLabel = nullptr;
+    QList<QPushButton*> buttons;
+};
+ToolBarForm buildToolBar(QWidget* bar, const char* title, QSize size, std::initializer_list<const char*> buttonNames);
 
 } // namespace scenetile

@@ -10,7 +10,6 @@
 
 namespace
 {
-const char kButtonStyle[] = "background-color: rgba(0, 0, 0, 0.5);border-radius: 4px;";
 const char kNameStyle[] = "color: white;background-color: rgba(0, 0, 0, 0.5);border-radius: 4px; "
                           "padding-left:4px; padding-right:2px;";
 
@@ -34,34 +33,14 @@ void switchState(QPushButton* button, bool& flag, const char* openIcon, const ch
 
 SceneWidgetToolWidget::SceneWidgetToolWidget(QWidget* parent) : QWidget(parent)
 {
-    setObjectName("SceneWidgetToolWidget");
-    setWindowTitle("SceneWidgetToolWidget");
-    resize(280, 20);
-    horizontalLayout = new QHBoxLayout(this);
-    horizontalLayout->setObjectName("horizontalLayout");
-    horizontalLayout->setSpacing(2);
-    horizontalLayout->setContentsMargins(4, 0, 4, 0);
-    anchor_label = new QLabel(this);
-    anchor_label->setObjectName("anchor_label");
+    const scenetile::ToolBarForm form =
+        scenetile::buildToolBar(this, "SceneWidgetToolWidget", QSize(280, 20), {"mic_btn", "camera_btn", "mirror_btn"});
+    horizontalLayout = form.layout;
+    anchor_label = form.nameLabel;
     anchor_label->setFixedHeight(20);
-    horizontalLayout->addWidget(anchor_label);
-    horizontalLayout->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    mic_btn = new QPushButton(this);
-    camera_btn = new QPushButton(this);
-    mirror_btn = new QPushButton(this);
-    mic_btn->setObjectName("mic_btn");
-    camera_btn->setObjectName("camera_btn");
-    mirror_btn->setObjectName("mirror_btn");
-    for (QPushButton* button : {mic_btn, camera_btn, mirror_btn}) {
-        button->setFixedSize(20, 20);
-        button->setStyleSheet(kButtonStyle);
-        button->setIconSize(QSize(16, 16));
-        horizontalLayout->addWidget(button);
-    }
-
-    // A window of its own under the tile, not a child clipped by the strip.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    mic_btn = form.buttons.at(0);
+    camera_btn = form.buttons.at(1);
+    mirror_btn = form.buttons.at(2);
 
     setButtonIcon(mirror_btn, ":/images/live/mirror_left.png", "镜像");
     // Both flags start true, so one switch each leaves the open icons with their tool tips and
