@@ -15,7 +15,8 @@ namespace
 const char kScrollBarStyle[] =
     "QScrollBar:horizontal { height: 10px; background: #0C0D1B; margin: 0px; border: none; }"
     "QScrollBar::handle:horizontal { background: #2C2F42; min-width: 20px; }"
-    "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0px; border: none; background: none; }"
+    "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0px; border: none; "
+    "background: none; }"
     "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }";
 } // namespace
 
@@ -40,7 +41,9 @@ SceneCenterWidget::SceneCenterWidget(QWidget* parent) : QWidget(parent)
     m_stripLayout->setContentsMargins(0, 0, 0, 0);
     m_sceneWidget = new SceneWidget(m_stripWidget);
     m_stripLayout->addStretch();
-    m_stripLayout->addWidget(m_sceneWidget, 0, Qt::AlignCenter);
+    // The host tile holds only its width: it takes the strip's height, which alignment would cut to its size
+    // hint.
+    m_stripLayout->addWidget(m_sceneWidget);
     m_stripLayout->addStretch();
     m_scrollArea->setWidget(m_stripWidget);
 
@@ -89,7 +92,8 @@ void SceneCenterWidget::wireToRow(SceneRemoteWidget* tile, int id)
     if (!row)
         return;
     // Receivers are the row and the tile themselves: whichever goes first takes its connections.
-    connect(row, &ItemConnectMicWidget::sigCameraBtnClicked, tile, &SceneRemoteWidget::handleItemCameraClicked);
+    connect(row, &ItemConnectMicWidget::sigCameraBtnClicked, tile,
+            &SceneRemoteWidget::handleItemCameraClicked);
     connect(row, &ItemConnectMicWidget::sigMicBtnClicked, tile, &SceneRemoteWidget::handleItemMicClicked);
     connect(tile, &SceneRemoteWidget::sigCameraBtnClicked, row, &ItemConnectMicWidget::onTileCameraClicked);
     connect(tile, &SceneRemoteWidget::sigMicBtnClicked, row, &ItemConnectMicWidget::onTileMicClicked);
@@ -106,7 +110,8 @@ void SceneCenterWidget::applyReport(SceneRemoteWidget* tile, int id)
         tile->setAudioAvailable(it->audio);
     if (it->mutedByUs) {
         it->mutedByUs = false;
-        getTRTCShareInstance()->muteRemoteAudio(trtcUserId(TrtcUserKind::CoHost, id, quint32(m_roomId)), false);
+        getTRTCShareInstance()->muteRemoteAudio(trtcUserId(TrtcUserKind::CoHost, id, quint32(m_roomId)),
+                                                false);
     }
 }
 
