@@ -7,6 +7,7 @@
 #include "platform/TrtcCloud.h"
 #include "core/NetInfoThread.h"
 #include "login/LoginInfo.h"
+#include "canvas/CameraOverlayHandler.h"
 #include "canvas/DocumentPageGeometry.h"
 #include "canvas/SceneSourceInfo.h"
 #include "scenes/InfoWidget.h"
@@ -240,6 +241,7 @@ protected:
 
     // ---- Preview interaction (LiveMainWindow_Preview.cpp)
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // ---- Frame (LiveMainWindow.cpp)
@@ -308,6 +310,13 @@ private:
 
     // ---- Preview interaction
     void initConnections();
+    // The document tool's overlay handling of a preview mouse event; true consumes it.
+    bool pressCameraOverlay(QMouseEvent* event);
+    // The share tool's (landscape or portrait) overlay handling; true consumes the event.
+    bool handleShareOverlay(QMouseEvent* event, bool portrait);
+    // Feeds one preview mouse event to the overlay handler and carries its result out.
+    bool feedCameraOverlay(CameraOverlayHandler::Handling handling, QMouseEvent* event);
+    CameraOverlayHandler m_cameraOverlay;
 
     // ---- Chat and audience
     // Fetches one emote picture into the emote cache; runs on the emote job's thread and ends the

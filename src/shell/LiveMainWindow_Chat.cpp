@@ -398,6 +398,8 @@ void LiveMainWindow::initChatTabBar()
         tab->setText(QString::fromUtf8(t.text));
         tab->setTextStyleSheet(m_unselectedTabStyle);
         tab->installEventFilter(filter);
+        // The window's filter runs first (installed last): a press also closes its popups.
+        tab->installEventFilter(this);
         s->tabLayout->addWidget(tab);
         *t.tab = tab;
     }
@@ -442,6 +444,7 @@ void LiveMainWindow::initTipPage()
     s->tipLink->setStyleSheet(kLinkStyle);
     s->tipLink->setFixedHeight(20);
     s->tipLink->installEventFilter(s->pressFilter);
+    s->tipLink->installEventFilter(this);
     linkRow->addWidget(s->tipLink);
     linkRow->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     layout->addLayout(linkRow);

@@ -28,6 +28,7 @@ struct LiveMainWindowTestAccess {
     static HideWindow* hideWindow(LiveMainWindow& w) { return w.m_hideWindow; }
     static int shareType(LiveMainWindow& w) { return w.m_shareType; }
     static bool shareActive(LiveMainWindow& w) { return w.m_shareActive; }
+    static void setShareActive(LiveMainWindow& w, bool active) { w.m_shareActive = active; }
     static bool& shareCameraOverlay(LiveMainWindow& w) { return w.m_shareCameraOverlay; }
     static QRect shownStrip(LiveMainWindow& w) { return w.m_shownStrip; }
     static QStringList& standInCalls(LiveMainWindow& w) { return w.m_standInCalls; }
@@ -102,6 +103,9 @@ struct LiveMainWindowTestAccess {
         LiveMainWindow::s_runModalDialog = std::move(runner);
     }
     static std::function<void(int)>& exitEventLoop() { return LiveMainWindow::s_exitEventLoop; }
+    // preview interaction: one event through the window's filter; true when it was consumed
+    static bool filter(LiveMainWindow& w, QObject* watched, QEvent* event) { return w.eventFilter(watched, event); }
+    static CameraOverlayHandler& cameraOverlay(LiveMainWindow& w) { return w.m_cameraOverlay; }
 };
 
 // A named widget of the window's form.

@@ -1,0 +1,376 @@
+// test-label: unit
+// The window's event filter and preview wiring: the camera overlay driven by mouse events on the
+// preview in the share and document tools, presses that close the popups, the title-bar items,
+// the full-screen scene's keys, wheel and press, and the preview's signal connections; offscreen
+// against the engine fake. Canvas 1920 x 1080, preview 960 x 540, camera (100, 50, 400, 225).
+#include "support/FakeLiveCore.h"
+#include "support/LiveMainWindowTestAccess.h"
+
+#include "cohost/SceneCenterWidget.h"
+#include "cohost/SceneWidget.h"
+#include "cohost/VideoWindows.h"
+#include "core/DataCenter.h"
+#include "core/ServiceConstants.h"
+#include "core/UntrustedText.h"
+#include "shell/LiveControl.h"
+#include "shell/LiveModeDialog.h"
+#include "shell/CustomWidget.h"
+#include "shell/LivePauseOrStopWidget.h"
+
+#include <QDir>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QWheelEvent>
+#include <QtTest>
+
+#include <memory>
+
+using Access = LiveMainWindowTestAccess;
+
+namespace
+{
+
+const char kCamera[] = "camera source";
+
+struct Fixture {
+    FakeLiveCore core;
+    LoginInfo info;
+    std::unique_ptr<LiveMainWindow> w;
+
+    Fixture()
+    {
+        auto store = CDataCenter::getInstance();
+        store->screenWidth = 1920;
+        store->screenHeight = 1080;
+        store->cameraMirror = false;
+        store->liveMode = false;
+        core.cameras << "cam0";
+        info.uid = 4242;
+        info.name = "host";
+        w = std::make_unique<LiveMainWindow>();
+        w->initLiveMainWindowParams(&info);
+        // Never shown, so no layout pass undoes this.
+        preview()->resize(960, 540);
+        if (!core.scene.contains(kCamera))
+            core.scene << kCamera;
+        core.rects[kCamera] = QRectF(100, 50, 400, 225);
+        core.clearCalls();
+    }
+    ~Fixture() { CDataCenter::getInstance()->liveMode = false; }
+
+    QWidget* preview() { return formWidget(*w, "preview_widget"); }
+    QLabel* sceneLabel() { return Access::overlayLabel(*w, 2); }
+    // A mouse event on the preview, through the window's filter; true when it was consumed.
+    bool mouse(QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton,
+               Qt::MouseButtons held = Qt::LeftButton)
+    {
+        QMouseEvent event(type, p, preview()->mapToGlobal(p), button, held, Qt::NoModifier);
+        return Access::filter(*w, preview(), &event);
+    }
+    bool press(QPoint p, Qt::MouseButton button = Qt::LeftButton)
+    {
+        return mouse(QEvent::MouseButtonPress, p, button, button);
+    }
+    bool moveTo(QPoint p) { return mouse(QEvent::MouseMove, p, Qt::NoButton); }
+    bool release(QPoint p) { return mouse(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
+    QStringList geometryCalls() const
+    {
+        return core.calls.filter(QRegularExpression("^scene_set_source_(pos|posf_abs|base_size)\\("));
+    }
+};
+
+// A press that reaches `target` the way the application delivers it (through its filters).
+void sendPress(QWidget* target, QPoint p = {5, 5})
+{
+    QMouseEvent event(QEvent::MouseButtonPress, p, target->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class tst_LiveMainWindowPreview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void shareOverlayDragAndResize();
+    void documentOverlayResize();
+    void otherToolsLeaveThePreviewAlone();
+    void rightClickConsumed();
+    void pressesClosePopups();
+    void titleBarItems();
+    void previewSignals();
+    void fullScreenScene();
+
+private:
+    QString pageFolder(const QString& name, int pages);
+    QTemporaryDir m_dir;
+};
+
+void tst_LiveMainWindowPreview::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    // Requests of a room choice go to a closed loopback port.
+    solvek::setServiceOverride("http://127.0.0.1:9");
+}
+
+QString tst_LiveMainWindowPreview::pageFolder(const QString& name, int pages)
+{
+    QDir(m_dir.path()).mkpath(name);
+    for (int i = 0; i < pages; ++i) {
+        QImage image(320, 180, QImage::Format_RGB32);
+        image.fill(Qt::gray);
+        if (!image.save(m_dir.filePath(QString("%1/pic%2.png").arg(name).arg(i))))
+            return QString();
+    }
+    return m_dir.filePath(name);
+}
+
+void tst_LiveMainWindowPreview::shareOverlayDragAndResize()
+{
+    Fixture f;
+    Access::setLiveType(*f.w, mainwin::LiveTypeDesktopShare);
+
+    // The filter is installed on the preview: a press and a held move delivered to it drag.
+    QMouseEvent press(QEvent::MouseButtonPress, QPoint(150, 80), f.preview()->mapToGlobal(QPoint(150, 80)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.preview(), &press);
+    QCOMPARE(f.preview()->cursor().shape(), Qt::ArrowCursor);
+    QMouseEvent move(QEvent::MouseMove, QPoint(160, 90), f.preview()->mapToGlobal(QPoint(160, 90)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.preview(), &move);
+    QCOMPARE(f.geometryCalls(), QStringList{"scene_set_source_pos(camera source,120,70)"});
+    QVERIFY(!f.release({160, 90}));
+
+    // The right edge: the cursor, one step, and the arrow back at the release.
+    f.core.clearCalls();
+    QVERIFY(!f.press({245, 80}));
+    QCOMPARE(f.preview()->cursor().shape(), Qt::SizeHorCursor);
+    QVERIFY(!f.moveTo({265, 80}));
+    QCOMPARE(f.geometryCalls(),
+             QStringList{"scene_set_source_base_size(camera source,440,247.5,1,false,false)"});
+    f.release({265, 80});
+    QCOMPARE(f.preview()->cursor().shape(), Qt::ArrowCursor);
+    // After the release the top edge grabs alone: a move along x does nothing, along y resizes.
+    f.core.clearCalls();
+    f.press({150, 30});
+    QCOMPARE(f.preview()->cursor().shape(), Qt::SizeVerCursor);
+    f.moveTo({170, 30});
+    QVERIFY(f.geometryCalls().isEmpty());
+    f.moveTo({170, 20});
+    QCOMPARE(f.geometryCalls(), (QStringList{"scene_set_source_base_size(camera source,435.556,245,1,false,false)",
+                                             "scene_set_source_pos(camera source,80,30)"}));
+    f.release({170, 20});
+
+    // No camera on the canvas: nothing is grabbed or moved.
+    f.core.scene.removeAll(kCamera);
+    f.core.clearCalls();
+    f.press({150, 80});
+    f.moveTo({160, 90});
+    QVERIFY(f.geometryCalls().isEmpty());
+}
+
+void tst_LiveMainWindowPreview::documentOverlayResize()
+{
+    Fixture f;
+    Access::setLiveType(*f.w, mainwin::LiveTypeDocument);
+    for (float scale : {0.5f, 0.0f}) {
+        f.core.previewScale = scale;
+        f.core.clearCalls();
+        f.press({245, 80});
+        QVERIFY(!f.moveTo({265, 80}));
+        QCOMPARE(f.geometryCalls(),
+                 QStringList{"scene_set_source_base_size(camera source,220,123.75,1,false,false)"});
+        f.release({265, 80});
+    }
+    // A move goes through the exact position, in the page's scale (1 once the page is fitted).
+    f.core.previewScale = 1;
+    f.core.clearCalls();
+    f.press({150, 80});
+    f.moveTo({160, 90});
+    QCOMPARE(f.geometryCalls(), QStringList{"scene_set_source_posf_abs(camera source,120,70,false,false)"});
+}
+
+void tst_LiveMainWindowPreview::otherToolsLeaveThePreviewAlone()
+{
+    Fixture f;
+    for (mainwin::LiveType tool : {mainwin::LiveTypeWhiteBoard, mainwin::LiveTypeSceneLayout, mainwin::LiveTypeNone}) {
+        Access::setLiveType(*f.w, tool);
+        QVERIFY(!f.press({150, 80}, Qt::RightButton));
+        QVERIFY(!f.press({150, 80}));
+        QVERIFY(!f.moveTo({160, 90}));
+        QVERIFY(!f.release({160, 90}));
+    }
+    QVERIFY(f.geometryCalls().isEmpty());
+}
+
+void tst_LiveMainWindowPreview::rightClickConsumed()
+{
+    Fixture f;
+    // The share tool: only while a share runs and the camera belongs on it.
+    Access::setLiveType(*f.w, mainwin::LiveTypeDesktopShare);
+    Access::setShareActive(*f.w, false);
+    QVERIFY(!f.press({150, 80}, Qt::RightButton));
+    Access::setShareActive(*f.w, true);
+    Access::shareCameraOverlay(*f.w) = false;
+    QVERIFY(!f.press({150, 80}, Qt::RightButton));
+    Access::shareCameraOverlay(*f.w) = true;
+    QVERIFY(f.press({150, 80}, Qt::RightButton));
+    QVERIFY(!f.press({150, 80})); // the left button is not consumed
+    Access::setShareActive(*f.w, false);
+
+    // The document tool: its own flag alone.
+    Access::setLiveType(*f.w, mainwin::LiveTypeDocument);
+    Access::docCameraOverlay(*f.w) = false;
+    QVERIFY(!f.press({150, 80}, Qt::RightButton));
+    Access::docCameraOverlay(*f.w) = true;
+    QVERIFY(f.press({150, 80}, Qt::RightButton));
+}
+
+void tst_LiveMainWindowPreview::pressesClosePopups()
+{
+    Fixture f;
+    f.w->initFromLogin();
+    f.w->show(); // the popup is a child: visible only in a shown window
+    ChatSideState* chat = Access::chat(*f.w);
+    QVERIFY(chat->chatTab && chat->micTab && chat->onlineTab && chat->tipLink);
+    Access::setRoomDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+    LivePauseOrStopWidget* popup = Access::pauseOrStop(*f.w);
+    QWidget* watched[] = {f.w.get(),
+                          f.preview(),
+                          formWidget(*f.w, "room_name_label"),
+                          f.sceneLabel(),
+                          chat->chatTab,
+                          chat->micTab,
+                          chat->onlineTab,
+                          chat->tipLink};
+    for (QWidget* target : watched) {
+        popup->show();
+        sendPress(target);
+        QVERIFY2(popup->isHidden(), qPrintable(target->objectName()));
+    }
+    // Other events leave it.
+    popup->show();
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(f.preview(), &enter);
+    QVERIFY(popup->isVisible());
+    popup->hide();
+}
+
+void tst_LiveMainWindowPreview::titleBarItems()
+{
+    Fixture f;
+    // The avatar and the name open the user popup.
+    QVERIFY(!Access::popupShown(*f.w));
+    sendPress(formWidget(*f.w, "user_photo"));
+    QVERIFY(Access::popupShown(*f.w));
+    sendPress(formWidget(*f.w, "usernamelbl"));
+    QVERIFY(!Access::popupShown(*f.w));
+
+    // Entering the room's name shows the whole name as plain text.
+    LiveRoomInfo room;
+    room.app_id = 77;
+    room.live_type = 1;
+    room.push_app_nick = "<img src=x>";
+    QVERIFY(Access::liveControl(*f.w)->choose(room));
+    QLabel* name = formWidget<QLabel>(*f.w, "room_name_label");
+    name->setToolTip(QString());
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(name, &enter);
+    QCOMPARE(name->toolTip(), solvek::plainToolTip("<img src=x>"));
+    QTextDocument shown;
+    shown.setHtml(name->toolTip());
+    QCOMPARE(shown.toPlainText(), QString("<img src=x>"));
+}
+
+void tst_LiveMainWindowPreview::previewSignals()
+{
+    Fixture f;
+    auto* videos = formWidget<VideoWindows>(*f.w, "preview_widget");
+    SceneCenterWidget* centre = f.w->findChild<SceneCenterWidget*>();
+    QVERIFY(videos && centre);
+
+    emit centre->sigCloseRemoteCamera(7);
+    QVERIFY(videos->standInCalls().contains("handleRightMenuCancelRef 7"));
+
+    SceneWidget* tile = Access::sceneWidget(*f.w);
+    tile->setDragEnabled(true);
+    emit videos->sigReplyDragEvent(0);
+    QVERIFY(!tile->dragEnabled()); // the host tile took the preview's answer
+}
+
+void tst_LiveMainWindowPreview::fullScreenScene()
+{
+    const QString pages = pageFolder("pages", 2);
+    QVERIFY(!pages.isEmpty());
+    Fixture f;
+    QLabel* label = f.sceneLabel();
+    QWidget* roomName = formWidget(*f.w, "room_name_label");
+    const auto enterFullScreen = [&] {
+        Access::fullScreen(*f.w) = true;
+        label->setParent(nullptr);
+        label->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        label->show();
+    };
+    const auto backInPreview = [&] {
+        return !Access::fullScreen(*f.w) && label->parentWidget() == f.preview() && !label->isHidden() &&
+               label->geometry() == QRect(QPoint(0, 0), f.preview()->size());
+    };
+
+    // Escape on any watched object ends it, consumed.
+    enterFullScreen();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QVERIFY(Access::filter(*f.w, roomName, &escape));
+    QVERIFY(backInPreview());
+    // Another key is not the filter's.
+    enterFullScreen();
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+    QVERIFY(!Access::filter(*f.w, roomName, &other));
+    QVERIFY(Access::fullScreen(*f.w));
+
+    // A press on the label ends it and goes on.
+    QMouseEvent press(QEvent::MouseButtonPress, QPoint(5, 5), QPoint(5, 5), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QVERIFY(!Access::filter(*f.w, label, &press));
+    QVERIFY(backInPreview());
+
+    // The window's own Escape.
+    enterFullScreen();
+    QTest::keyClick(f.w.get(), Qt::Key_Escape);
+    QVERIFY(backInPreview());
+
+    // The wheel turns the page under the pointer, in canvas units; a zero delta is consumed.
+    auto tile = std::make_shared<InfoWidget>();
+    tile->folder = pages;
+    tile->filePath = pages + "/pic0.png";
+    tile->content = "a.png";
+    tile->rect = PosWeight{0.f, 0.f, 0.5f, 0.5f};
+    tile->num = 1;
+    f.w->_use_scene_clickedEX({tile}, 0, 0, false);
+    f.core.rects["image_source1"] = QRectF(0, 0, 960, 540);
+    enterFullScreen();
+    f.core.clearCalls();
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(900, 500), QPointF(900, 500), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        return Access::filter(*f.w, label, &event);
+    };
+    QVERIFY(wheel(0));
+    QVERIFY(f.core.callsNamed("source_set_image_file").isEmpty());
+    QVERIFY(!wheel(-360)); // no 120 limit in full screen
+    QCOMPARE(f.core.callsNamed("source_set_image_file"),
+             QStringList{"source_set_image_file(image_source1," + pages + "/pic1.png,false)"});
+    Access::leaveSceneFullScreen(*f.w);
+}
+
+QTEST_MAIN(tst_LiveMainWindowPreview)
+#include "tst_LiveMainWindowPreview.moc"
