@@ -41,6 +41,25 @@ void ChatRecordQueue::drain(const std::function<void(ItemChatRecord&)>& fn)
     }
 }
 
+// ---- ImCardRelay ----------------------------------------------------------------------------------
+
+ImCardRelay* ImCardRelay::of(SvV2TIMAdvancedMsgListener* listener)
+{
+    auto* relay = listener->findChild<ImCardRelay*>(QString(), Qt::FindDirectChildrenOnly);
+    if (relay)
+        return relay;
+    relay = new ImCardRelay(listener);
+    // The text lives only during the emission: copied right there, on the emitting thread.
+    connect(
+        listener, &SvV2TIMAdvancedMsgListener::sigReceiveNewMessage, relay,
+        [relay](const char* msg) {
+            if (msg)
+                emit relay->cardCopied(QByteArray(msg));
+        },
+        Qt::DirectConnection);
+    return relay;
+}
+
 // ---- RoomMessageRouter ----------------------------------------------------------------------------
 
 RoomMessageRouter::RoomMessageRouter(QObject* parent) : QObject(parent)
@@ -132,23 +151,9 @@ void RoomMessageRouter::handleConnected(const QString& loginText)
     im->InitSdk(m_roomName.toStdString(), int(qint32(m_roomId)));
     if (!m_imListener) {
         m_imListener = im->msgListener();
-        if (m_imListener) {
-            // The SDK emits on a thread of its own and the text lives only during the emission:
-            // copy it there, then handle the copy on this router's thread.
-            QPointer<RoomMessageRouter> self(this);
-            connect(
-                m_imListener.data(), &SvV2TIMAdvancedMsgListener::sigReceiveNewMessage, this,
-                [self](const char* msg) {
-                    if (!msg)
-                        return;
-                    const QByteArray copy(msg);
-                    if (self)
-                        QMetaObject::invokeMethod(
-                            self.data(), [self, copy] { if (self) self->handleImSDKNewMessage(copy); },
-                            Qt::AutoConnection);
-                },
-                Qt::DirectConnection);
-        }
+        if (m_imListener)
+            connect(ImCardRelay::of(m_imListener.data()), &ImCardRelay::cardCopied, this,
+                    &RoomMessageRouter::handleImSDKNewMessage, Qt::QueuedConnection);
     }
     send(loginText);
     if (m_coHostMode == 1)

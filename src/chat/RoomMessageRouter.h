@@ -44,6 +44,23 @@ private:
     QList<ItemChatRecord> m_records;
 };
 
+// Copies each chat card of the IM listener during its emission (on the SDK's thread) and hands
+// the copy on as a signal. One per listener, its child, so it lives as long as the listener does;
+// routers take the copies by queued connections, which Qt drops safely when a router goes.
+class ImCardRelay : public QObject
+{
+    Q_OBJECT
+public:
+    // The relay of `listener`, made and wired on first use (GUI thread).
+    static ImCardRelay* of(SvV2TIMAdvancedMsgListener* listener);
+
+signals:
+    void cardCopied(const QByteArray& text);
+
+private:
+    using QObject::QObject;
+};
+
 class RoomMessageRouter : public QObject
 {
     Q_OBJECT

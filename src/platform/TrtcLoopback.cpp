@@ -1,6 +1,7 @@
 #include "platform/TrtcLoopback.h"
 
 #include "core/ServiceConstants.h"
+#include "platform/LoopbackUrl.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -67,21 +68,7 @@ QImage i420ToImage(const char* data, int length, int width, int height)
     return image;
 }
 
-QUrl controlUrl(const QString& serviceBase)
-{
-    QUrl url(serviceBase);
-    if (url.scheme() == QLatin1String("http"))
-        url.setScheme(QStringLiteral("ws"));
-    else if (url.scheme() == QLatin1String("https"))
-        url.setScheme(QStringLiteral("wss"));
-    else
-        return QUrl();
-    QString path = url.path();
-    while (path.endsWith('/'))
-        path.chop(1);
-    url.setPath(path + QStringLiteral("/loopback/trtc"));
-    return url;
-}
+QUrl controlUrl(const QString& serviceBase) { return loopbackChannelUrl(serviceBase, QStringLiteral("/loopback/trtc")); }
 
 } // namespace trtcloopback
 

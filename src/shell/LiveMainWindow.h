@@ -180,6 +180,8 @@ public slots:
     void initWss(QString ws_url);
     void onWsConnected();
     void onWsTextMessage(QString message);
+    // An IM group chat card (the router takes the copies made on the SDK's thread).
+    void handleImSDKNewMessage(QByteArray newMessage);
     // History, pinning, row actions and mute-all.
     void loadMoreChatRecord();
     void onChatRecordPage(const QJsonObject& reply);

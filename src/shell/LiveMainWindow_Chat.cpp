@@ -154,6 +154,12 @@ void LiveMainWindow::onWsConnected() { chatSide(); m_roomRouter->onWsConnected()
 
 void LiveMainWindow::onWsTextMessage(QString message) { chatSide(); m_roomRouter->onWsTextMessage(message); }
 
+void LiveMainWindow::handleImSDKNewMessage(QByteArray newMessage)
+{
+    chatSide();
+    m_roomRouter->handleImSDKNewMessage(newMessage);
+}
+
 int LiveMainWindow::handleAdminSendMessageRecv(QString sendWssMessage, QString msg_id)
 {
     chatSide();

@@ -79,6 +79,7 @@ class tst_RoomMessageRouter : public QObject
     Window m_win;
     QStringList m_sent;
     QList<Request> m_requests;
+    QStringList m_imRequests;
 
     void feed(const QString& f) { m_router->onWsTextMessage(f); }
 
@@ -89,6 +90,13 @@ private slots:
         solvek::setServiceOverride(QStringLiteral("http://127.0.0.1:9"));
         m_login.wechat_user_space_id = kHost;
         m_login.token = "jwt";
+        m_login.uid = 55;
+        // The IM group's credential requests are only recorded here.
+        ImSDKManager::getInstance()->setLoginInfo(&m_login);
+        ImSDKManager::getInstance()->setTransport(
+            [this](const QString&, const QString& body, RoomMessageRouter::JsonFn, RoomMessageRouter::ErrorFn) {
+                m_imRequests << body;
+            });
     }
     void init()
     {
@@ -110,6 +118,7 @@ private slots:
     void cleanup()
     {
         delete m_router;
+        m_router = nullptr;
         destroyChatWsClient();
     }
 
@@ -404,11 +413,13 @@ private slots:
         m_router->setRoom(4294967297LL, QStringLiteral("连麦房"), 1);
         m_router->initWss(QStringLiteral("ws://127.0.0.1:9"));
         const std::shared_ptr<ImSDKManager> im = ImSDKManager::getInstance();
-        const int before = im->initCount();
+        m_imRequests.clear();
         m_router->onWsConnected();
         m_router->onWsConnected();
-        QCOMPARE(im->initCount(), before + 2);
-        QCOMPARE(im->roomId(), 1); // cut to 32 bits
+        // the IM group is started on every connection, with the room id cut to 32 bits
+        const QString body = QStringLiteral("{\"uid\":55,\"roomId\":1}");
+        QCOMPARE(m_imRequests, (QStringList{body, body}));
+        QCOMPARE(im->roomId(), 1);
         QCOMPARE(QString::fromStdString(im->roomName()), QStringLiteral("连麦房"));
         const QString login = RoomProtocol::loginMessage(4294967297LL, "jwt");
         QCOMPARE(m_sent, (QStringList{login, login}));
@@ -454,6 +465,15 @@ private slots:
         // a second connection keeps the one wiring: one card, one row
         m_router->onWsConnected();
         emit listener->sigReceiveNewMessage(R"({"insert_id":"im2"})");
+        QTRY_COMPARE(m_win.rows.size(), 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_win.rows.size(), 2);
+
+        // a router that goes takes its wiring with it; cards already handed over are not delivered
+        emit listener->sigReceiveNewMessage(R"({"insert_id":"im3"})");
+        delete m_router;
+        m_router = nullptr;
+        QCoreApplication::processEvents();
         QCOMPARE(m_win.rows.size(), 2);
     }
 

@@ -270,6 +270,8 @@ private slots:
                               << QByteArray("{\"openapitoken\": ***, \"n\": 1}");
         QTest::newRow("json number") << QByteArray("{\"sign\":12345,\"msg\":\"ok\"}")
                                      << QByteArray("{\"sign\":***,\"msg\":\"ok\"}");
+        QTest::newRow("IM credentials") << QByteArray(R"({"data":{"imSdkAppId":1400000001,"sig":"eJyr","imUserId":"host_1"}})")
+                                        << QByteArray(R"({"data":{"imSdkAppId":1400000001,"sig":***,"imUserId":"host_1"}})");
         QTest::newRow("nothing secret") << QByteArray("{\"code\":200,\"msg\":\"ok\"}")
                                         << QByteArray("{\"code\":200,\"msg\":\"ok\"}");
     }

@@ -4,7 +4,7 @@ import struct
 import urllib.parse
 import zlib
 
-from aiohttp import web
+from aiohttp import WSMsgType, web
 
 
 def envelope(data=None, code=200, msg="success"):
@@ -13,6 +13,19 @@ def envelope(data=None, code=200, msg="success"):
     if data is not None:
         out["data"] = data
     return out
+
+
+async def json_objects(ws):
+    """The JSON objects sent as text frames on a WebSocket; other frames and other JSON are skipped."""
+    async for msg in ws:
+        if msg.type != WSMsgType.TEXT:
+            continue
+        try:
+            body = json.loads(msg.data)
+        except ValueError:
+            continue
+        if isinstance(body, dict):
+            yield body
 
 
 def json_reply(obj, status=200, content_type="application/json;charset=utf-8"):

@@ -48,7 +48,7 @@ import zlib
 
 from aiohttp import WSMsgType, web
 
-from simlib import _rgb_png, colour_of, envelope, json_reply, read_form
+from simlib import _rgb_png, colour_of, envelope, json_objects, json_reply, read_form
 
 APP_ID = 1400188866
 SECRET = b"solvek-sim-trtc"
@@ -300,15 +300,7 @@ def setup(app, sim):
         session = Session(next(session_ids), ws)
         sessions[session.id] = session
         try:
-            async for msg in ws:
-                if msg.type != WSMsgType.TEXT:
-                    continue
-                try:
-                    body = json.loads(msg.data)
-                except ValueError:
-                    continue
-                if not isinstance(body, dict):
-                    continue
+            async for body in json_objects(ws):
                 op = str(body.get("op", ""))
                 log_op(session, body)
                 if op == "enterRoom":
