@@ -4,6 +4,7 @@
 // the full-screen scene's keys, wheel and press, and the preview's signal connections; offscreen
 // against the engine fake. Canvas 1920 x 1080, preview 960 x 540, camera (100, 50, 400, 225).
 #include "support/FakeLiveCore.h"
+#include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "cohost/SceneCenterWidget.h"
@@ -299,8 +300,16 @@ void tst_LiveMainWindowPreview::previewSignals()
     SceneCenterWidget* centre = f.w->findChild<SceneCenterWidget*>();
     QVERIFY(videos && centre);
 
+    // A co-host's video on the preview leaves it, and the mix, when its tile lets it go.
+    FakeTrtcCloud cloud;
+    QStringList removed;
+    videos->hooks.updateMixUser = [](int, TrtcMixRect, int) {};
+    videos->hooks.removeMixUser = [&](int id) { removed << QString::number(id); };
+    videos->handleDropEvent("7");
+    QVERIFY(videos->remoteVideo(7));
     emit centre->sigCloseRemoteCamera(7);
-    QVERIFY(videos->standInCalls().contains("handleRightMenuCancelRef 7"));
+    QVERIFY(!videos->remoteVideo(7));
+    QCOMPARE(removed, QStringList{"7"});
 
     SceneWidget* tile = Access::sceneWidget(*f.w);
     tile->setDragEnabled(true);
