@@ -1,5 +1,6 @@
 #include "canvas/CameraOverlayHandler.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -42,12 +43,68 @@ void add(CameraOverlayHandler::Result& r, CameraOverlayHandler::EngineCall::Op o
     r.calls.push_back({op, a, b});
 }
 
+// The portrait column's fixed width steps per mouse-move event (preview pixels; a mirrored camera
+// has a negative width). `back`: the pointer moves left (left and right edges) or up.
+int portraitStep(CameraOverlayHandler::Edge e, bool mirrored, bool back)
+{
+    using H = CameraOverlayHandler;
+    switch (e) {
+    case H::Left:
+        return back ? 20 : -20;
+    case H::Right:
+        return mirrored ? (back ? -20 : 3) : (back ? -3 : 20);
+    case H::Top:
+        return mirrored ? (back ? -20 : 2) : (back ? 20 : -2);
+    case H::Bottom:
+        return mirrored ? (back ? 2 : -20) : (back ? -2 : 20);
+    }
+    return 0;
+}
+
+// The portrait column's lower limits; false refuses the step. A few of them raise the size
+// instead of refusing it.
+bool portraitLowerLimits(CameraOverlayHandler::Edge e, bool mirrored, bool maximized, float& width, float& height)
+{
+    using H = CameraOverlayHandler;
+    if (maximized) {
+        if (height < 20)
+            return false;
+        if (!mirrored)
+            return width >= 35;
+        if (e == H::Left || e == H::Top)
+            return std::abs(width) >= 35;
+        return width <= -160;
+    }
+    if (mirrored) {
+        if (e == H::Left)
+            return height >= 25;
+        return height >= 26 && width <= -162;
+    }
+    switch (e) {
+    case H::Left:
+        width = std::max(width, 168.0f);
+        height = std::max(height, 34.0f);
+        return true;
+    case H::Top:
+        return height >= 34 && width >= 168;
+    case H::Right:
+        return height >= 20 && width >= 35;
+    case H::Bottom:
+        if (height < 20)
+            height = 34;
+        width = std::max(width, 168.0f);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 CameraOverlayHandler::Result CameraOverlayHandler::press(const Scene& scene, const QPoint& p,
                                                          Qt::MouseButton button)
 {
     Result r;
+    r.consumed = scene.handling == Handling::Portrait;
     m_lastPrePoint = p;
     if (usable(scene))
         hitTest(scene, p, r);
@@ -105,6 +162,7 @@ CameraOverlayHandler::Result CameraOverlayHandler::move(const Scene& scene, cons
                                                         Qt::MouseButtons buttons)
 {
     Result r;
+    r.consumed = scene.handling == Handling::Portrait;
     if (buttons != Qt::LeftButton || !usable(scene))
         return r;
     if (anyEdge()) {
@@ -289,14 +347,63 @@ bool CameraOverlayHandler::resizeDocument(const Scene& scene, const QPoint& p, R
     return true;
 }
 
-bool CameraOverlayHandler::resizePortrait(const Scene&, const QPoint&, Result&) const
+bool CameraOverlayHandler::resizePortrait(const Scene& scene, const QPoint& p, Result& r) const
 {
-    return false;
+    // The share label shows the column; without it there is nothing to size against.
+    if (scene.shareLabel.isEmpty())
+        return false;
+    const float CW = float(scene.canvas.width());
+    const float CH = float(scene.canvas.height());
+    // The canvas's width and height trade places for the column.
+    const float fw = float(scene.shareLabel.width()) / CH;
+    const float fh = float(scene.shareLabel.height()) / CW;
+    const float s = scene.previewScale < 1e-10f ? fw : scene.previewScale;
+    const bool mirrored = scene.w < 0;
+    const bool maximized = scene.maximized;
+    const Edge e = m_edges[Left] ? Left : m_edges[Top] ? Top : m_edges[Right] ? Right : Bottom;
+
+    // A fixed step of the width per event, whatever the travel; only its direction counts.
+    const int travel = (e == Left || e == Right) ? p.x() - m_lastPrePoint.x() : p.y() - m_lastPrePoint.y();
+    if (travel == 0)
+        return false;
+    const bool back = travel < 0; // moving left or up
+    const int step = portraitStep(e, mirrored, back);
+    const int shift = step * 158 / 680;
+
+    const bool byScale = maximized || (!mirrored && (e == Left || e == Right));
+    float width = scene.w * (byScale ? s : fw) + float(step);
+    float height = 0;
+    if (!maximized && (e == Top || e == Bottom))
+        height = scene.h * fh + float(e == Top ? -shift : shift);
+    else
+        height = float(maximized ? scene.shareLabel.width() : scene.shareLabel.height()) * std::abs(width) * 9 /
+                 16 / CH;
+
+    if (!portraitLowerLimits(e, mirrored, maximized, width, height))
+        return false;
+    if (height >= ((!mirrored && e == Right) ? CH - 25 : CW - 25))
+        return false;
+    if (!mirrored && ((e == Left && !maximized) || e == Right)) {
+        if (width / fw > CW - 50)
+            return false;
+    } else {
+        const bool loose = maximized && (mirrored ? (e == Left || e == Top) : e != Right);
+        if (std::abs(width) >= (loose ? CH - 5 : CH - 25))
+            return false;
+    }
+
+    add(r, EngineCall::BaseSize, width, height);
+    if (shift != 0 && e != Right) {
+        const int dx = e == Left ? -shift : shift;
+        add(r, EngineCall::Pos, float(scene.x + dx), float(scene.y + shift));
+    }
+    return true;
 }
 
-CameraOverlayHandler::Result CameraOverlayHandler::release(const Scene&)
+CameraOverlayHandler::Result CameraOverlayHandler::release(const Scene& scene)
 {
     Result r;
+    r.consumed = scene.handling == Handling::Portrait;
     clearGrab();
     r.setsCursor = true;
     r.cursor = Qt::ArrowCursor;

@@ -1,8 +1,9 @@
 // test-label: unit
 // The camera overlay's mouse handling without widgets: hit test, moves and resizes of the
-// landscape share and the document page, release, right click and a failed read-back. Canvas
-// 1920 x 1080, preview 960 x 540 (sx = sy = 0.5); the camera reads back (100, 50, 400, 225), so in
-// preview pixels L 50, T 25, W 200, H 112, R 250, B 137.5.
+// landscape share, the document page and the portrait column, release, right click and a failed
+// read-back. Canvas 1920 x 1080, preview 960 x 540 (sx = sy = 0.5); the camera reads back
+// (100, 50, 400, 225), so in preview pixels L 50, T 25, W 200, H 112, R 250, B 137.5. The portrait
+// column: preview and share label 405 x 720 (fw = fh = 0.375), engine preview scale 0.3.
 #include "canvas/CameraOverlayHandler.h"
 
 #include <QtTest>
@@ -67,6 +68,17 @@ QString drag(Handler& h, const Handler::Scene& s, QPoint from, QPoint to)
     return calls(h.move(s, to, Qt::LeftButton));
 }
 
+// The portrait column with the camera at (x, y) of size w x h (canvas units).
+Handler::Scene portrait(QRectF camera, bool maximized = false)
+{
+    Handler::Scene s = scene(Handling::Portrait, camera);
+    s.preview = {405, 720};
+    s.shareLabel = {405, 720};
+    s.previewScale = 0.3f;
+    s.maximized = maximized;
+    return s;
+}
+
 } // namespace
 
 class tst_CameraOverlayHandler : public QObject
@@ -88,6 +100,10 @@ private slots:
     void rightClick_data();
     void rightClick();
     void failedReadBack();
+    void portraitBand();
+    void portraitMove();
+    void portraitResize_data();
+    void portraitResize();
 };
 
 void tst_CameraOverlayHandler::hitTest_data()
@@ -389,6 +405,144 @@ void tst_CameraOverlayHandler::failedReadBack()
         QCOMPARE(h.lastPrePoint(), QPoint(150, 80));
         QVERIFY(h.move(s, {160, 90}, Qt::LeftButton).calls.empty());
     }
+}
+
+void tst_CameraOverlayHandler::portraitBand()
+{
+    // Camera (400, 300, 600, 337.5): L 84 in the column (sx = 405 / 1920).
+    const Handler::Scene s = portrait({400, 300, 600, 337.5});
+    Handler h;
+    Handler::Result r = h.press(s, {89, 300}, Qt::LeftButton);
+    QCOMPARE(grab(h), QString("left"));
+    QVERIFY(r.consumed);
+    r = h.release(s);
+    QVERIFY(r.consumed);
+    QCOMPARE(r.cursor, Qt::ArrowCursor);
+    h.press(s, {90, 300}, Qt::LeftButton);
+    QCOMPARE(grab(h), QString("move"));
+    h.release(s);
+    // The landscape band would take both.
+    Handler::Scene wide = s;
+    wide.handling = Handling::LandscapeShare;
+    h.press(wide, {90, 300}, Qt::LeftButton);
+    QCOMPARE(grab(h), QString("left"));
+}
+
+void tst_CameraOverlayHandler::portraitMove()
+{
+    const Handler::Scene s = portrait({400, 300, 600, 337.5});
+    Handler h;
+    h.press(s, {150, 300}, Qt::LeftButton);
+    const Handler::Result r = h.move(s, {160, 300}, Qt::LeftButton);
+    QVERIFY(r.consumed);
+    QVERIFY(r.hideCameraMenus);
+    QCOMPARE(int(r.calls.size()), 1);
+    QCOMPARE(r.calls[0].op, Handler::EngineCall::Pos);
+    QCOMPARE(r.calls[0].a, 447.0f); // (84.375 + 10) / sx, truncated
+    // Moves without the left button are still the column's.
+    QVERIFY(h.move(s, {170, 300}, Qt::NoButton).consumed);
+}
+
+void tst_CameraOverlayHandler::portraitResize_data()
+{
+    QTest::addColumn<QRectF>("camera");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QSizeF>("size");  // invalid: no step
+    QTest::addColumn<QPoint>("moved"); // (-1, -1): the position is kept
+
+    const QRectF cam(400, 300, 600, 337.5);
+    const QRectF mirrored(1000, 300, -600, 337.5); // x the right edge: L 210, R 83.4
+    const QPoint kept(-1, -1);
+    const QSizeF none;
+    // Edge presses for `cam`: left (86, 300), top (150, 202), right (209, 300), bottom (150, 423).
+    QTest::newRow("left, moving left") << cam << false << QPoint(86, 300) << QPoint(76, 300) << QSizeF(200, 75)
+                                       << QPoint(396, 304);
+    QTest::newRow("right, moving right") << cam << false << QPoint(209, 300) << QPoint(219, 300)
+                                         << QSizeF(200, 75) << kept;
+    QTest::newRow("right, moving left") << cam << false << QPoint(209, 300) << QPoint(199, 300)
+                                        << QSizeF(177, 66.375) << kept;
+    QTest::newRow("top, moving up") << cam << false << QPoint(150, 202) << QPoint(150, 192)
+                                    << QSizeF(245, 122.5625) << QPoint(404, 304);
+    QTest::newRow("top, moving down") << cam << false << QPoint(150, 202) << QPoint(150, 212)
+                                      << QSizeF(223, 126.5625) << kept;
+    QTest::newRow("bottom, moving down") << cam << false << QPoint(150, 423) << QPoint(150, 433)
+                                         << QSizeF(245, 130.5625) << QPoint(404, 304);
+    QTest::newRow("left, moving left, maximised") << cam << true << QPoint(86, 300) << QPoint(76, 300)
+                                                  << QSizeF(200, 42.1875) << QPoint(396, 304);
+    QTest::newRow("top, moving up, maximised") << cam << true << QPoint(150, 202) << QPoint(150, 192)
+                                               << QSizeF(200, 42.1875) << QPoint(404, 304);
+    QTest::newRow("right, moving left, mirrored") << mirrored << false << QPoint(86, 300) << QPoint(76, 300)
+                                                  << QSizeF(-245, 91.875) << kept;
+    QTest::newRow("left, moving left, mirrored") << mirrored << false << QPoint(208, 300) << QPoint(198, 300)
+                                                 << QSizeF(-205, 76.875) << QPoint(996, 304);
+    QTest::newRow("top, moving down, 400 wide: 148 is below 168")
+        << QRectF(400, 300, 400, 225) << false << QPoint(150, 202) << QPoint(150, 212) << none << kept;
+    QTest::newRow("left, not moved along x") << cam << false << QPoint(86, 300) << QPoint(86, 310) << none << kept;
+    QTest::newRow("top, not moved along y") << cam << false << QPoint(150, 202) << QPoint(160, 202) << none << kept;
+    QTest::newRow("right, not moved along x") << cam << false << QPoint(209, 300) << QPoint(209, 290) << none
+                                              << kept;
+    QTest::newRow("bottom, not moved along y") << cam << false << QPoint(150, 423) << QPoint(140, 423) << none
+                                               << kept;
+    // Lower limits that raise rather than refuse (restored, not mirrored).
+    QTest::newRow("left, moving right: raised to 168 x 34")
+        << QRectF(400, 300, 300, 168.75) << false << QPoint(86, 300) << QPoint(96, 300) << QSizeF(168, 34)
+        << QPoint(404, 296);
+    QTest::newRow("bottom, moving down: a height below 20 becomes 34")
+        << QRectF(400, 300, 400, 40) << false << QPoint(150, 224) << QPoint(150, 234) << QSizeF(170, 34)
+        << QPoint(404, 304);
+    // Mirrored and maximised, the right edge needs -160.
+    QTest::newRow("right, moving right, mirrored, maximised: -117 refused")
+        << QRectF(1000, 300, -400, 225) << true << QPoint(128, 300) << QPoint(138, 300) << none << kept;
+    QTest::newRow("right, moving right, mirrored, maximised: -165")
+        << QRectF(1000, 300, -560, 315) << true << QPoint(95, 300) << QPoint(105, 300)
+        << QSizeF(-165, 34.8047) << kept;
+    // Upper limits: width / fw against canvas width - 50 for the right edge.
+    QTest::newRow("right, moving right: 740 / 0.375 is past 1870")
+        << QRectF(0, 0, 2400, 1350) << false << QPoint(505, 300) << QPoint(515, 300) << none << kept;
+    // The left edge: width / fw while restored, canvas height - 5 while maximised.
+    QTest::newRow("left, moving left, 3500 wide, restored")
+        << QRectF(0, 0, 3500, 1968.75) << false << QPoint(3, 300) << QPoint(-7, 300) << none << kept;
+    QTest::newRow("left, moving left, 3500 wide, maximised")
+        << QRectF(0, 0, 3500, 1968.75) << true << QPoint(3, 300) << QPoint(-7, 300)
+        << QSizeF(1070, 225.703) << QPoint(-4, 4);
+}
+
+void tst_CameraOverlayHandler::portraitResize()
+{
+    QFETCH(QRectF, camera);
+    QFETCH(bool, maximized);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(QSizeF, size);
+    QFETCH(QPoint, moved);
+
+    Handler h;
+    const Handler::Scene s = portrait(camera, maximized);
+    h.press(s, from, Qt::LeftButton);
+    QVERIFY(h.anyEdge());
+    const Handler::Result r = h.move(s, to, Qt::LeftButton);
+    QVERIFY(r.consumed);
+    if (size == QSizeF()) {
+        QVERIFY(r.calls.empty());
+        QVERIFY(!r.hideCameraMenus);
+        QCOMPARE(h.lastPrePoint(), from);
+        return;
+    }
+    QVERIFY(!r.calls.empty());
+    QCOMPARE(r.calls[0].op, Handler::EngineCall::BaseSize);
+    QVERIFY2(qAbs(r.calls[0].a - size.width()) < 1e-3 && qAbs(r.calls[0].b - size.height()) < 1e-3,
+             qPrintable(calls(r)));
+    if (moved == QPoint(-1, -1)) {
+        QCOMPARE(int(r.calls.size()), 1);
+    } else {
+        QCOMPARE(int(r.calls.size()), 2);
+        QCOMPARE(r.calls[1].op, Handler::EngineCall::Pos);
+        QCOMPARE(QPoint(int(r.calls[1].a), int(r.calls[1].b)), moved);
+    }
+    QVERIFY(r.hideCameraMenus);
+    QCOMPARE(h.lastPrePoint(), to);
 }
 
 QTEST_APPLESS_MAIN(tst_CameraOverlayHandler)

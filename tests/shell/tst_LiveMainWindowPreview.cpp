@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -109,6 +110,7 @@ private slots:
     void titleBarItems();
     void previewSignals();
     void fullScreenScene();
+    void portraitColumn();
 
 private:
     QString pageFolder(const QString& name, int pages);
@@ -379,6 +381,54 @@ void tst_LiveMainWindowPreview::fullScreenScene()
     QCOMPARE(f.core.callsNamed("source_set_image_file"),
              QStringList{"source_set_image_file(image_source1," + pages + "/pic1.png,false)"});
     Access::leaveSceneFullScreen(*f.w);
+}
+
+void tst_LiveMainWindowPreview::portraitColumn()
+{
+    Fixture f;
+    CDataCenter::getInstance()->liveMode = true;
+    Access::setLiveType(*f.w, mainwin::LiveTypeDesktopShare);
+    f.preview()->resize(405, 720);
+    QLabel* shareLabel = Access::overlayLabel(*f.w, 0);
+    shareLabel->setGeometry(0, 0, 405, 720);
+    shareLabel->show();
+    f.core.previewScale = 0.3f;
+    f.core.rects[kCamera] = QRectF(400, 300, 600, 337.5);
+
+    // The preview's own events pass: it paints, lays out and takes drops as ever.
+    QPaintEvent paint(QRect(0, 0, 10, 10));
+    QVERIFY(!Access::filter(*f.w, f.preview(), &paint));
+    QResizeEvent resize(QSize(405, 720), QSize(400, 700));
+    QVERIFY(!Access::filter(*f.w, f.preview(), &resize));
+    QMimeData mime;
+    mime.setText("0");
+    QDragEnterEvent dragEnter(QPoint(20, 20), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(!Access::filter(*f.w, f.preview(), &dragEnter));
+    QDropEvent drop(QPointF(20, 20), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(!Access::filter(*f.w, f.preview(), &drop));
+
+    // Presses, moves and releases are the column's, on the overlay or not.
+    QVERIFY(f.press({300, 600}));
+    QVERIFY(f.moveTo({310, 600}));
+    QVERIFY(f.release({310, 600}));
+    QVERIFY(f.geometryCalls().isEmpty());
+
+    // The left edge moving left: 20 pixels wider, the height from the label's, moved by 4.
+    QVERIFY(f.press({86, 300}));
+    QCOMPARE(f.preview()->cursor().shape(), Qt::SizeHorCursor);
+    QVERIFY(f.moveTo({76, 300}));
+    QCOMPARE(f.geometryCalls(), (QStringList{"scene_set_source_base_size(camera source,200,75,1,false,false)",
+                                             "scene_set_source_pos(camera source,396,304)"}));
+    QVERIFY(f.release({76, 300}));
+    QCOMPARE(f.preview()->cursor().shape(), Qt::ArrowCursor);
+
+    // A hidden share label: nothing to size against.
+    shareLabel->hide();
+    f.core.clearCalls();
+    f.press({86, 300});
+    QVERIFY(f.moveTo({76, 300}));
+    QVERIFY(f.geometryCalls().isEmpty());
+    f.release({76, 300});
 }
 
 QTEST_MAIN(tst_LiveMainWindowPreview)
