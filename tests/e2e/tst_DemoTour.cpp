@@ -1,8 +1,9 @@
 // test-label: e2e
-// test-timeout: 300
+// test-timeout: 480
 // The demo's scripted tour, as scripts/demo runs it without a display: the program on an X
 // server of its own against the simulator (with its audience) and a real RTMP server. Every
-// step must hold, leave its screenshot, and the RTMP server must have recorded the broadcast.
+// step must hold, leave its screenshot, the canvas steps their frames taken from the stream, and
+// the RTMP server must have recorded the broadcast.
 #include "support/RtmpServer.h"
 
 #include <QDir>
@@ -28,7 +29,7 @@ void tst_DemoTour::tourHoldsEveryStep()
     tour.setProcessChannelMode(QProcess::MergedChannels);
     tour.start("bash", {SOLVEK_SOURCE_DIR "/scripts/lib/run-tour", SOLVEK_BINARY_DIR, out.path()});
     QVERIFY(tour.waitForStarted(10000));
-    QVERIFY(tour.waitForFinished(240000));
+    QVERIFY(tour.waitForFinished(420000));
     const QString output = QString::fromUtf8(tour.readAll());
     qInfo().noquote() << output;
     QCOMPARE(tour.exitStatus(), QProcess::NormalExit);
@@ -48,6 +49,18 @@ void tst_DemoTour::tourHoldsEveryStep()
         const QImage picture(QDir(out.path()).filePath(name));
         QVERIFY2(picture.width() >= 300 && picture.height() >= 200, qPrintable(name));
     }
+    // What viewers saw of the canvas, beside the screenshots: the PDF's two pages, the Word page,
+    // the shared desktop and the layout (the tour compared their marks).
+    QStringList frames = named.filter("-stream.png");
+    for (QString& name : frames)
+        name = name.mid(3);
+    QCOMPARE(frames, QStringList({"document-page-1-stream.png", "document-page-2-stream.png",
+                                  "document-word-stream.png", "desktop-share-stream.png", "layout-stream.png"}));
+    // Read here too: page 2's blue square fills the middle of its frame.
+    const QImage page2(QDir(out.path()).filePath(named.filter("document-page-2-stream.png").value(0)));
+    QVERIFY(!page2.isNull());
+    const QColor middle = page2.pixelColor(page2.width() / 2, page2.height() / 2);
+    QVERIFY2(middle.blue() > 150 && middle.red() < 100 && middle.green() < 120, qPrintable(middle.name()));
 
     // The RTMP server recorded the room's stream, with video and sound.
     const QFileInfoList recordings =

@@ -100,6 +100,11 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
         m_runner.setStepLimit(m_runner.stepCount());
         return;
     }
+    if (!m_options.documentsDir.isEmpty()) {
+        addDocumentSteps();
+        addShareSteps();
+        addLayoutSteps();
+    }
     addChatSteps();
     addPauseResumeStopSteps();
 }

@@ -2,15 +2,25 @@
 // The scripted tour of the program: what a host does from the login dialog to the end of a
 // broadcast, step by step, with what must be seen after each step.
 
+#include "StreamFrame.h"
 #include "StreamProbe.h"
+#include "TourDocuments.h"
 #include "TourRunner.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
+#include <functional>
+
+class DocumentCreateWidget;
+class DocumentShareWidget;
+class FloatingWindow;
 class LoginDialog;
+class QLabel;
+class SceneLayoutControl;
 class LiveMainWindow;
 class QListWidget;
 
@@ -24,6 +34,9 @@ struct TourOptions {
     QString chat = QString::fromUtf8("大家好，欢迎来到直播间");
     bool startupOnly = false; // the start-up benchmark: stop once the main window is drawn
     int holdLiveSeconds = 0;  // the CPU benchmark: stay live this long after the stream arrived
+    // Where the tour writes the documents it puts on the canvas (documents.py has written the Word
+    // document there); empty leaves the canvas steps out.
+    QString documentsDir;
 };
 
 // Milliseconds since this process started (from SOLVEK_BENCH_T0_NS, the launcher's wall clock
@@ -54,6 +67,9 @@ private:
     void addRoomSteps();
     void addBroadcastSteps();
     void addHoldLiveStep();
+    void addDocumentSteps();
+    void addShareSteps();
+    void addLayoutSteps();
     void addChatSteps();
     void addPauseResumeStopSteps();
 
@@ -66,9 +82,32 @@ private:
     int rowsWithText(const QString& text, bool* ownWithServerId) const;
     QStringList viewerLines() const;
 
+    // The canvas steps' helpers (DemoTour_Canvas.cpp).
+    QString pushUrl() const;
+    Stage streamShows(const QString& what, std::function<QList<Marker>()> markers);
+    QString frameDetail() const;
+    DocumentShareWidget* documentList() const;
+    DocumentCreateWidget* documentTile(const QString& path) const;
+    // Every file's tile has converted; the first file whose conversion failed, or empty.
+    bool converted(const QStringList& paths) const;
+    QString conversionFailure() const;
+    void useDocument(const QString& path);
+    bool pageShows(const QColor& colour) const;
+    void showPattern();
+    QList<Marker> patternMarkers() const;
+    FloatingWindow* shareBar() const;
+    SceneLayoutControl* sceneStrip() const;
+    QList<Marker> tileMarkers() const;
+
     TourOptions m_options;
     TourRunner m_runner;
     StreamProbe m_probe;
+    StreamFrame m_frame;
+    FrameCheck m_frameCheck{m_frame};
+    TourDocuments m_docs;
+    QString m_docError;
+    QPointer<QLabel> m_pattern; // the desktop share's pattern window
+    QRect m_patternRect;
     QPointer<LoginDialog> m_login;
     QPointer<LiveMainWindow> m_main;
     qint64 m_loginShownMs = -1;   // since process start

@@ -1,6 +1,12 @@
 #include "HostActions.h"
 
+#include "StreamFrame.h"
+
 #include <QAbstractButton>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
 #include <QLabel>
 #include <QWindow>
 #include <QtTest>
@@ -60,6 +66,45 @@ void type(QWidget* w, const QString& text)
         else
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+void hover(QWidget* w)
+{
+    if (!w)
+        return;
+    const QPoint centre = w->rect().center();
+    QEnterEvent enter(centre, w->mapTo(w->window(), centre), w->mapToGlobal(centre));
+    QApplication::sendEvent(w, &enter);
+}
+
+bool clickRow(QListWidget* list, const QString& text)
+{
+    for (int i = 0; list && i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        bool shows = item->text() == text;
+        if (QWidget* row = list->itemWidget(item)) {
+            for (QLabel* label : row->findChildren<QLabel*>())
+                shows |= label->text() == text || label->property("fullText").toString() == text;
+        }
+        if (shows) {
+            list->scrollToItem(item);
+            const QPoint at = list->visualItemRect(item).center();
+            QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            return true;
+        }
+    }
+    return false;
+}
+
+QColor screenColour(QWidget* w, const QPointF& at)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!w || !screen)
+        return QColor();
+    const QPoint centre = w->mapToGlobal(QPoint(int(at.x() * w->width()), int(at.y() * w->height())));
+    const QImage patch = screen->grabWindow(0, centre.x() - 4, centre.y() - 4, 9, 9).toImage();
+    return meanColour(patch, patch.rect());
 }
 
 void key(QWidget* w, int qtKey)

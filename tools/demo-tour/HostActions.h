@@ -3,9 +3,13 @@
 // tour finds the windows and widgets it looks at.
 
 #include <QApplication>
+#include <QColor>
+#include <QPointF>
 #include <QList>
 #include <QString>
 #include <QWidget>
+
+class QListWidget;
 
 namespace tour {
 
@@ -38,6 +42,13 @@ QString textOf(QWidget* w);
 void click(QWidget* w);
 // Typing: every character as a key press with its text.
 void type(QWidget* w, const QString& text);
+// The pointer enters the widget (what shows hover controls); nothing for null.
+void hover(QWidget* w);
+// A left press and release on the row of a list whose text (or item widget's label) is `text`;
+// false when no row shows it.
+bool clickRow(QListWidget* list, const QString& text);
+// The mean colour the screen shows in a small patch of `w` around `at` (fractions of its size).
+QColor screenColour(QWidget* w, const QPointF& at);
 // A key on the widget that has the focus within `w`'s window.
 void key(QWidget* w, int qtKey);
 

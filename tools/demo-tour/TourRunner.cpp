@@ -37,6 +37,19 @@ void TourRunner::start()
     QTimer::singleShot(0, this, [this] { beginStep(); });
 }
 
+QString TourRunner::streamPicturePath() const
+{
+    const Step& step = m_steps.at(m_step);
+    return m_shotDir.filePath(QStringLiteral("%1-%2-stream.png").arg(m_step + 1, 2, 10, QLatin1Char('0')).arg(step.shot));
+}
+
+void TourRunner::noteStreamPicture()
+{
+    const Step& step = m_steps.at(m_step);
+    if (step.streamShot && QFileInfo::exists(streamPicturePath()))
+        m_results[m_step].streamPicture = streamPicturePath();
+}
+
 void TourRunner::beginStep()
 {
     if (m_step >= lastStep()) {
@@ -84,7 +97,11 @@ void TourRunner::poll()
         }
     }
     if (m_stageClock.elapsed() > stage.timeoutMs) {
-        stepFailed(QStringLiteral("waited %1 until %2").arg(seconds(stage.timeoutMs), stage.until));
+        QString why = QStringLiteral("waited %1 until %2").arg(seconds(stage.timeoutMs), stage.until);
+        const QString seen = stage.lastSeen ? stage.lastSeen() : QString();
+        if (!seen.isEmpty())
+            why += QStringLiteral(" (last seen: %1)").arg(seen);
+        stepFailed(why);
         return;
     }
     const int token = m_token;
@@ -102,6 +119,7 @@ void TourRunner::stepHeld()
     r.elapsedMs = m_stepClock.elapsed();
     const Step& step = m_steps.at(m_step);
     r.text = step.detail ? step.detail() : QString();
+    noteStreamPicture();
     QTimer::singleShot(kSettleMs, this, [this] {
         const Step& s = m_steps.at(m_step);
         if (!s.shot.isEmpty())
@@ -119,6 +137,7 @@ void TourRunner::stepFailed(const QString& why)
     r.elapsedMs = m_stepClock.elapsed();
     r.text = why;
     const Step& step = m_steps.at(m_step);
+    noteStreamPicture();
     r.picture = saveScreen((step.shot.isEmpty() ? QStringLiteral("step") : step.shot) + QStringLiteral("-FAILED"));
     finish();
 }
@@ -173,6 +192,8 @@ void TourRunner::printSummary(FILE* out) const
             line += QStringLiteral(": ") + r.text;
         if (!r.picture.isEmpty())
             line += QStringLiteral("  [%1]").arg(QFileInfo(r.picture).fileName());
+        if (!r.streamPicture.isEmpty())
+            line += QStringLiteral(" [%1]").arg(QFileInfo(r.streamPicture).fileName());
         std::fprintf(out, "%s\n", line.toUtf8().constData());
     }
     std::fprintf(out, "%d of %d steps held. Screenshots: %s\n", held, lastStep(),

@@ -30,6 +30,8 @@ struct Stage {
     int timeoutMs;
     // Polled with `done`: a non-empty text ends the step at once as failed (may be empty).
     std::function<QString()> fails;
+    // What was last seen instead, added to the failure text when the time runs out (may be empty).
+    std::function<QString()> lastSeen;
 };
 
 struct Step {
@@ -37,6 +39,9 @@ struct Step {
     QString shot;                   // picture name without number and suffix; empty for none
     QList<Stage> stages;
     std::function<QString()> detail; // a line for the summary once the step held
+    // The step saves what viewers see beside its screenshot: NN-<shot>-stream.png, written by one
+    // of its stages (see TourRunner::streamPicturePath).
+    bool streamShot = false;
 };
 
 class TourRunner : public QObject
@@ -49,6 +54,7 @@ public:
         qint64 elapsedMs = 0;
         QString text; // the detail or the failure
         QString picture;
+        QString streamPicture; // the frame taken from the stream, when the step takes one
     };
 
     TourRunner(const QDir& shotDir, FILE* progress, QObject* parent = nullptr);
@@ -58,6 +64,8 @@ public:
     // Stops after this many steps (for the start-up benchmark); -1 runs them all.
     void setStepLimit(int count) { m_limit = count; }
     void start();
+    // Where the current step's stream frame goes: NN-<shot>-stream.png in the picture folder.
+    QString streamPicturePath() const;
 
     bool allHeld() const;
     const QList<Result>& results() const { return m_results; }
@@ -76,6 +84,7 @@ private:
     QString saveScreen(const QString& name);
     void finish();
     int lastStep() const;
+    void noteStreamPicture();
 
     QDir m_shotDir;
     FILE* m_progress;

@@ -1,7 +1,7 @@
 // solvek-demo-tour: the program itself, started as main() starts it, with a host driving its
 // windows through the tour. Prints the steps and a summary; exits 0 only when every step held.
 //
-//   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT]
+//   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT --documents DIR]
 //                    [--startup-only | --hold-live SECONDS]   (the benchmarks' modes)
 //
 // The service addresses come from SOLVEK_SERVICE_URL as for the program. The program's own log
@@ -58,10 +58,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption password("password", "Password of the account.", "text");
     const QCommandLineOption room("room", "Name of the room to go live in.", "name");
     const QCommandLineOption chat("chat", "Chat text the host sends.", "text");
+    const QCommandLineOption documents("documents",
+                                       "Folder of the documents the tour puts on the canvas (holding documents.py's Word document).",
+                                       "dir");
     const QCommandLineOption startupOnly("startup-only", "Stop once the main window is drawn; print start-up figures.");
     const QCommandLineOption holdLive("hold-live", "Stay live this long once the stream arrived, print CPU figures and end there.",
                                       "seconds");
-    parser.addOptions({out, phone, password, room, chat, startupOnly, holdLive});
+    parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive});
     parser.process(app);
 
     tour::TourOptions options;
@@ -74,6 +77,8 @@ int main(int argc, char* argv[])
         options.room = parser.value(room);
     if (parser.isSet(chat))
         options.chat = parser.value(chat);
+    if (parser.isSet(documents))
+        options.documentsDir = QDir(parser.value(documents)).absolutePath();
     options.startupOnly = parser.isSet(startupOnly);
     options.holdLiveSeconds = parser.value(holdLive).toInt();
     if (!QDir().mkpath(options.outDir)) {
