@@ -173,7 +173,10 @@ void ItemConnectMicWidget::addConnectedButtons()
 {
     auto makeButton = [this]() {
         auto* button = new TransparentButton(this);
-        m_layout->addWidget(button); // takes it out of its own tool window into the row
+        // The button makes itself a tool window; in the row it is a plain child the layout places
+        // (adding it to the layout alone leaves it a window at the screen's corner).
+        button->setWindowFlags(Qt::Widget);
+        m_layout->addWidget(button);
         button->setFixedSize(20, 20);
         button->setIconSize(QSize(16, 16));
         button->setStyleSheet(QString::fromLatin1(kIconButtonStyle));

@@ -63,7 +63,7 @@ void LiveMainWindow::initUi()
 
     m_sceneCenterWidget = new SceneCenterWidget(this);
     ui->scene_layout->addWidget(m_sceneCenterWidget);
-    m_sceneCenterWidget->setMicItemMap(&m_micItemMap);
+    initCoHostList();
     m_sceneCenterWidget->show();
     m_sceneWidget = m_sceneCenterWidget->sceneWidget();
     m_sceneWidget->setMouseTracking(true);

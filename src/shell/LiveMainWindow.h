@@ -39,6 +39,7 @@ class AddSceneDialog;
 class AppPopupWindow;
 class ChatSideState;
 class ClickableLabel;
+class CoHostList;
 class OnlineSideState;
 class OnlineTabWidget;
 class QListWidgetItem;
@@ -63,6 +64,7 @@ class SceneWidget;
 class SettingsDialog;
 class ShareLiveDialog;
 class ShowCarmeraWidget;
+class SideSearchBar;
 class UploadThread;
 
 class Ui_LiveMainWindow;
@@ -161,6 +163,17 @@ public slots:
     void handleRemoteAudioAvailable(const char* userId, bool available);
     void onPauseRequested();
     void onStopRequested();
+    // The room channel's co-host messages (ids as read; the list judges them).
+    void handleTrtcApply(qint64 id, QString name, QString photo, QString trtcTag, bool apply = true);
+    void handleTrtcLogin(qint64 id);
+    void handleTrtcOnline(QJsonObject& jsonObj);
+    void handleTrtcRemove(int id);
+    void handleTrtcRemove_1(qint64 id, bool eraseFromMap = true);
+    void handleLocalAudio(bool isMute);
+    // Ends every co-host link of the room (room choice, pause, stop).
+    void handleStopLive();
+    void handleMicListSearchName(QString name);
+    void handleMicListSearchFinish();
 
     // ---- Chat and audience (LiveMainWindow_Chat.cpp)
     void initChatTabBar();
@@ -468,7 +481,11 @@ private:
     OnlineSideState* m_onlineSide = nullptr; // the online-users page's state, a child of the window
 
     // ---- Co-host state
-    QHash<int, ItemConnectMicWidget*> m_micItemMap;
+    CoHostList* m_coHostList = nullptr; // the rows of the co-host list (made with the strip)
+    SideSearchBar* m_micSearch = nullptr; // set once the co-host page is built
+    void initCoHostList();
+    void wireCoHostSignalling();
+    void initMicPage();
     // Made once by the first co-host room (no parent; deleted with the window).
     ConnectMicInviteDialog* m_connectMicInviteDialog = nullptr;
     void refreshInviteDialog();

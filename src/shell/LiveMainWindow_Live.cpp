@@ -106,6 +106,7 @@ LiveControl* LiveMainWindow::liveControl()
     connect(m_liveControl, &LiveControl::roomDialogRequested, this, &LiveMainWindow::showLiveModeDialog);
     connect(TrtcManager::getInstance().get(), &TrtcManager::sigRoomFailed, m_liveControl,
             &LiveControl::coHostRoomFailed);
+    wireCoHostSignalling();
     return m_liveControl;
 }
 
@@ -179,6 +180,8 @@ void LiveMainWindow::showLiveRoomChoice()
 {
     LiveControl* control = liveControl();
     const bool coHost = control->coHostMode() == 1;
+    if (coHost)
+        initMicPage();
     m_connMicBtn->setVisible(coHost);
     m_sceneWidget->setLiveMode(control->coHostMode());
     if (m_shareLiveDialog && m_loginInfo)

@@ -12,7 +12,9 @@
 #include "core/ImageUtils.h"
 #include "core/ServiceConstants.h"
 #include "shell/LiveControl.h"
+#include "shell/EmptyListPlaceholder.h"
 #include "shell/OnlineSideState.h"
+#include "shell/SideSearchBar.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QAction>
@@ -36,20 +38,10 @@ const char kTabNormalStyle[] =
 const char kTabSelectedStyle[] =
     "font-family: Microsoft YaHei;font-size: 14px;font-weight: 400;color: #FFFFFF;line-height: 20px;";
 const char kDividerStyle[] = "background:#121326;padding:20px";
-const char kSearchBarStyle[] = "background: #04091F;border - radius: 4px; margin-left:8px;margin-right:8px;";
-const char kSearchEditStyle[] =
-    "QLineEdit {font-family: Microsoft YaHei;color: white; font-weight: 400;font-size: 14px;line-height: 20px;"
-    "text-align: left;font - style: normal;margin:0px;padding-bottom:1px;}";
-const char kSearchButtonStyle[] =
-    "QLabel{font-family: Microsoft YaHei;color:white;line-height:20px;font-size:14px;font-weight: 400;"
-    "background: qlineargradient( x1:0, y1:0, x2:1, y2:0, stop:0 #527FF6, stop:1 #396BEB);border-radius: 4px;"
-    "margin-left:0px;margin-right:6px;padding-bottom:2px;} ";
 const char kCountStyle[] = "font-family: Microsoft YaHei;font-weight: 400;font-size: 12px;color: #6B6C83;"
                            "line-height: 20px;text-align: right;font-style: normal; ";
 const char kListStyle[] = "QListWidget::item{background: rgb(28, 31, 50);}QListWidget::item:selected{background: "
                           "rgb(28, 31, 50);border-color:rgb(28, 31, 50)}QListWidget:focus { outline: none; }";
-const char kEmptyTextStyle[] = "font-weight: 400;font-size: 14px;color: #6B6C83;line-height: 20px;"
-                               "text-align: right;font-style: normal; font-family: Microsoft YaHei;";
 const char* const kTabTexts[] = {"在线", "禁言", "拉黑", "屏蔽"};
 // The user-list "type" of tabs 1 to 3.
 const char* const kListTypes[] = {"", "shut_up", "forbid", "shield"};
@@ -126,35 +118,10 @@ void LiveMainWindow::initOnlineUserPage()
     pageLayout->addSpacing(4);
 
     // 3. search bar
-    auto* bar = new QFrame(page);
-    bar->setStyleSheet(QString::fromUtf8(kSearchBarStyle));
-    bar->setContentsMargins(8, 0, 6, 0);
-    bar->setFixedHeight(40);
-    auto* barRow = new QHBoxLayout(bar);
-    barRow->setAlignment(Qt::AlignVCenter);
-    barRow->setSpacing(0);
-    barRow->setContentsMargins(0, 0, 0, 0);
-    s->searchEdit = new QLineEdit(bar);
-    s->searchEdit->setObjectName(QStringLiteral("online_search_edit"));
-    s->searchEdit->addAction(QIcon(QStringLiteral(":/images/live/ic_online_list_search.png")),
-                             QLineEdit::LeadingPosition);
-    s->searchEdit->setFixedHeight(40);
-    s->searchEdit->setPlaceholderText(QString::fromUtf8("请输入用户昵称搜索"));
-    QPalette palette = s->searchEdit->palette();
-    palette.setColor(QPalette::Active, QPalette::PlaceholderText, QColor(0x6B, 0x6C, 0x83));
-    s->searchEdit->setPalette(palette);
-    s->searchEdit->setStyleSheet(QString::fromUtf8(kSearchEditStyle));
-    s->searchEdit->setTextMargins(0, 0, 0, 1);
-    s->searchButton = new ClickableLabel(bar);
-    s->searchButton->setObjectName(QStringLiteral("online_search_button"));
-    s->searchButton->setText(QString::fromUtf8("搜索"));
-    s->searchButton->setAlignment(Qt::AlignCenter);
-    s->searchButton->setFixedSize(58, 28);
-    s->searchButton->setStyleSheet(QString::fromUtf8(kSearchButtonStyle));
-    barRow->addWidget(s->searchEdit);
-    barRow->addWidget(s->searchButton);
-    s->clearAction = new QAction(QIcon(QStringLiteral(":/images/live/ic_online_list_search_clear.svg")),
-                                 QString(), s->searchEdit);
+    auto* bar = new SideSearchBar(QStringLiteral("online"), page);
+    s->searchEdit = bar->edit();
+    s->searchButton = bar->button();
+    s->clearAction = bar->clearAction();
     pageLayout->addWidget(bar);
 
     // 4. count and list
@@ -180,19 +147,8 @@ void LiveMainWindow::initOnlineUserPage()
     pageLayout->addLayout(listBlock);
 
     // 5. empty placeholder
-    s->emptyPage = new QWidget(page);
+    s->emptyPage = new EmptyListPlaceholder(page);
     s->emptyPage->setObjectName(QStringLiteral("online_empty"));
-    s->emptyPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    s->emptyPage->setContentsMargins(0, 80, 0, 0);
-    auto* emptyLayout = new QVBoxLayout(s->emptyPage);
-    emptyLayout->setAlignment(Qt::AlignHCenter);
-    auto* emptyIcon = new QLabel(s->emptyPage);
-    emptyIcon->setPixmap(QPixmap(QStringLiteral(":/images/live/ic_online_list_data_is_null.png")));
-    emptyLayout->addWidget(emptyIcon, 0, Qt::AlignHCenter);
-    auto* emptyText = new QLabel(QString::fromUtf8("暂无数据"), s->emptyPage);
-    emptyText->setStyleSheet(QString::fromUtf8(kEmptyTextStyle));
-    emptyLayout->addWidget(emptyText, 0, Qt::AlignHCenter);
-    emptyLayout->addSpacerItem(new QSpacerItem(20, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
     pageLayout->addWidget(s->emptyPage);
 
     s->emptyTimer = new QTimer(s);
@@ -217,12 +173,6 @@ void LiveMainWindow::initOnlineUserPage()
         s->searchEdit->clear();
         s->appliedSearch.clear();
         onOnlineTabChanged(-1);
-    });
-    connect(s->searchEdit, &QLineEdit::textChanged, s, [s](const QString& text) {
-        if (text.isEmpty())
-            s->searchEdit->removeAction(s->clearAction);
-        else if (!s->searchEdit->actions().contains(s->clearAction))
-            s->searchEdit->addAction(s->clearAction, QLineEdit::TrailingPosition);
     });
 
     // What the room channel tells about viewers.

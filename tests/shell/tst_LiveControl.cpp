@@ -2,6 +2,7 @@
 // The live control's transitions on the engine and real-time fakes: choice, start, failure and
 // rollback, an output that stops by itself, pause, resume, stop, the clock and the co-host
 // handshake.
+#include "support/RawAudioBlock.h"
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
 
@@ -44,15 +45,6 @@ QJsonObject rTrtcLogin(const QJsonValue& code, const QString& errMsg = QString()
 }
 
 // One audio block through the engine's raw audio bridge, as libobs delivers it.
-void deliverAudioBlock()
-{
-    static std::vector<uint8_t> samples(16, 1);
-    audio_data block = {};
-    block.data[0] = samples.data();
-    block.frames = 4;
-    obs_raw_audio_callback(nullptr, 0, &block);
-}
-
 // The engine calls of the broadcast, without the registration of the output's event handler.
 QStringList streamCalls(const FakeLiveCore& core)
 {

@@ -6,15 +6,10 @@
 // chooses another room, whose start goes to that room's stream key; a co-host room starts after
 // the room channel's "r_trtc_login" answer without any RTMP push: its canvas goes to the
 // simulator's real-time room and the cloud mix is published to the room's push address.
-#include "support/LiveMainWindowTestAccess.h"
-#include "support/RtmpServer.h"
-#include "support/SimulatorProcess.h"
+#include "support/LiveWindowE2E.h"
 
-#include "core/DataCenter.h"
-#include "core/NetUtils.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
-#include "shell/LivePauseOrStopWidget.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -39,12 +34,8 @@ private slots:
 private:
     // Picks a room in the real room dialog and waits until the window has taken the choice.
     bool chooseRoom(qint64 roomId);
-    void clickLiveButton()
-    {
-        QTest::mouseClick(formWidget<QPushButton>(*m_window, "live_mode_btn"), Qt::LeftButton);
-    }
-    // Opens the popup with the live button and presses one of its titles.
-    bool choosePopupRow(const char* title);
+    void clickLiveButton() { m_e2e.clickLiveButton(); }
+    bool choosePopupRow(const char* title) { return m_e2e.choosePopupRow(title); }
     qint64 recordedBytes(const QString& key) const;
     // The newest recording of `key` keeps growing past `bytes`.
     bool recordingGrows(const QString& key, qint64 bytes, int timeoutMs);
@@ -52,45 +43,22 @@ private:
     bool recordingStill(const QString& key);
     LiveMainWindow::LiveState state() { return Access::liveControl(*m_window)->state(); }
 
-    QTemporaryDir m_dir;
-    RtmpServer m_rtmp;
-    SimulatorProcess m_sim;
-    LoginInfo m_login;
-    std::unique_ptr<LiveMainWindow> m_window;
+    LiveWindowE2E m_e2e;
+    RtmpServer& m_rtmp = m_e2e.rtmp;
+    SimulatorProcess& m_sim = m_e2e.sim;
+    std::unique_ptr<LiveMainWindow>& m_window = m_e2e.window;
 };
 
 void tst_LiveControlE2E::initTestCase()
 {
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" || qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (!LiveWindowE2E::hasDisplay())
         QSKIP("needs an X server");
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
-    QVERIFY(m_rtmp.start());
-    QVERIFY(m_sim.start({"--rtmp", m_rtmp.url()}));
-
-    m_login.uid = 10001;
-    m_login.wechat_user_space_id = 10001;
-    m_login.name = QString::fromUtf8("演示主播");
-    m_login.photo = m_sim.baseUrl() + "/pic/100x100/demo-host";
-    m_login.token = "e2e-token";
-    NetUtils::getInstance()->setLoginInfo(m_login); // as the login dialog does
-    // The smallest push size keeps the encoder light on a shared machine.
-    CDataCenter::getInstance()->streamQuality = 0;
-
-    m_window = std::make_unique<LiveMainWindow>();
-    m_window->initLiveMainWindowParams(&m_login);
-    m_window->move(0, 0);
-    m_window->show();
-    m_window->initFromLogin();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(m_e2e.start());
 }
 
 void tst_LiveControlE2E::cleanupTestCase()
 {
-    m_window.reset();
-    m_sim.stop();
-    m_rtmp.stop();
+    m_e2e.stop();
 }
 
 bool tst_LiveControlE2E::chooseRoom(qint64 roomId)
@@ -113,19 +81,6 @@ bool tst_LiveControlE2E::chooseRoom(qint64 roomId)
            QTest::qWaitFor(
                [&] { return control->state() == mainwin::LiveStateReady && control->roomId() == roomId; },
                15000);
-}
-
-bool tst_LiveControlE2E::choosePopupRow(const char* title)
-{
-    clickLiveButton();
-    LivePauseOrStopWidget* popup = Access::pauseOrStop(*m_window);
-    if (!popup->isVisible())
-        return false;
-    QLabel* row = labelWithText(*popup, title);
-    if (!row)
-        return false;
-    QTest::mousePress(row, Qt::LeftButton);
-    return !popup->isVisible();
 }
 
 qint64 tst_LiveControlE2E::recordedBytes(const QString& key) const

@@ -98,6 +98,7 @@ struct LiveMainWindowTestAccess {
     static void setLastRoomId(LiveMainWindow& w, qint64 id) { w.m_lastRoomId = id; }
     // co-host
     static ConnectMicInviteDialog* inviteDialog(LiveMainWindow& w) { return w.m_connectMicInviteDialog; }
+    static CoHostList* coHostList(LiveMainWindow& w) { return w.m_coHostList; }
     static void setModalDialogRunner(std::function<int(QDialog&)> runner)
     {
         LiveMainWindow::s_runModalDialog = std::move(runner);

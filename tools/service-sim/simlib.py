@@ -41,6 +41,15 @@ async def read_form(request):
     return {k: v for k, v in urllib.parse.parse_qsl(text, keep_blank_values=True)}
 
 
+async def read_json_object(request):
+    """A control call's JSON body; {} when it is not a JSON object."""
+    try:
+        body = await request.json()
+    except ValueError:
+        body = {}
+    return body if isinstance(body, dict) else {}
+
+
 def png_bytes(width, height, rgb=(90, 140, 220)):
     """A solid-colour RGB PNG."""
     raw = b"".join(b"\x00" + bytes(rgb) * width for _ in range(height))

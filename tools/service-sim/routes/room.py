@@ -33,6 +33,9 @@ History, deletion and mute-all (open API):
     POST /MiniProgram/Live/shutUpAll      room_id, uid, action: recorded (the host's client tells
                                           the room through "shut_up_all")
 Refusals go through /_sim/script.
+
+Other route modules answer further kinds of frames by adding a coroutine
+handler(room, message, reply) to sim.room_frame_handlers (reply(text) answers the sender).
 """
 import asyncio
 import itertools
@@ -41,7 +44,7 @@ import time
 
 from aiohttp import WSMsgType, web
 
-from simlib import envelope, json_reply, read_form
+from simlib import envelope, json_reply, read_form, read_json_object
 
 WS_PATH = "/ws/room"
 
@@ -257,7 +260,12 @@ def setup(app, sim):
             ok = bool(msg.get("token")) and msg.get("token") == s.ws_tokens.get(room.room_id)
             await send_text(conn, json.dumps({"type": "r_trtc_login", "code": 200 if ok else 400,
                                               "err_msg": "" if ok else "连麦令牌无效"}, ensure_ascii=False))
-        # "pong" and the co-host control messages are only logged.
+        else:
+            # Other areas answer some kinds (the co-host link: "trtc_agree", "trtc_remove"); "pong"
+            # and the rest are only logged.
+            handler = getattr(sim, "room_frame_handlers", {}).get(kind)
+            if handler is not None:
+                await handler(room, msg, lambda text: send_text(conn, text))
 
     async def pinger(conn):
         while not conn.ws.closed:
@@ -314,15 +322,8 @@ def setup(app, sim):
 
     # ---- control ----
 
-    async def body_of(request):
-        try:
-            b = await request.json()
-        except ValueError:
-            b = {}
-        return b if isinstance(b, dict) else {}
-
     async def ctl_config(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         s = st()
         if "live_wss" in b:
             s.live_wss = b["live_wss"]
@@ -338,18 +339,18 @@ def setup(app, sim):
         return web.json_response({"ok": True})
 
     async def ctl_host(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         st().host.update({k: b[k] for k in ("wechat_user_space_id", "name", "photo") if k in b})
         return web.json_response({"ok": True})
 
     async def ctl_push(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         frame = b.get("frame", "")
         sent = await broadcast(b.get("room_id"), frame)
         return web.json_response({"ok": True, "sent": sent})
 
     async def ctl_close(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         targets = room_conns(b.get("room_id"))
         for c in targets:
             if b.get("abort"):
@@ -361,7 +362,7 @@ def setup(app, sim):
         return web.json_response({"ok": True, "closed": len(targets)})
 
     async def ctl_viewer_enter(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         room = st().room(b.get("room_id", ""))
         wid = int(b.get("wechat_user_space_id", 0))
         v = {k: b[k] for k in b if k not in ("room_id",)}
@@ -379,7 +380,7 @@ def setup(app, sim):
         return web.json_response({"ok": True, "client_id": v["client_id"]})
 
     async def ctl_viewer_leave(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         room = st().room(b.get("room_id", ""))
         wid = int(b.get("wechat_user_space_id", 0))
         v = room.viewers.pop(wid, None)
@@ -393,7 +394,7 @@ def setup(app, sim):
         return web.json_response({"ok": True})
 
     async def ctl_viewer_say(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         room = st().room(b.get("room_id", ""))
         wid = int(b.get("wechat_user_space_id", 0))
         v = room.viewers.get(wid) or {"wechat_user_space_id": wid, "name": b.get("name", "观众%d" % wid),
@@ -411,7 +412,7 @@ def setup(app, sim):
         return web.json_response({"ok": True, "insert_id": chat["insert_id"]})
 
     async def ctl_delete(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         room = st().room(b.get("room_id", ""))
         row_id = str(b.get("row_id", ""))
         room.messages = [m for m in room.messages if m.get("insert_id") != row_id]
@@ -419,7 +420,7 @@ def setup(app, sim):
         return web.json_response({"ok": True, "sent": sent})
 
     async def ctl_history(request):
-        b = await body_of(request)
+        b = await read_json_object(request)
         room = st().room(b.get("room_id", ""))
         older = []
         for m in b.get("messages", []):

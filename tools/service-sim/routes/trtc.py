@@ -441,19 +441,17 @@ def setup(app, sim):
                                 headers={"X-Width": str(w), "X-Height": str(h)})
         return web.Response(body=i420_to_png(w, h, data), content_type="image/png")
 
-    async def ctl_user(request):
-        spec = await request.json()
-        room_id = str(spec.get("room_id", ""))
-        uid = str(spec.get("user_id", ""))
+    async def set_user(room_id, uid, video=True, audio=True, leave=False):
+        """A remote user joins, changes what it sends, or leaves (also used by the co-host link)."""
+        room_id = str(room_id)
         users = room_users(room_id)
-        if spec.get("leave"):
+        if leave:
             if users.pop(uid, None) is not None:
                 for session in sessions_in(room_id):
                     await emit(session, "onRemoteUserLeaveRoom", user_id=uid, reason=0)
-            return web.json_response({"ok": True})
+            return
         before = users.get(uid)
-        user = {"video": bool(spec.get("video", True)), "audio": bool(spec.get("audio", True)), "injected": True,
-                "colour": list(colour_of(uid))}
+        user = {"video": bool(video), "audio": bool(audio), "injected": True, "colour": list(colour_of(uid))}
         users[uid] = user
         for session in sessions_in(room_id):
             if before is None:
@@ -461,6 +459,13 @@ def setup(app, sim):
             for kind, ev in (("video", "onUserVideoAvailable"), ("audio", "onUserAudioAvailable")):
                 if (before or {}).get(kind, False) != user[kind]:
                     await emit(session, ev, user_id=uid, available=user[kind])
+
+    sim.trtc_set_user = set_user
+
+    async def ctl_user(request):
+        spec = await request.json()
+        await set_user(spec.get("room_id", ""), str(spec.get("user_id", "")), spec.get("video", True),
+                       spec.get("audio", True), bool(spec.get("leave")))
         return web.json_response({"ok": True})
 
     async def ctl_script(request):
