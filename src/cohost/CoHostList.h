@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -103,7 +104,8 @@ private:
     void addTrailingStretch();
     void removeTrailingStretch();
 
-    SceneCenterWidget* m_strip;
+    // The strip may go first when the window that owns both is torn down.
+    QPointer<SceneCenterWidget> m_strip;
     qint64 m_hostId = 0;
     QVBoxLayout* m_list = nullptr;
     ItemConnectMicWidget* m_hostRow = nullptr;
