@@ -4,19 +4,22 @@
 // channel and loopback real-time room. The host puts a page on the canvas, chooses a co-host room
 // and starts (handshake, room entry, the mix of the host alone, the canvas reaching the room); a
 // viewer applies, the host agrees on the "连麦" page, the co-host's tile shows the frames the
-// co-host sends; a pause asks first and leaves the host alone in the mix; the stop leaves the room.
+// co-host sends; the tile dropped on the preview gives the co-host a box in the
+// mix; a pause asks first and leaves the host alone in the mix; the stop leaves the room.
 #include "support/LiveWindowE2E.h"
 
 #include "cohost/CoHostList.h"
 #include "cohost/ItemConnectMicWidget.h"
 #include "cohost/SceneCenterWidget.h"
 #include "cohost/SceneRemoteWidget.h"
+#include "cohost/VideoWindows.h"
 #include "documents/DocumentShareWidget.h"
 #include "shell/ChatRecordOptDialog.h"
 #include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QImage>
 #include <QJsonArray>
@@ -159,6 +162,15 @@ void tst_CoHostRoadE2E::coHostRoad()
     QTRY_VERIFY_WITH_TIMEOUT(list->row(kViewer)->cameraOn(), kWait);
     screenshot(formWidget<QWidget>(*m_window, "mic_page"), "cohost-list.png");
     screenshot(strip, "cohost-strip.png");
+
+    // The tile dropped on the preview: the co-host's video goes there and its box into the mix.
+    auto* overlay = formWidget<VideoWindows>(*m_window, "preview_widget");
+    QVERIFY(overlay && overlay->width() > 0);
+    QCursor::setPos(overlay->mapToGlobal(overlay->rect().center()));
+    overlay->handleDropEvent(QString::number(kViewer));
+    QVERIFY(overlay->remoteVideo(kViewer));
+    QTRY_COMPARE_WITH_TIMEOUT(mixUsers(), (QStringList{host, coHost}), kWait);
+    screenshot(m_window.get(), "cohost-window.png");
 
     // Pause: asked first, then the co-host is told to leave and the mix holds the host alone.
     QVERIFY(choosePopupRow("暂停直播"));
