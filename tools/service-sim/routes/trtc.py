@@ -463,20 +463,20 @@ def setup(app, sim):
     sim.trtc_set_user = set_user
 
     async def ctl_user(request):
-        spec = await request.json()
-        await set_user(spec.get("room_id", ""), str(spec.get("user_id", "")), spec.get("video", True),
-                       spec.get("audio", True), bool(spec.get("leave")))
+        body = await request.json()
+        await set_user(body.get("room_id", ""), str(body.get("user_id", "")), body.get("video", True),
+                       body.get("audio", True), bool(body.get("leave")))
         return web.json_response({"ok": True})
 
     async def ctl_script(request):
-        spec = await request.json()
+        body = await request.json()
         s = st()
-        if "enter_result" in spec:
-            s["enter_results"].append(int(spec["enter_result"]))
-        if "publish_code" in spec:
-            s["publish_codes"].append(int(spec["publish_code"]))
-        if "stall_media" in spec:
-            s["stall"] = bool(spec["stall_media"])
+        if "enter_result" in body:
+            s["enter_results"].append(int(body["enter_result"]))
+        if "publish_code" in body:
+            s["publish_codes"].append(int(body["publish_code"]))
+        if "stall_media" in body:
+            s["stall"] = bool(body["stall_media"])
         return web.json_response({"ok": True})
 
     app.router.add_post("/Tencent/getTrtcUsig", get_usig)
