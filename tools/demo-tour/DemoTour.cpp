@@ -93,6 +93,10 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
         m_runner.setStepLimit(3);
         return;
     }
+    if (m_options.cycles > 0) {
+        addBroadcastCycles();
+        return;
+    }
     addRoomSteps();
     addBroadcastSteps();
     if (m_options.holdLiveSeconds > 0) {

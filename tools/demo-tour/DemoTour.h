@@ -23,6 +23,7 @@ class QLabel;
 class SceneLayoutControl;
 class LiveMainWindow;
 class QListWidget;
+class QTimer;
 
 namespace tour {
 
@@ -37,6 +38,10 @@ struct TourOptions {
     // Where the tour writes the documents it puts on the canvas (documents.py has written the Word
     // document there); empty leaves the canvas steps out.
     QString documentsDir;
+    // The broadcast drill: this many cycles after signing in (0: the tour); even cycles push to
+    // customBase + "/soak-custom-N" when customBase is set.
+    int cycles = 0;
+    QString customBase;
 };
 
 // Milliseconds since this process started (from SOLVEK_BENCH_T0_NS, the launcher's wall clock
@@ -55,6 +60,9 @@ public:
     QString startupFigures() const;
     // One line of the live figures: "live seconds=.. cpu_percent=.. frames=.. dropped=.."
     QString liveFigures() const { return m_liveFigures; }
+    // The broadcast drill's line: "soak broadcast cycles=.. rss_kb_cycleN=.. rss_kb_end=.. ..."; empty
+    // outside the drill.
+    QString soakFigures() const;
 
 signals:
     void finished(bool allHeld);
@@ -71,6 +79,11 @@ private:
     void addShareSteps();
     void addLayoutSteps();
     void addChatSteps();
+    // The broadcast drill (DemoTour_Soak.cpp).
+    void addBroadcastCycles();
+    void addCustomAddressStep(int cycle);
+    void addSampleStep(int cycle);
+    void startWatchdog();
     void addPauseResumeStopSteps();
 
     LiveMainWindow* mainWindow() const;
@@ -108,6 +121,16 @@ private:
     QString m_docError;
     QPointer<QLabel> m_pattern; // the desktop share's pattern window
     QRect m_patternRect;
+    struct Sample {
+        int cycle = 0;
+        qint64 rssKb = -1;
+        int fds = -1;
+    };
+    QList<Sample> m_samples;
+    QTimer* m_watchdog = nullptr;
+    QElapsedTimer m_watchdogClock;
+    qint64 m_longestStallMs = 0;
+    QString m_longestStallStep;
     QPointer<LoginDialog> m_login;
     QPointer<LiveMainWindow> m_main;
     qint64 m_loginShownMs = -1;   // since process start

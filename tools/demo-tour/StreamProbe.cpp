@@ -36,8 +36,10 @@ void StreamProbe::start(const QString& url, int timeoutMs)
                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
                   QStringLiteral("stream=codec_type,codec_name,width,height,r_frame_rate,sample_rate"),
                   QStringLiteral("-of"), QStringLiteral("json"), url});
-    QTimer::singleShot(timeoutMs, this, [this] {
-        if (m_proc.state() != QProcess::NotRunning) {
+    // The time-out belongs to this run: an earlier run's must not end a later probe.
+    const int run = ++m_run;
+    QTimer::singleShot(timeoutMs, this, [this, run] {
+        if (run == m_run && m_proc.state() != QProcess::NotRunning) {
             m_error = QStringLiteral("ffprobe found nothing in time");
             m_proc.kill();
         }

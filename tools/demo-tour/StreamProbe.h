@@ -31,6 +31,7 @@ private:
     QJsonArray m_streams;
     QString m_error;
     bool m_finished = false;
+    int m_run = 0;
 };
 
 } // namespace tour

@@ -178,6 +178,19 @@ bool TourRunner::allHeld() const
     return true;
 }
 
+QString TourRunner::currentTitle() const
+{
+    return m_step >= 0 && m_step < lastStep() ? m_steps.at(m_step).title : QString();
+}
+
+int TourRunner::heldEndingWith(const QString& suffix) const
+{
+    int held = 0;
+    for (int i = 0; i < m_results.size(); ++i)
+        held += m_results.at(i).outcome == Outcome::Held && m_steps.at(i).title.endsWith(suffix);
+    return held;
+}
+
 void TourRunner::printSummary(FILE* out) const
 {
     int held = 0;

@@ -59,7 +59,17 @@ public:
 
     TourRunner(const QDir& shotDir, FILE* progress, QObject* parent = nullptr);
 
-    void add(const Step& step) { m_steps << step; }
+    // Adds a step, its title after the prefix set last; without shots kept the step saves a picture
+    // only when it fails.
+    void add(Step step)
+    {
+        step.title.prepend(m_titlePrefix);
+        if (!m_keepShots)
+            step.shot.clear();
+        m_steps << step;
+    }
+    void setTitlePrefix(const QString& prefix) { m_titlePrefix = prefix; }
+    void setKeepShots(bool keep) { m_keepShots = keep; }
     int stepCount() const { return m_steps.size(); }
     // Stops after this many steps (for the start-up benchmark); -1 runs them all.
     void setStepLimit(int count) { m_limit = count; }
@@ -68,6 +78,10 @@ public:
     QString streamPicturePath() const;
 
     bool allHeld() const;
+    // The title of the step running now (empty before the first and after the last).
+    QString currentTitle() const;
+    // How many steps whose title ends with `suffix` held.
+    int heldEndingWith(const QString& suffix) const;
     const QList<Result>& results() const { return m_results; }
     // The summary block: one line per step and where the pictures are.
     void printSummary(FILE* out) const;
@@ -91,6 +105,8 @@ private:
     QList<Step> m_steps;
     QList<Result> m_results;
     int m_limit = -1;
+    QString m_titlePrefix;
+    bool m_keepShots = true;
     int m_step = 0;
     int m_stage = 0;
     int m_token = 0; // invalidates polls of a stage that has ended

@@ -3,6 +3,7 @@
 //
 //   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT --documents DIR]
 //                    [--startup-only | --hold-live SECONDS]   (the benchmarks' modes)
+//                    [--cycles N [--custom-base URL]]         (the broadcast drill)
 //
 // The service addresses come from SOLVEK_SERVICE_URL as for the program. The program's own log
 // goes to DIR/solvek.log, so the terminal shows only the tour.
@@ -17,6 +18,8 @@
 #include <QDir>
 #include <QIcon>
 #include <QTextCodec>
+
+#include <util/bmem.h>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -64,7 +67,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption startupOnly("startup-only", "Stop once the main window is drawn; print start-up figures.");
     const QCommandLineOption holdLive("hold-live", "Stay live this long once the stream arrived, print CPU figures and end there.",
                                       "seconds");
-    parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive});
+    const QCommandLineOption cycles("cycles", "The broadcast drill: this many choose/start/pause/resume/stop cycles.", "count");
+    const QCommandLineOption customBase("custom-base",
+                                        "RTMP application address for the drill's custom-address cycles (default $RTMP_URL).", "url");
+    parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive, cycles, customBase});
     parser.process(app);
 
     tour::TourOptions options;
@@ -79,6 +85,8 @@ int main(int argc, char* argv[])
         options.chat = parser.value(chat);
     if (parser.isSet(documents))
         options.documentsDir = QDir(parser.value(documents)).absolutePath();
+    options.cycles = parser.value(cycles).toInt();
+    options.customBase = parser.isSet(customBase) ? parser.value(customBase) : qEnvironmentVariable("RTMP_URL");
     options.startupOnly = parser.isSet(startupOnly);
     options.holdLiveSeconds = parser.value(holdLive).toInt();
     if (!QDir().mkpath(options.outDir)) {
@@ -107,6 +115,12 @@ int main(int argc, char* argv[])
         std::fprintf(terminal, "%s\n", qPrintable(demo.startupFigures()));
     if (!demo.liveFigures().isEmpty())
         std::fprintf(terminal, "%s\n", qPrintable(demo.liveFigures()));
+    // libobs has shut down with the application: whatever it still holds leaked.
+    const long leaked = bnum_allocs();
+    if (!demo.soakFigures().isEmpty())
+        std::fprintf(terminal, "%s libobs_allocs_at_exit=%ld\n", qPrintable(demo.soakFigures()), leaked);
     std::fflush(terminal);
+    if (options.cycles > 0 && leaked != 0)
+        return 1;
     return demo.runner().allHeld() ? 0 : 1;
 }
