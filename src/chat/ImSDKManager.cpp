@@ -10,7 +10,8 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+namespace
+{
 std::shared_ptr<ImSDKManager> g_manager;
 std::mutex g_managerMutex;
 
@@ -20,15 +21,23 @@ constexpr int kCardMarkerBytes = sizeof(kCardMarker) - 1; // 12
 const char* stepLine(int step, bool ok)
 {
     switch (step) {
-    case 0: return ok ? "Login success" : "Login OnError";
-    case 1: return ok ? "SearchGroup success" : "SearchGroup OnError";
-    case 2: return ok ? "CreateGroup success;" : "CreateGroup OnError;";
-    case 3: return ok ? "JoinGroup success" : "JoinGroup OnError";
-    default: return "";
+    case 0:
+        return ok ? "Login success" : "Login OnError";
+    case 1:
+        return ok ? "SearchGroup success" : "SearchGroup OnError";
+    case 2:
+        return ok ? "CreateGroup success;" : "CreateGroup OnError;";
+    case 3:
+        return ok ? "JoinGroup success" : "JoinGroup OnError";
+    default:
+        return "";
     }
 }
 
-QString text(const V2TIMString& s) { return QString::fromUtf8(s.CString(), int(s.Size())); }
+QString text(const V2TIMString& s)
+{
+    return QString::fromUtf8(s.CString(), int(s.Size()));
+}
 
 // "imSdkAppId" as the SDK takes it: a number in range, else 0.
 uint32_t readAppId(const QJsonValue& value)
@@ -44,47 +53,55 @@ uint32_t readAppId(const QJsonValue& value)
 
 // ---- step callbacks ----------------------------------------------------------------------------
 
-template <class T>
-void SvV2TIMCommonCallBack<T>::OnSuccess()
+template <class T> void SvV2TIMCommonCallBack<T>::OnSuccess()
 {
     qDebug().noquote() << "SvV2TIMCommonCallBack onSuccess";
     succeeded();
 }
 
-template <class T>
-void SvV2TIMCommonCallBack<T>::OnSuccess(const T&)
+template <class T> void SvV2TIMCommonCallBack<T>::OnSuccess(const T&)
 {
     succeeded();
 }
 
-template <class T>
-void SvV2TIMCommonCallBack<T>::OnError(int, const V2TIMString& message)
+template <class T> void SvV2TIMCommonCallBack<T>::OnError(int, const V2TIMString& message)
 {
     qDebug().noquote() << "SvV2TIMCommonCallBack OnError";
-    qDebug().noquote().nospace() << "error_message:" << solvek::loggable(QByteArray(message.CString(), int(message.Size())));
+    qDebug().noquote().nospace() << "error_message:"
+                                 << solvek::loggable(QByteArray(message.CString(), int(message.Size())));
     failed();
 }
 
-template <class T>
-void SvV2TIMCommonCallBack<T>::succeeded()
+template <class T> void SvV2TIMCommonCallBack<T>::succeeded()
 {
     qDebug().noquote() << stepLine(m_step, true);
     switch (m_step) {
-    case 0: ImSDKManager::getInstance()->searchGroup(); break;
-    case 1: ImSDKManager::getInstance()->joinGroup(); break; // whatever the search found
-    case 2: ImSDKManager::getInstance()->joinGroup(); break;
-    default: break;
+    case 0:
+        ImSDKManager::getInstance()->searchGroup();
+        break;
+    case 1:
+        ImSDKManager::getInstance()->joinGroup();
+        break; // whatever the search found
+    case 2:
+        ImSDKManager::getInstance()->joinGroup();
+        break;
+    default:
+        break;
     }
 }
 
-template <class T>
-void SvV2TIMCommonCallBack<T>::failed()
+template <class T> void SvV2TIMCommonCallBack<T>::failed()
 {
     qDebug().noquote() << stepLine(m_step, false);
     switch (m_step) {
-    case 1: ImSDKManager::getInstance()->createGroup(); break;
-    case 2: ImSDKManager::getInstance()->joinGroup(); break; // it may exist already
-    default: break;
+    case 1:
+        ImSDKManager::getInstance()->createGroup();
+        break;
+    case 2:
+        ImSDKManager::getInstance()->joinGroup();
+        break; // it may exist already
+    default:
+        break;
     }
 }
 
@@ -99,8 +116,8 @@ void SvV2TIMAdvancedMsgListener::OnRecvNewMessage(const V2TIMMessage& message)
     qDebug().noquote() << "OnRecvNewMessage";
     // Groups of rooms chosen before stay joined: only the current room's cards become its rows.
     const std::string current = ImSDKManager::getInstance()->groupId();
-    if (current.empty() || current.size() != message.groupID.Size()
-        || std::memcmp(current.data(), message.groupID.CString(), current.size()) != 0) {
+    if (current.empty() || current.size() != message.groupID.Size() ||
+        std::memcmp(current.data(), message.groupID.CString(), current.size()) != 0) {
         qDebug().noquote() << "OnRecvNewMessage: not the current room's group, dropped";
         return;
     }
@@ -110,11 +127,13 @@ void SvV2TIMAdvancedMsgListener::OnRecvNewMessage(const V2TIMMessage& message)
             continue;
         if (elem->elemType == V2TIM_ELEM_TYPE_TEXT) {
             const auto* t = static_cast<const V2TIMTextElem*>(elem);
-            qDebug().noquote().nospace() << "V2TIMMessage:" << solvek::loggable(QByteArray(t->text.CString(), int(t->text.Size())));
+            qDebug().noquote().nospace()
+                << "V2TIMMessage:" << solvek::loggable(QByteArray(t->text.CString(), int(t->text.Size())));
         } else if (elem->elemType == V2TIM_ELEM_TYPE_CUSTOM) {
             const auto* c = static_cast<const V2TIMCustomElem*>(elem);
             const QByteArray data(reinterpret_cast<const char*>(c->data.Data()), int(c->data.Size()));
-            if (data.size() >= kCardMarkerBytes && data.contains(QByteArray::fromRawData(kCardMarker, kCardMarkerBytes)))
+            if (data.size() >= kCardMarkerBytes &&
+                data.contains(QByteArray::fromRawData(kCardMarker, kCardMarkerBytes)))
                 emit sigReceiveNewMessage(data.constData());
             qDebug().noquote().nospace() << "V2TIM_ELEM_TYPE_CUSTOM V2TIMMessage:" << solvek::loggable(data);
         }
@@ -151,7 +170,10 @@ void ImSDKManager::setLoginInfo(LoginInfo* loginInfo)
         m_loginInfo = loginInfo;
 }
 
-void ImSDKManager::setTransport(apitransport::PostJsonFn post) { m_post = std::move(post); }
+void ImSDKManager::setTransport(apitransport::PostJsonFn post)
+{
+    m_post = std::move(post);
+}
 
 int ImSDKManager::roomId() const
 {
@@ -271,8 +293,8 @@ void ImSDKManager::createGroup()
     const std::string group = groupId();
     if (group.empty())
         return;
-    V2TIMManager::GetInstance()->CreateGroup(V2TIMString("AVChatRoom"), V2TIMString(group), V2TIMString(group),
-                                             m_createCallback.get());
+    V2TIMManager::GetInstance()->CreateGroup(V2TIMString("AVChatRoom"), V2TIMString(group),
+                                             V2TIMString(group), m_createCallback.get());
 }
 
 void ImSDKManager::joinGroup()

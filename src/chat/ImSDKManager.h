@@ -32,8 +32,7 @@ struct ImRoomInfo {
 
 // The result of one step of the chain (0 log in, 1 search, 2 create, 3 join): both success
 // operations act alike, both error operations act alike.
-template <class T>
-class SvV2TIMCommonCallBack : public V2TIMCallback, public V2TIMValueCallback<T>
+template <class T> class SvV2TIMCommonCallBack : public V2TIMCallback, public V2TIMValueCallback<T>
 {
 public:
     explicit SvV2TIMCommonCallBack(int step) : m_step(step) {}

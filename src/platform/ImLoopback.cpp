@@ -14,12 +14,20 @@
 #include <algorithm>
 #include <set>
 
-namespace imloopback {
+namespace imloopback
+{
 
-QUrl channelUrl(const QString& serviceBase) { return loopbackChannelUrl(serviceBase, QStringLiteral("/loopback/im")); }
+QUrl channelUrl(const QString& serviceBase)
+{
+    return loopbackChannelUrl(serviceBase, QStringLiteral("/loopback/im"));
+}
 
-namespace {
-std::string utf8(const QJsonValue& value) { return value.isString() ? value.toString().toStdString() : std::string(); }
+namespace
+{
+std::string utf8(const QJsonValue& value)
+{
+    return value.isString() ? value.toString().toStdString() : std::string();
+}
 } // namespace
 
 bool readMessage(const QJsonObject& frame, V2TIMMessage* out)
@@ -39,8 +47,9 @@ bool readMessage(const QJsonObject& frame, V2TIMMessage* out)
             out->elemList.PushBack(std::move(text));
         } else if (kind == V2TIM_ELEM_TYPE_CUSTOM) {
             auto custom = std::make_unique<V2TIMCustomElem>();
-            const auto decoded = QByteArray::fromBase64Encoding(e.value(QLatin1String("data")).toString().toLatin1(),
-                                                                QByteArray::AbortOnBase64DecodingErrors);
+            const auto decoded =
+                QByteArray::fromBase64Encoding(e.value(QLatin1String("data")).toString().toLatin1(),
+                                               QByteArray::AbortOnBase64DecodingErrors);
             if (decoded)
                 custom->data = V2TIMBuffer(reinterpret_cast<const uint8_t*>(decoded.decoded.constData()),
                                            size_t(decoded.decoded.size()));
@@ -56,9 +65,13 @@ bool readMessage(const QJsonObject& frame, V2TIMMessage* out)
 
 using namespace imloopback;
 
-namespace {
+namespace
+{
 
-QString text(const V2TIMString& s) { return QString::fromUtf8(s.CString(), int(s.Size())); }
+QString text(const V2TIMString& s)
+{
+    return QString::fromUtf8(s.CString(), int(s.Size()));
+}
 
 // Answers a callback of either kind: success with the value (if any), or the error.
 template <class Callback, class... Value>
@@ -128,7 +141,8 @@ public:
 private:
     void open()
     {
-        const QUrl url = channelUrl(m_owner->m_serviceBase.isEmpty() ? QString(API_HOST_URL) : m_owner->m_serviceBase);
+        const QUrl url =
+            channelUrl(m_owner->m_serviceBase.isEmpty() ? QString(API_HOST_URL) : m_owner->m_serviceBase);
         m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
         m_socket->setMaxAllowedIncomingMessageSize(quint64(kMaxIncomingFrameBytes));
         m_socket->setMaxAllowedIncomingFrameSize(quint64(kMaxIncomingFrameBytes));
@@ -143,7 +157,8 @@ private:
         m_owner->log(V2TIM_LOG_INFO, QStringLiteral("connecting to %1").arg(url.toString(QUrl::RemoveQuery)));
         if (url.isEmpty()) {
             // No address to go to: fail what waits once this call has returned.
-            QMetaObject::invokeMethod(this, [this] { onGone(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { onGone(); }, Qt::QueuedConnection);
             return;
         }
         m_socket->open(url);
@@ -226,9 +241,9 @@ ImLoopback::~ImLoopback()
     shutdown();
 }
 
-namespace {
-template <class T>
-void addOnce(std::vector<T*>& listeners, T* listener)
+namespace
+{
+template <class T> void addOnce(std::vector<T*>& listeners, T* listener)
 {
     if (listener && std::find(listeners.begin(), listeners.end(), listener) == listeners.end())
         listeners.push_back(listener);
@@ -258,7 +273,10 @@ bool ImLoopback::InitSDK(uint32_t sdkAppID, const V2TIMSDKConfig& config)
     return true;
 }
 
-V2TIMLoginStatus ImLoopback::GetLoginStatus() { return V2TIMLoginStatus(m_status.load()); }
+V2TIMLoginStatus ImLoopback::GetLoginStatus()
+{
+    return V2TIMLoginStatus(m_status.load());
+}
 
 void ImLoopback::Login(const V2TIMString& userID, const V2TIMString& userSig, V2TIMCallback* callback)
 {
@@ -268,14 +286,18 @@ void ImLoopback::Login(const V2TIMString& userID, const V2TIMString& userSig, V2
         appId = m_appId;
     }
     m_status = V2TIM_STATUS_LOGINING;
-    post(QJsonObject{{"op", "login"}, {"sdkAppId", qint64(appId)}, {"userId", text(userID)}, {"userSig", text(userSig)}},
+    post(QJsonObject{{"op", "login"},
+                     {"sdkAppId", qint64(appId)},
+                     {"userId", text(userID)},
+                     {"userSig", text(userSig)}},
          [this, callback](int code, const QString& desc, const QJsonArray&) {
              m_status = code == 0 ? V2TIM_STATUS_LOGINED : V2TIM_STATUS_LOGOUT;
              answer(callback, code, desc);
          });
 }
 
-void ImLoopback::SearchGroups(const V2TIMGroupSearchParam& param, V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback)
+void ImLoopback::SearchGroups(const V2TIMGroupSearchParam& param,
+                              V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback)
 {
     QJsonArray keywords;
     for (size_t i = 0; i < param.keywordList.Size(); ++i)
@@ -285,20 +307,25 @@ void ImLoopback::SearchGroups(const V2TIMGroupSearchParam& param, V2TIMValueCall
              TXV2TIMGroupInfoVector found;
              for (const QJsonValue& g : groups) {
                  V2TIMGroupInfo info;
-                 info.groupID = V2TIMString(g.toObject().value(QLatin1String("groupID")).toString().toStdString());
+                 info.groupID =
+                     V2TIMString(g.toObject().value(QLatin1String("groupID")).toString().toStdString());
                  found.PushBack(info);
              }
              answer(callback, code, desc, found);
          });
 }
 
-void ImLoopback::CreateGroup(const V2TIMString& groupType, const V2TIMString& groupID, const V2TIMString& groupName,
-                             V2TIMValueCallback<V2TIMString>* callback)
+void ImLoopback::CreateGroup(const V2TIMString& groupType, const V2TIMString& groupID,
+                             const V2TIMString& groupName, V2TIMValueCallback<V2TIMString>* callback)
 {
     const V2TIMString id = groupID;
-    post(QJsonObject{{"op", "createGroup"}, {"groupType", text(groupType)}, {"groupID", text(groupID)},
+    post(QJsonObject{{"op", "createGroup"},
+                     {"groupType", text(groupType)},
+                     {"groupID", text(groupID)},
                      {"groupName", text(groupName)}},
-         [callback, id](int code, const QString& desc, const QJsonArray&) { answer(callback, code, desc, id); });
+         [callback, id](int code, const QString& desc, const QJsonArray&) {
+             answer(callback, code, desc, id);
+         });
 }
 
 void ImLoopback::JoinGroup(const V2TIMString& groupID, const V2TIMString& message, V2TIMCallback* callback)
@@ -337,13 +364,17 @@ bool ImLoopback::ensureWorkerLocked()
     m_worker = new ImLoopbackWorker(this);
     m_worker->moveToThread(m_thread);
     m_thread->start();
-    m_quitConnection = QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { stopWorker(true); });
+    m_quitConnection =
+        QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { stopWorker(true); });
     // Also when the application object goes without having run its loop (tests).
     qAddPostRoutine(stopAllWorkers);
     return true;
 }
 
-void ImLoopback::shutdown() { stopWorker(false); }
+void ImLoopback::shutdown()
+{
+    stopWorker(false);
+}
 
 void ImLoopback::stopWorker(bool quitting)
 {
@@ -370,7 +401,8 @@ void ImLoopback::stopWorker(bool quitting)
         thread->quit();
         return;
     }
-    QMetaObject::invokeMethod(worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     thread->quit();
     thread->wait();
     delete worker;

@@ -31,7 +31,8 @@ class QCoreApplication;
 class QThread;
 class ImLoopbackWorker;
 
-namespace imloopback {
+namespace imloopback
+{
 
 // A frame from the service beyond this is refused by the socket.
 constexpr qint64 kMaxIncomingFrameBytes = 1024 * 1024;
@@ -65,7 +66,8 @@ public:
     V2TIMMessageManager* GetMessageManager() override { return this; }
     V2TIMGroupManager* GetGroupManager() override { return this; }
     void AddAdvancedMsgListener(V2TIMAdvancedMsgListener* listener) override;
-    void SearchGroups(const V2TIMGroupSearchParam& param, V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback) override;
+    void SearchGroups(const V2TIMGroupSearchParam& param,
+                      V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback) override;
 
     // Closes the channel and ends the worker; a later call starts them again.
     void shutdown();

@@ -68,7 +68,10 @@ QImage i420ToImage(const char* data, int length, int width, int height)
     return image;
 }
 
-QUrl controlUrl(const QString& serviceBase) { return loopbackChannelUrl(serviceBase, QStringLiteral("/loopback/trtc")); }
+QUrl controlUrl(const QString& serviceBase)
+{
+    return loopbackChannelUrl(serviceBase, QStringLiteral("/loopback/trtc"));
+}
 
 } // namespace trtcloopback
 

@@ -5,7 +5,8 @@
 #include <atomic>
 #include <mutex>
 
-namespace {
+namespace
+{
 std::atomic<V2TIMManager*> g_installed{nullptr};
 std::once_flag g_defaultOnce;
 V2TIMManager* g_default = nullptr;
@@ -20,4 +21,7 @@ V2TIMManager* V2TIMManager::GetInstance()
     return g_default;
 }
 
-V2TIMManager* V2TIMManager::SetInstance(V2TIMManager* manager) { return g_installed.exchange(manager); }
+V2TIMManager* V2TIMManager::SetInstance(V2TIMManager* manager)
+{
+    return g_installed.exchange(manager);
+}

@@ -51,8 +51,7 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
-template <class T>
-class V2TIMVector
+template <class T> class V2TIMVector
 {
 public:
     void PushBack(T value) { m_items.push_back(std::move(value)); }
@@ -138,8 +137,7 @@ public:
 };
 
 // The result of a call that returns a value.
-template <class T>
-class V2TIMValueCallback : public V2TIMBaseCallback
+template <class T> class V2TIMValueCallback : public V2TIMBaseCallback
 {
 public:
     virtual void OnSuccess(const T& value) = 0;
@@ -228,7 +226,8 @@ public:
     virtual void Login(const V2TIMString& userID, const V2TIMString& userSig, V2TIMCallback* callback) = 0;
     virtual void CreateGroup(const V2TIMString& groupType, const V2TIMString& groupID,
                              const V2TIMString& groupName, V2TIMValueCallback<V2TIMString>* callback) = 0;
-    virtual void JoinGroup(const V2TIMString& groupID, const V2TIMString& message, V2TIMCallback* callback) = 0;
+    virtual void JoinGroup(const V2TIMString& groupID, const V2TIMString& message,
+                           V2TIMCallback* callback) = 0;
     virtual V2TIMMessageManager* GetMessageManager() = 0;
     virtual V2TIMGroupManager* GetGroupManager() = 0;
 };

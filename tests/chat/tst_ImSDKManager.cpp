@@ -11,7 +11,8 @@
 #include <QJsonDocument>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 struct Request {
     QString url;
@@ -21,7 +22,10 @@ struct Request {
 };
 
 QStringList g_log;
-void captureLog(QtMsgType, const QMessageLogContext&, const QString& msg) { g_log << msg; }
+void captureLog(QtMsgType, const QMessageLogContext&, const QString& msg)
+{
+    g_log << msg;
+}
 
 QJsonObject credentials(const char* group = "room_7")
 {
@@ -74,7 +78,9 @@ private slots:
         m_cards.clear();
         g_log.clear();
         im()->setTransport([this](const QString& url, const QString& body, apitransport::JsonFn ok,
-                                  apitransport::ErrorFn fail) { m_requests << Request{url, body, ok, fail}; });
+                                  apitransport::ErrorFn fail) {
+            m_requests << Request{url, body, ok, fail};
+        });
         // The first start makes the listener; a direct connection copies what it emits.
         im()->InitSdk("room", 0);
         m_requests.clear();
@@ -130,8 +136,8 @@ private slots:
                            "SvV2TIMCommonCallBack onSuccess", "JoinGroup success"};
         QTest::newRow("search error: create, then join")
             << 3 << "SearchGroups=10010" << reply << QStringList{init, status, login, search, create, join}
-            << QStringList{"SvV2TIMCommonCallBack OnError", "error_message:search failed", "SearchGroup OnError",
-                           "CreateGroup success;", "JoinGroup success"};
+            << QStringList{"SvV2TIMCommonCallBack OnError", "error_message:search failed",
+                           "SearchGroup OnError", "CreateGroup success;", "JoinGroup success"};
         QTest::newRow("create error: join anyway")
             << 3 << "SearchGroups=10010,CreateGroup=10021" << reply
             << QStringList{init, status, login, search, create, join}
@@ -141,14 +147,16 @@ private slots:
             << QStringList{"JoinGroup OnError"};
         QTest::newRow("login error: stop") << 3 << "Login=70001" << reply << QStringList{init, status, login}
                                            << QStringList{"Login OnError"};
-        QTest::newRow("logged in: straight to search") << 1 << "" << reply << QStringList{init, status, search, join}
-                                                       << QStringList{"SearchGroup success", "JoinGroup success"};
+        QTest::newRow("logged in: straight to search")
+            << 1 << "" << reply << QStringList{init, status, search, join}
+            << QStringList{"SearchGroup success", "JoinGroup success"};
         QTest::newRow("application id as text: InitSDK(0), stop")
             << 3 << ""
-            << QByteArray(R"({"code":200,"data":{"imSdkAppId":"123","imGroupId":"room_7","sig":"s","imUserId":"u"}})")
+            << QByteArray(
+                   R"({"code":200,"data":{"imSdkAppId":"123","imGroupId":"room_7","sig":"s","imUserId":"u"}})")
             << QStringList{"InitSDK 0"} << QStringList{"TIMInit error"};
-        QTest::newRow("no data: no SDK call") << 3 << "" << QByteArray(R"({"code":200,"msg":"ok"})") << QStringList()
-                                              << QStringList();
+        QTest::newRow("no data: no SDK call")
+            << 3 << "" << QByteArray(R"({"code":200,"msg":"ok"})") << QStringList() << QStringList();
     }
 
     void chain()
@@ -186,13 +194,15 @@ private slots:
         const QByteArray marker = "\"card_name\":";
         QTest::newRow("exactly the 12 marker bytes") << Elems{{2, marker}} << QList<QByteArray>{marker};
         QTest::newRow("11 bytes") << Elems{{2, marker.left(11)}} << QList<QByteArray>{};
-        QTest::newRow("blank before the colon") << Elems{{2, R"({"card_name" :"x","id":1})"}} << QList<QByteArray>{};
+        QTest::newRow("blank before the colon")
+            << Elems{{2, R"({"card_name" :"x","id":1})"}} << QList<QByteArray>{};
         QTest::newRow("two marked elements, in order")
             << Elems{{2, R"({"card_name":"a"})"}, {1, "plain"}, {2, R"({"n":2,"card_name":"b"})"}}
             << QList<QByteArray>{R"({"card_name":"a"})", R"({"n":2,"card_name":"b"})"};
-        QTest::newRow("a marked text element is only logged") << Elems{{1, R"({"card_name":"t"})"}}
-                                                               << QList<QByteArray>{};
-        QTest::newRow("other element types ignored") << Elems{{5, R"({"card_name":"t"})"}} << QList<QByteArray>{};
+        QTest::newRow("a marked text element is only logged")
+            << Elems{{1, R"({"card_name":"t"})"}} << QList<QByteArray>{};
+        QTest::newRow("other element types ignored")
+            << Elems{{5, R"({"card_name":"t"})"}} << QList<QByteArray>{};
     }
 
     void filter()

@@ -61,12 +61,14 @@ struct Messages : V2TIMAdvancedMsgListener {
                 elems << QStringLiteral("text:") + static_cast<const V2TIMTextElem*>(e)->text.CString();
             else if (e->elemType == V2TIM_ELEM_TYPE_CUSTOM) {
                 const V2TIMBuffer& b = static_cast<const V2TIMCustomElem*>(e)->data;
-                elems << "custom:" + QString::fromUtf8(reinterpret_cast<const char*>(b.Data()), int(b.Size()));
+                elems << "custom:" +
+                             QString::fromUtf8(reinterpret_cast<const char*>(b.Data()), int(b.Size()));
             } else
                 elems << QStringLiteral("type%1").arg(e->elemType);
         }
         std::lock_guard<std::mutex> lock(mutex);
-        items << QStringLiteral("%1 from %2: %3").arg(m.groupID.CString(), m.sender.CString(), elems.join(" | "));
+        items << QStringLiteral("%1 from %2: %3")
+                     .arg(m.groupID.CString(), m.sender.CString(), elems.join(" | "));
         thread = QThread::currentThread();
     }
     QStringList all() const
@@ -89,7 +91,8 @@ class tst_ImLoopback : public QObject
         QNetworkAccessManager net;
         QNetworkRequest request(QUrl(m_sim.baseUrl() + "/Mobile/Im/Login/wechatUser"));
         request.setRawHeader("openapitoken", "t");
-        QNetworkReply* reply = net.post(request, QStringLiteral("{\"uid\":%1,\"roomId\":%2}").arg(uid).arg(roomId).toUtf8());
+        QNetworkReply* reply =
+            net.post(request, QStringLiteral("{\"uid\":%1,\"roomId\":%2}").arg(uid).arg(roomId).toUtf8());
         if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, kWait))
             return QJsonObject();
         reply->deleteLater();
@@ -141,25 +144,27 @@ private slots:
         sdk.JoinGroup("g-new", "", &a);
         sdk.JoinGroup("room_31", "", &a); // made with the room's credentials
         QTRY_COMPARE_WITH_TIMEOUT(a.all().size(), 9, kWait);
-        QCOMPARE(a.all().mid(2), (QStringList{"found []", "error 10010", "ok g-new", "error 10021", "found [g-new]",
-                                              "ok", "ok"}));
+        QCOMPARE(a.all().mid(2), (QStringList{"found []", "error 10010", "ok g-new", "error 10021",
+                                              "found [g-new]", "ok", "ok"}));
         QVERIFY(sdk.workerThread());
         for (QThread* t : qAsConst(a.threads))
             QCOMPARE(t, sdk.workerThread());
 
         const QJsonObject pushed =
-            m_sim.control("/_sim/im/push",
-                          {{"group_id", "g-new"},
-                           {"sender", "viewer_1"},
-                           {"elems", QJsonArray{QJsonObject{{"type", 1}, {"text", "hello"}},
-                                                QJsonObject{{"type", 2}, {"data", R"({"card_name":"x"})"}},
-                                                QJsonObject{{"type", 2}, {"data_b64", "%%%"}},
-                                                QJsonObject{{"type", 9}}}}})
+            m_sim
+                .control("/_sim/im/push",
+                         {{"group_id", "g-new"},
+                          {"sender", "viewer_1"},
+                          {"elems", QJsonArray{QJsonObject{{"type", 1}, {"text", "hello"}},
+                                               QJsonObject{{"type", 2}, {"data", R"({"card_name":"x"})"}},
+                                               QJsonObject{{"type", 2}, {"data_b64", "%%%"}},
+                                               QJsonObject{{"type", 9}}}}})
                 .toObject();
         QCOMPARE(pushed.value("delivered").toInt(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m.all().size(), 1, kWait);
         QCOMPARE(m.all().first(),
-                 QStringLiteral(R"(g-new from viewer_1: text:hello | custom:{"card_name":"x"} | custom: | type9)"));
+                 QStringLiteral(
+                     R"(g-new from viewer_1: text:hello | custom:{"card_name":"x"} | custom: | type9)"));
         QCOMPARE(m.thread, sdk.workerThread());
 
         // The simulator never saw the signature in its log.

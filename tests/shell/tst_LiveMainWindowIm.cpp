@@ -35,10 +35,11 @@ QJsonObject card(const QString& id, const QString& text)
                            {"wechat_user_space_id", 7},
                            {"from_client_name", QString::fromUtf8("观众")},
                            {"content", QJsonObject{{"content", text}}}};
-    return QJsonObject{{"sender", "viewer_7"},
-                       {"elems", QJsonArray{QJsonObject{{"type", 2},
-                                                        {"data", QString::fromUtf8(QJsonDocument(chat).toJson(
-                                                                     QJsonDocument::Compact))}}}}};
+    return QJsonObject{
+        {"sender", "viewer_7"},
+        {"elems",
+         QJsonArray{QJsonObject{
+             {"type", 2}, {"data", QString::fromUtf8(QJsonDocument(chat).toJson(QJsonDocument::Compact))}}}}};
 }
 } // namespace
 
@@ -136,7 +137,8 @@ private slots:
         QCOMPARE(push("room_501", {card("im-1", "来自群的卡片")}), 1);
         QTRY_COMPARE_WITH_TIMEOUT(rowIds(), QStringList{"im-1"}, kWait);
         auto* row = qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(0)));
-        QCOMPARE(row->bubble()->payload().value<ItemChatRecord>().content.content, QString::fromUtf8("来自群的卡片"));
+        QCOMPARE(row->bubble()->payload().value<ItemChatRecord>().content.content,
+                 QString::fromUtf8("来自群的卡片"));
     }
 
     // The old group stays joined; its cards must not become rows of the new room.
@@ -162,7 +164,8 @@ private slots:
         QVERIFY(enterAndJoin(501));
         QJsonArray messages;
         for (int i = 1; i <= 1000; ++i)
-            messages.append(card(QStringLiteral("b%1").arg(i), QStringLiteral("card %1 ").arg(i).repeated(8)));
+            messages.append(
+                card(QStringLiteral("b%1").arg(i), QStringLiteral("card %1 ").arg(i).repeated(8)));
         QCOMPARE(push("room_501", messages), 1000);
         QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 1000, 60000);
         QStringList expected;
@@ -207,8 +210,8 @@ private slots:
         QNetworkAccessManager net;
         QNetworkRequest request(QUrl(m_sim.baseUrl() + "/_sim/im/push"));
         request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        QNetworkReply* reply =
-            net.post(request, QJsonDocument(QJsonObject{{"group_id", "room_501"}, {"messages", messages}}).toJson());
+        QNetworkReply* reply = net.post(
+            request, QJsonDocument(QJsonObject{{"group_id", "room_501"}, {"messages", messages}}).toJson());
         QTRY_VERIFY_WITH_TIMEOUT(list()->count() > 0, kWait);
         m_fx.close();
         m_w = nullptr;

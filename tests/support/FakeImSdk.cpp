@@ -1,12 +1,22 @@
 #include "support/FakeImSdk.h"
 
-namespace {
-QString text(const V2TIMString& s) { return QString::fromUtf8(s.CString(), int(s.Size())); }
+namespace
+{
+QString text(const V2TIMString& s)
+{
+    return QString::fromUtf8(s.CString(), int(s.Size()));
+}
 } // namespace
 
-FakeImSdk::FakeImSdk() { m_previous = V2TIMManager::SetInstance(this); }
+FakeImSdk::FakeImSdk()
+{
+    m_previous = V2TIMManager::SetInstance(this);
+}
 
-FakeImSdk::~FakeImSdk() { V2TIMManager::SetInstance(m_previous); }
+FakeImSdk::~FakeImSdk()
+{
+    V2TIMManager::SetInstance(m_previous);
+}
 
 QStringList FakeImSdk::calls() const
 {
@@ -61,7 +71,8 @@ void FakeImSdk::deliver(const QByteArray& groupId, const QList<Elem>& elems)
             message.elemList.PushBack(std::move(t));
         } else if (e.type == V2TIM_ELEM_TYPE_CUSTOM) {
             auto c = std::make_unique<V2TIMCustomElem>();
-            c->data = V2TIMBuffer(reinterpret_cast<const uint8_t*>(e.bytes.constData()), size_t(e.bytes.size()));
+            c->data =
+                V2TIMBuffer(reinterpret_cast<const uint8_t*>(e.bytes.constData()), size_t(e.bytes.size()));
             message.elemList.PushBack(std::move(c));
         } else {
             message.elemList.PushBack(std::make_unique<V2TIMElem>(e.type));
@@ -116,7 +127,8 @@ void FakeImSdk::Login(const V2TIMString& userID, const V2TIMString& userSig, V2T
     callback->OnSuccess();
 }
 
-void FakeImSdk::SearchGroups(const V2TIMGroupSearchParam& param, V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback)
+void FakeImSdk::SearchGroups(const V2TIMGroupSearchParam& param,
+                             V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback)
 {
     QStringList keywords;
     for (size_t i = 0; i < param.keywordList.Size(); ++i)
@@ -136,8 +148,8 @@ void FakeImSdk::SearchGroups(const V2TIMGroupSearchParam& param, V2TIMValueCallb
     callback->OnSuccess(found);
 }
 
-void FakeImSdk::CreateGroup(const V2TIMString& groupType, const V2TIMString& groupID, const V2TIMString& groupName,
-                            V2TIMValueCallback<V2TIMString>* callback)
+void FakeImSdk::CreateGroup(const V2TIMString& groupType, const V2TIMString& groupID,
+                            const V2TIMString& groupName, V2TIMValueCallback<V2TIMString>* callback)
 {
     record(QStringLiteral("CreateGroup %1 %2 %3").arg(text(groupType), text(groupID), text(groupName)));
     const int code = errorFor(QStringLiteral("CreateGroup"));

@@ -32,9 +32,9 @@ public:
     int msgListenerCount() const;
     V2TIMLogListener* logListener() const;
 
-    QHash<QString, int> errors;   // call name -> error code
+    QHash<QString, int> errors; // call name -> error code
     V2TIMLoginStatus loginStatus = V2TIM_STATUS_LOGOUT;
-    QStringList groupsFound;      // what SearchGroups finds
+    QStringList groupsFound; // what SearchGroups finds
 
     // A message of `groupId` with text (type 1) and custom (type 2) elements, in order.
     struct Elem {
@@ -53,7 +53,8 @@ public:
     V2TIMMessageManager* GetMessageManager() override { return this; }
     V2TIMGroupManager* GetGroupManager() override { return this; }
     void AddAdvancedMsgListener(V2TIMAdvancedMsgListener* listener) override;
-    void SearchGroups(const V2TIMGroupSearchParam& param, V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback) override;
+    void SearchGroups(const V2TIMGroupSearchParam& param,
+                      V2TIMValueCallback<TXV2TIMGroupInfoVector>* callback) override;
 
 private:
     void record(const QString& call);
