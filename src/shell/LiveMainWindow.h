@@ -56,7 +56,10 @@ class LiveModeDialog;
 class LivePauseOrStopWidget;
 class MyButton;
 class PopTipDlg;
+class PopupMenuFrame;
 class PopupDialog;
+class RightChildMenu;
+class RightMenu;
 class RoomMessageRouter;
 class SceneCenterWidget;
 class SceneLayoutControl;
@@ -65,6 +68,7 @@ class SettingsDialog;
 class ShareLiveDialog;
 class ShowCarmeraWidget;
 class SideSearchBar;
+class SortPageMenu;
 class UploadThread;
 
 class Ui_LiveMainWindow;
@@ -152,9 +156,23 @@ public slots:
     void CancelCarmera();
     void handleDragSceneWidget();
     void handleGetDocumentCameraPosAndSize();
+    void handleRotateClockwise();
+    void handleRotateAnticlockwise();
+    void handleFlipVertically();
+    void ClickMenuReset();
+    void saveCameraPosAndSize(float x = -1, float y = -1, float width = -1, float height = -1);
+    void setObsSourcePosAndSize(const char* source, float x, float y, float width, float height);
+    void setShowCarmera();
 
     // ---- Preview menus (LiveMainWindow_Menus.cpp)
     void initRightMenu();
+    void handleShowRightMenu(int userId);
+    void ClickChildRightMenu(int userId);
+    void ClickSortPageRightMenu(int userId);
+    void handleSortMenuTop(int userId);
+    void handleSortMenuBottom(int userId);
+    void handleSortMenuUp(int userId);
+    void handleSortMenuDown(int userId);
 
     // ---- Co-host (LiveMainWindow_CoHost.cpp)
     void showConnMicInviteDialogSlot();
@@ -444,8 +462,6 @@ private:
     DocumentControl* m_documentControl = nullptr;
     WhiteBoardControl* m_whiteBoardControl = nullptr;
     SceneLayoutControl* m_sceneLayoutControl = nullptr;
-    // Calls that reached canvas slots still to be built (tests read them); goes with the last one.
-    QStringList m_standInCalls;
 
     // ---- Desktop and window share state
     int m_shareType = -1; // 0 whole screen, 1 one window, -1 no share
@@ -479,6 +495,18 @@ private:
     UploadThread* m_uploadThread = nullptr;
     ChatSideState* m_chatSide = nullptr; // the side panel's chat state, a child of the window
     OnlineSideState* m_onlineSide = nullptr; // the online-users page's state, a child of the window
+
+    // ---- Camera and preview menus state
+    // The camera in the bottom-right corner at its default overlay size (mirrored when the camera is).
+    void placeCornerCamera(bool mirror);
+    // Points "camera source" at the chosen camera (the store's, else the first one).
+    void setChosenCameraDevice();
+    // Opens `submenu` for `userId` beside the context menu's second row.
+    void openSubmenu(PopupMenuFrame* submenu, int userId);
+    RightMenu* m_rightMenu = nullptr;
+    RightChildMenu* m_rightChildMenu = nullptr;
+    SortPageMenu* m_sortPageMenu = nullptr;
+    QPoint m_menuGlobalPos; // where the context menu was opened (screen); submenus open beside it
 
     // ---- Co-host state
     CoHostList* m_coHostList = nullptr; // the rows of the co-host list (made with the strip)

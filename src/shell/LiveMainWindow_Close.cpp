@@ -151,7 +151,7 @@ void LiveMainWindow::more_settings_clicked()
         connect(m_settingsDialog, &SettingsDialog::sendLoginOutSig, this, &LiveMainWindow::logout_clicked);
         connect(m_settingsDialog, &SettingsDialog::sendLiveInfoSig, this,
                 [this] { showBroadcastHint(QString::fromUtf8("直播推流中，请中断推流后重试！")); });
-        // sendShowCameraSig (the camera set up again) waits for the camera handling's slot.
+        connect(m_settingsDialog, &SettingsDialog::sendShowCameraSig, this, &LiveMainWindow::setShowCarmera);
     }
     m_settingsDialog->showNormal();
     m_settingsDialog->raise();

@@ -194,12 +194,7 @@ void LiveMainWindow::placeShareCameraOverlay(const QRect& R, float sx, float sy)
     auto store = CDataCenter::getInstance();
     if (!core->scene_has_source(kCameraSource))
         core->scene_add_source(nullptr, nullptr, kCameraSource, true);
-    QByteArray device = store->cameraName.toUtf8();
-    if (device.isEmpty()) {
-        const char* first = core->core_get_camera_name(0);
-        device = QByteArray(first ? first : "");
-    }
-    core->source_set_camera_device(device.constData(), kCameraSource);
+    setChosenCameraDevice();
     core->scene_move_source_order(kCameraSource, 2);
 
     const float CW = float(m_canvasWidth);

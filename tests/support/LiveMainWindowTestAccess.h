@@ -31,7 +31,6 @@ struct LiveMainWindowTestAccess {
     static void setShareActive(LiveMainWindow& w, bool active) { w.m_shareActive = active; }
     static bool& shareCameraOverlay(LiveMainWindow& w) { return w.m_shareCameraOverlay; }
     static QRect shownStrip(LiveMainWindow& w) { return w.m_shownStrip; }
-    static QStringList& standInCalls(LiveMainWindow& w) { return w.m_standInCalls; }
     static QString& curPagePath(LiveMainWindow& w) { return w.m_curPagePath; }
     static bool& docCameraOverlay(LiveMainWindow& w) { return w.m_docCameraOverlay; }
     static docpage::CameraRect& docCameraRect(LiveMainWindow& w) { return w.m_docCameraRect; }
@@ -96,6 +95,12 @@ struct LiveMainWindowTestAccess {
     static SettingsDialog* settingsDialog(LiveMainWindow& w) { return w.m_settingsDialog; }
     static ShareLiveDialog* shareLiveDialog(LiveMainWindow& w) { return w.m_shareLiveDialog; }
     static void setLastRoomId(LiveMainWindow& w, qint64 id) { w.m_lastRoomId = id; }
+    // camera and preview menus
+    static RightMenu* rightMenu(LiveMainWindow& w) { return w.m_rightMenu; }
+    static RightChildMenu* rightChildMenu(LiveMainWindow& w) { return w.m_rightChildMenu; }
+    static SortPageMenu* sortPageMenu(LiveMainWindow& w) { return w.m_sortPageMenu; }
+    static QPoint& menuGlobalPos(LiveMainWindow& w) { return w.m_menuGlobalPos; }
+    static SceneCenterWidget* sceneCenter(LiveMainWindow& w) { return w.m_sceneCenterWidget; }
     // co-host
     static ConnectMicInviteDialog* inviteDialog(LiveMainWindow& w) { return w.m_connectMicInviteDialog; }
     static CoHostList* coHostList(LiveMainWindow& w) { return w.m_coHostList; }
