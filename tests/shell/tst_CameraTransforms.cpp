@@ -3,6 +3,7 @@
 // the own tile back, the saved rectangle) and the preview menus' wiring to them and to the co-host
 // overlay; offscreen against the engine fake, canvas 1920 x 1080 in a 960 x 540 preview.
 #include "support/FakeLiveCore.h"
+#include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "canvas/CameraTransformCounters.h"
@@ -47,6 +48,8 @@ public:
 
 struct Fixture {
     SwapSpyCore core;
+    FakeTrtcCloud cloud;
+    QStringList overlay; // what the co-host overlay sent to the mix and the renderer, in order
     LoginInfo info;
     std::unique_ptr<LiveMainWindow> w;
 
@@ -72,6 +75,14 @@ struct Fixture {
         if (!core.scene.contains(kCamera))
             core.scene << kCamera;
         core.rects[kCamera] = QRectF(100, 50, 200, 112.5);
+        VideoWindows::Hooks& hooks = preview()->hooks;
+        hooks.updateMixUser = [this](int id, TrtcMixRect, int z) {
+            overlay << QString("z %1 %2").arg(id).arg(z);
+        };
+        hooks.removeMixUser = [this](int id) { overlay << QString("remove %1").arg(id); };
+        hooks.setRemoteRender = [this](int id, int rotation, int mirror) {
+            overlay << QString("render %1 %2 %3").arg(id).arg(rotation).arg(mirror);
+        };
         core.previewScale = 0.5f;
         CameraTransformCounters::instance().reset();
         core.clearCalls();
@@ -86,6 +97,14 @@ struct Fixture {
     }
 
     VideoWindows* preview() { return formWidget<VideoWindows>(*w, "preview_widget"); }
+    // A co-host's tile dropped on the preview: its video is there from now on.
+    void dropCoHost(int id)
+    {
+        QCursor::setPos(preview()->mapToGlobal(QPoint(100, 100)));
+        preview()->handleDropEvent(QString::number(id));
+        QVERIFY(preview()->remoteVideo(id));
+        overlay.clear();
+    }
     SceneWidget* tile() { return Access::sceneWidget(*w); }
     void setTool(LiveType type) { Access::setLiveType(*w, type); }
     // The geometry calls of the camera and its copies, in order.
@@ -596,7 +615,7 @@ void tst_CameraTransforms::menuChoicesReachCamera()
     QCOMPARE(f.core.callsNamed("source_set_rotation"), QStringList{"source_set_rotation(camera source,0)"});
     press(menu->row(RightMenu::CancelRow).text);
     QVERIFY(!Access::docCameraOverlay(*f.w));
-    QVERIFY(f.preview()->standInCalls().isEmpty()); // nothing went to the co-host overlay
+    QVERIFY(f.overlay.isEmpty()); // nothing went to the co-host overlay
 }
 
 void tst_CameraTransforms::menuChoicesReachOverlay()
@@ -604,16 +623,18 @@ void tst_CameraTransforms::menuChoicesReachOverlay()
     Fixture f;
     RightMenu* menu = Access::rightMenu(*f.w);
     RightChildMenu* child = Access::rightChildMenu(*f.w);
+    f.dropCoHost(42);
     menu->setMode(42, 0);
     child->setUserId(42);
-    press(menu->row(RightMenu::CancelRow).text);
-    press(menu->row(RightMenu::ResetRow).icon);
     press(child->row(RightChildMenu::ClockwiseRow).text);
     press(child->row(RightChildMenu::AnticlockwiseRow).text);
     press(child->row(RightChildMenu::LevelRow).text);
-    QCOMPARE(f.preview()->standInCalls(),
-             (QStringList{"handleRightMenuCancelRef 42", "resetPosition 42", "rotateClockwise 42",
-                          "rotateAnticlockwise 42", "toggleMirror 42"}));
+    press(menu->row(RightMenu::ResetRow).icon);
+    QCOMPARE(f.overlay, (QStringList{"render 42 1 0", "render 42 0 0", "render 42 0 1", "z 42 8"}));
+    f.overlay.clear();
+    press(menu->row(RightMenu::CancelRow).text);
+    QCOMPARE(f.overlay, QStringList{"remove 42"});
+    QVERIFY(!f.preview()->remoteVideo(42));
     // "垂直翻转" turns the host's camera whoever the submenu was opened for.
     press(child->row(RightChildMenu::VerticalRow).text);
     QCOMPARE(f.core.callsNamed("source_set_flip_vertically"),
@@ -624,6 +645,7 @@ void tst_CameraTransforms::menuChoicesReachOverlay()
 void tst_CameraTransforms::layerOrder()
 {
     Fixture f;
+    f.dropCoHost(42);
     Toast::getInstance(formWidget(*f.w, "centralwidget"));
     SortPageMenu* sort = Access::sortPageMenu(*f.w);
     QWidget* preview = f.preview();
@@ -639,7 +661,8 @@ void tst_CameraTransforms::layerOrder()
         press(sort->row(SortPageMenu::BottomRow).text);
         emit sort->sigUpPage(id);
         emit sort->sigDownPage(id);
-        // The three labels are the lowest children of the preview, also for the host's id.
+        // The three labels are the lowest children of the preview (beneath the co-host's video),
+        // also for the host's id.
         QList<QWidget*> order;
         for (QObject* child : preview->children())
             if (auto* widget = qobject_cast<QWidget*>(child))
@@ -649,8 +672,7 @@ void tst_CameraTransforms::layerOrder()
         QCOMPARE(Toast::getInstance()->textLabel()->text(), QString("操作成功"));
     }
     // Id 0 changes no layer.
-    QCOMPARE(f.preview()->standInCalls(),
-             (QStringList{"moveLayerTop 42", "moveLayerBottom 42", "moveLayerUp 42", "moveLayerDown 42"}));
+    QCOMPARE(f.overlay, (QStringList{"z 42 15", "z 42 0", "z 42 1", "z 42 0"}));
 }
 
 void tst_CameraTransforms::initRightMenuTwice()
@@ -672,9 +694,10 @@ void tst_CameraTransforms::initRightMenuTwice()
     QCOMPARE(f.core.count("source_set_rotation"), 1);
     QCOMPARE(f.core.count("source_set_flip_vertically"), 1);
     QCOMPARE(f.core.count("scene_set_source_base_size"), 1);
+    f.dropCoHost(42);
     child->setUserId(42);
     press(child->row(RightChildMenu::ClockwiseRow).text);
-    QCOMPARE(f.preview()->standInCalls(), QStringList{"rotateClockwise 42"});
+    QCOMPARE(f.overlay, QStringList{"render 42 1 0"});
     Access::rightMenu(*f.w)->setMode(0, 0);
     f.core.clearCalls();
     press(Access::rightMenu(*f.w)->row(RightMenu::CancelRow).text);
