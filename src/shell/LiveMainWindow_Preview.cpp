@@ -3,6 +3,10 @@
 // the preview, which CameraOverlayHandler decides and this file carries out.
 #include "shell/LiveMainWindow.h"
 
+#include "canvas/RightChildMenu.h"
+#include "canvas/RightMenu.h"
+#include "canvas/ShowCarmeraWidget.h"
+#include "canvas/SortPageMenu.h"
 #include "cohost/SceneCenterWidget.h"
 #include "cohost/VideoWindows.h"
 #include "core/DataCenter.h"
@@ -25,6 +29,7 @@ const char kCameraSource[] = "camera source";
 void LiveMainWindow::initConnections()
 {
     VideoWindows* preview = ui->preview_widget;
+    connect(preview, &VideoWindows::sigShowRightMenu, this, &LiveMainWindow::handleShowRightMenu);
     connect(preview, &VideoWindows::sigDragSceneWidget, this, &LiveMainWindow::handleDragSceneWidget);
     connect(preview, &VideoWindows::sigReplyDragEvent, m_sceneCenterWidget, &SceneCenterWidget::onReplyDragEvent);
     connect(m_sceneCenterWidget, &SceneCenterWidget::sigCloseRemoteCamera, preview,
@@ -35,8 +40,16 @@ bool LiveMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
 
-    // 1. Any press closes the popups that float over the window.
+    // 1. Any press closes the popups that float over the window (the preview's menus and the pause
+    // popup).
     if (type == QEvent::MouseButtonPress) {
+        if (m_rightMenu) {
+            m_rightMenu->hide();
+            if (m_rightChildMenu)
+                m_rightChildMenu->hide();
+            if (m_sortPageMenu)
+                m_sortPageMenu->hide();
+        }
         if (m_pauseOrStopWidget && m_pauseOrStopWidget->isVisible())
             m_pauseOrStopWidget->hide();
     }
@@ -144,6 +157,15 @@ bool LiveMainWindow::feedCameraOverlay(CameraOverlayHandler::Handling handling, 
     }
     if (r.setsCursor)
         ui->preview_widget->setCursor(r.cursor);
+    if (r.hideCameraMenus && m_showCarmeraWidget)
+        m_showCarmeraWidget->setMenusVisible(false);
+    if (r.openMenu && m_rightMenu) {
+        // The host's own camera; the submenus open beside this point.
+        m_menuGlobalPos = event->globalPos();
+        m_rightMenu->move(m_menuGlobalPos);
+        m_rightMenu->show();
+        m_rightMenu->setMode(0, 0);
+    }
     return r.consumed;
 }
 

@@ -7,6 +7,10 @@
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
 
+#include "canvas/RightChildMenu.h"
+#include "canvas/RightMenu.h"
+#include "canvas/ShowCarmeraWidget.h"
+#include "canvas/SortPageMenu.h"
 #include "cohost/SceneCenterWidget.h"
 #include "cohost/SceneWidget.h"
 #include "cohost/VideoWindows.h"
@@ -105,7 +109,7 @@ private slots:
     void shareOverlayDragAndResize();
     void documentOverlayResize();
     void otherToolsLeaveThePreviewAlone();
-    void rightClickConsumed();
+    void rightClickOpensTheMenu();
     void pressesClosePopups();
     void titleBarItems();
     void previewSignals();
@@ -148,19 +152,25 @@ void tst_LiveMainWindowPreview::shareOverlayDragAndResize()
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f.preview(), &press);
     QCOMPARE(f.preview()->cursor().shape(), Qt::ArrowCursor);
+    ShowCarmeraWidget* cameraWindow = Access::cameraWindow(*f.w);
+    cameraWindow->setMenusVisible(true);
     QMouseEvent move(QEvent::MouseMove, QPoint(160, 90), f.preview()->mapToGlobal(QPoint(160, 90)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f.preview(), &move);
     QCOMPARE(f.geometryCalls(), QStringList{"scene_set_source_pos(camera source,120,70)"});
+    // The camera window's own menus go with every move and resize of the share's overlay.
+    QVERIFY(cameraWindow->rightMenu()->isHidden() && cameraWindow->rightChildMenu()->isHidden());
     QVERIFY(!f.release({160, 90}));
 
     // The right edge: the cursor, one step, and the arrow back at the release.
     f.core.clearCalls();
     QVERIFY(!f.press({245, 80}));
     QCOMPARE(f.preview()->cursor().shape(), Qt::SizeHorCursor);
+    cameraWindow->setMenusVisible(true);
     QVERIFY(!f.moveTo({265, 80}));
     QCOMPARE(f.geometryCalls(),
              QStringList{"scene_set_source_base_size(camera source,440,247.5,1,false,false)"});
+    QVERIFY(cameraWindow->rightMenu()->isHidden());
     f.release({265, 80});
     QCOMPARE(f.preview()->cursor().shape(), Qt::ArrowCursor);
     // After the release the top edge grabs alone: a move along x does nothing, along y resizes.
@@ -198,9 +208,13 @@ void tst_LiveMainWindowPreview::documentOverlayResize()
     // A move goes through the exact position, in the page's scale (1 once the page is fitted).
     f.core.previewScale = 1;
     f.core.clearCalls();
+    ShowCarmeraWidget* cameraWindow = Access::cameraWindow(*f.w);
+    cameraWindow->setMenusVisible(true);
     f.press({150, 80});
     f.moveTo({160, 90});
     QCOMPARE(f.geometryCalls(), QStringList{"scene_set_source_posf_abs(camera source,120,70,false,false)"});
+    QVERIFY(!cameraWindow->rightMenu()->isHidden()); // only the share's overlay closes them
+    cameraWindow->setMenusVisible(false);
 }
 
 void tst_LiveMainWindowPreview::otherToolsLeaveThePreviewAlone()
@@ -216,27 +230,43 @@ void tst_LiveMainWindowPreview::otherToolsLeaveThePreviewAlone()
     QVERIFY(f.geometryCalls().isEmpty());
 }
 
-void tst_LiveMainWindowPreview::rightClickConsumed()
+void tst_LiveMainWindowPreview::rightClickOpensTheMenu()
 {
     Fixture f;
+    f.w->initRightMenu();
+    RightMenu* menu = Access::rightMenu(*f.w);
+    // Opened at the pointer for the host's own camera ("翻转", not "排序").
+    const auto openedAt = [&](QPoint p) {
+        return !menu->isHidden() && menu->pos() == f.preview()->mapToGlobal(p) && menu->userId() == 0 &&
+               !menu->row(RightMenu::OverturnRow).text->isHidden() && menu->row(RightMenu::SortRow).text->isHidden();
+    };
+
     // The share tool: only while a share runs and the camera belongs on it.
     Access::setLiveType(*f.w, mainwin::LiveTypeDesktopShare);
     Access::setShareActive(*f.w, false);
     QVERIFY(!f.press({150, 80}, Qt::RightButton));
+    QVERIFY(menu->isHidden());
     Access::setShareActive(*f.w, true);
     Access::shareCameraOverlay(*f.w) = false;
     QVERIFY(!f.press({150, 80}, Qt::RightButton));
+    QVERIFY(menu->isHidden());
     Access::shareCameraOverlay(*f.w) = true;
+    menu->setMode(42, 7); // a co-host's menu before: the camera's mode comes back
     QVERIFY(f.press({150, 80}, Qt::RightButton));
-    QVERIFY(!f.press({150, 80})); // the left button is not consumed
+    QVERIFY(openedAt({150, 80}));
+    QVERIFY(!f.press({150, 80})); // the left button is not consumed, and closes the menu
+    QVERIFY(menu->isHidden());
     Access::setShareActive(*f.w, false);
 
     // The document tool: its own flag alone.
     Access::setLiveType(*f.w, mainwin::LiveTypeDocument);
     Access::docCameraOverlay(*f.w) = false;
     QVERIFY(!f.press({150, 80}, Qt::RightButton));
+    QVERIFY(menu->isHidden());
     Access::docCameraOverlay(*f.w) = true;
-    QVERIFY(f.press({150, 80}, Qt::RightButton));
+    QVERIFY(f.press({200, 100}, Qt::RightButton));
+    QVERIFY(openedAt({200, 100}));
+    menu->hide();
 }
 
 void tst_LiveMainWindowPreview::pressesClosePopups()
@@ -256,10 +286,15 @@ void tst_LiveMainWindowPreview::pressesClosePopups()
                           chat->micTab,
                           chat->onlineTab,
                           chat->tipLink};
+    QWidget* menus[] = {Access::rightMenu(*f.w), Access::rightChildMenu(*f.w), Access::sortPageMenu(*f.w)};
     for (QWidget* target : watched) {
         popup->show();
+        for (QWidget* menu : menus)
+            menu->show();
         sendPress(target);
         QVERIFY2(popup->isHidden(), qPrintable(target->objectName()));
+        for (QWidget* menu : menus)
+            QVERIFY2(menu->isHidden(), qPrintable(target->objectName()));
     }
     // Other events leave it.
     popup->show();
@@ -312,6 +347,23 @@ void tst_LiveMainWindowPreview::previewSignals()
     emit centre->sigCloseRemoteCamera(7);
     QVERIFY(!videos->remoteVideo(7));
     QCOMPARE(removed, QStringList{"7"});
+
+    // A co-host video's right press opens the menu for that co-host.
+    f.w->initRightMenu();
+    emit videos->sigShowRightMenu(42);
+    RightMenu* menu = Access::rightMenu(*f.w);
+    QVERIFY(!menu->isHidden());
+    QCOMPARE(menu->userId(), 42);
+    QVERIFY(!menu->row(RightMenu::SortRow).text->isHidden());
+    menu->hide();
+
+    // The host's own tile dropped on the preview brings the camera back in the share tool.
+    Access::setLiveType(*f.w, mainwin::LiveTypeDesktopShare);
+    Access::shareCameraOverlay(*f.w) = false;
+    f.core.clearCalls();
+    emit videos->sigDragSceneWidget();
+    QVERIFY(Access::shareCameraOverlay(*f.w));
+    QCOMPARE(f.core.callsNamed("scene_add_source").size(), 1);
 
     SceneWidget* tile = Access::sceneWidget(*f.w);
     tile->setDragEnabled(true);
@@ -414,9 +466,13 @@ void tst_LiveMainWindowPreview::portraitColumn()
     QVERIFY(f.geometryCalls().isEmpty());
 
     // The left edge moving left: 20 pixels wider, the height from the label's, moved by 4.
+    ShowCarmeraWidget* cameraWindow = Access::cameraWindow(*f.w);
+    cameraWindow->setMenusVisible(true);
     QVERIFY(f.press({86, 300}));
     QCOMPARE(f.preview()->cursor().shape(), Qt::SizeHorCursor);
+    QVERIFY(!cameraWindow->rightMenu()->isHidden()); // a press alone changes nothing
     QVERIFY(f.moveTo({76, 300}));
+    QVERIFY(cameraWindow->rightMenu()->isHidden() && cameraWindow->rightChildMenu()->isHidden());
     QCOMPARE(f.geometryCalls(), (QStringList{"scene_set_source_base_size(camera source,200,75,1,false,false)",
                                              "scene_set_source_pos(camera source,396,304)"}));
     QVERIFY(f.release({76, 300}));
