@@ -197,11 +197,11 @@ def setup(app, sim):
         return out
 
     async def ctl_push(request):
-        spec = await request.json()
-        gid = spec.get("group_id") or "room_%s" % spec.get("room_id")
-        messages = spec.get("messages")
+        body = await request.json()
+        gid = body.get("group_id") or "room_%s" % body.get("room_id")
+        messages = body.get("messages")
         if messages is None:
-            messages = [{"sender": spec.get("sender", "viewer"), "elems": spec.get("elems", [])}]
+            messages = [{"sender": body.get("sender", "viewer"), "elems": body.get("elems", [])}]
         members = [s for s in sessions.values() if s.user_id is not None and gid in s.joined]
         delivered = 0
         for m in messages:
@@ -220,11 +220,11 @@ def setup(app, sim):
                                   "sessions": [x.describe() for x in sessions.values()]})
 
     async def ctl_script(request):
-        spec = await request.json()
-        if "fail" in spec:
-            st()["fail"].setdefault(str(spec["fail"]), []).append(int(spec.get("code", 10004)))
-        if "auto_groups" in spec:
-            st()["auto_groups"] = bool(spec["auto_groups"])
+        body = await request.json()
+        if "fail" in body:
+            st()["fail"].setdefault(str(body["fail"]), []).append(int(body.get("code", 10004)))
+        if "auto_groups" in body:
+            st()["auto_groups"] = bool(body["auto_groups"])
         return web.json_response({"ok": True})
 
     async def ctl_close(request):
