@@ -115,6 +115,9 @@ public:
     virtual bool core_destroy_source_display(const char* source) = 0;
     virtual void core_destroy_setting_display(const char* source) = 0;
     virtual void core_set_source_display(LiveWindowHandle window) = 0;
+    // Fits the display on `window` to the window's client size (a display keeps the size it was
+    // made with); false when the window holds no display.
+    virtual bool core_resize_display(LiveWindowHandle window) = 0;
 
     // ---- stream output ------------------------------------------------------------------------
     virtual bool core_init_stream() = 0;

@@ -80,6 +80,7 @@ public:
     bool core_destroy_source_display(const char* source) override;
     void core_destroy_setting_display(const char* source) override;
     void core_set_source_display(LiveWindowHandle window) override;
+    bool core_resize_display(LiveWindowHandle window) override;
 
     bool core_init_stream() override;
     bool set_stream_parameters(const char* server, const char* key, int unused, int audio_bitrate) override;

@@ -351,3 +351,25 @@ void ObsLiveCore::core_set_source_display(LiveWindowHandle window)
         return;
     status.share_preview_hwnd = window;
 }
+
+bool ObsLiveCore::core_resize_display(LiveWindowHandle window)
+{
+    if (!status.obs_started)
+        return false;
+    auto it = status.displays.find(window);
+    if (it == status.displays.end() || !it->second)
+        return false;
+    // A widget of this program has its new size at once; the server may not have it yet.
+    int width = 0, height = 0;
+    if (QWidget* widget = QWidget::find(WId(window))) {
+        const QSize size = widget->size() * widget->devicePixelRatioF();
+        width = size.width();
+        height = size.height();
+    } else if (!platform::nativeClientSize(window, &width, &height)) {
+        return false;
+    }
+    if (width <= 0 || height <= 0)
+        return false;
+    windowResized(window, width, height);
+    return true;
+}

@@ -23,10 +23,6 @@ namespace
 {
 const char* kWhiteLabelStyle =
     "font-family: Microsoft YaHei;font-size: 14px;font-weight: 400;color: #FFFFFF;line-height: 20px;";
-const char* kMaximizeStyle =
-    "QPushButton{background-color: rgb(28, 31, 50);border-image:url(:/images/live/normal.png)}"
-    "                            "
-    "QPushButton:hover{background-color:rgb(18, 19, 38);border-image:url(:/images/live/normal_hover.png)};";
 } // namespace
 
 LiveMainWindow::LiveMainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_LiveMainWindow)
@@ -50,7 +46,7 @@ void LiveMainWindow::initUi()
     ui->user_photo->installEventFilter(this);
     ui->usernamelbl->installEventFilter(this);
 
-    ui->maximize_btn->setStyleSheet(kMaximizeStyle);
+    ui->maximize_btn->setStyleSheet(mainwin::kMaximizeStyle);
     ui->live_status_label->setStyleSheet(kWhiteLabelStyle);
     ui->live_status_label->setText(QString::fromUtf8("直播准备中"));
     ui->room_name_label->setStyleSheet(kWhiteLabelStyle);

@@ -9,6 +9,7 @@
 #include "login/LoginInfo.h"
 #include "canvas/CameraOverlayHandler.h"
 #include "canvas/DocumentPageGeometry.h"
+#include "canvas/PreviewRefit.h"
 #include "canvas/SceneSourceInfo.h"
 #include "scenes/InfoWidget.h"
 #include "scenes/PreviewWidget.h"
@@ -98,6 +99,8 @@ public:
 public slots:
     // ---- Frame
     void on_minimize_btn_clicked();
+    // Re-fit on maximise, restore and resize (LiveMainWindow_Refit.cpp).
+    void on_maximize_btn_clicked();
 
     // ---- Set-up after login
     void update_network_rate(int bitrate);
@@ -350,6 +353,14 @@ private:
     // Feeds one preview mouse event to the overlay handler and carries its result out.
     bool feedCameraOverlay(CameraOverlayHandler::Handling handling, QMouseEvent* event);
     CameraOverlayHandler m_cameraOverlay;
+
+    // ---- Re-fit on maximise, restore and resize
+    void refitPreview(previewrefit::Path path);
+    // preview_widget at `geometry`: a column of fixed size kept centred by the frame's layout, or
+    // free to follow the frame.
+    void fitPreviewWidget(const QRect& geometry, bool column);
+    // The window-share bar at the window's lower left edge, the window's top left taken as `topLeft`.
+    void placeAppPopupWindow(const QPoint& topLeft);
 
     // ---- Chat and audience
     // Fetches one emote picture into the emote cache; runs on the emote job's thread and ends the

@@ -47,4 +47,14 @@ constexpr qint64 kMaxAvatarReplyBytes = 4 * 1024 * 1024;
 constexpr int kAvatarTimeoutMs = 30000;
 QSize nameLabelSize(int nameWidth);
 
+// The maximise button's look: the restored window offers to maximise, the maximised one to restore.
+inline constexpr char kMaximizeStyle[] =
+    "QPushButton{background-color: rgb(28, 31, 50);border-image:url(:/images/live/normal.png)}"
+    "                            "
+    "QPushButton:hover{background-color:rgb(18, 19, 38);border-image:url(:/images/live/normal_hover.png)};";
+inline constexpr char kRestoreStyle[] =
+    "QPushButton{background-color: rgb(28, 31, 50);border-image:url(:/images/live/restore.png)}"
+    "                            "
+    "QPushButton:hover{background-color:rgb(18, 19, 38);border-image:url(:/images/live/restore_hover.png)};";
+
 } // namespace mainwin

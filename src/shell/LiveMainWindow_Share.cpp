@@ -43,26 +43,17 @@ void LiveMainWindow::closeShareBars()
 
 QRect LiveMainWindow::layOutSharePreview(bool portrait)
 {
-    QWidget* preview = ui->preview_widget;
     QFrame* frame = ui->render_frame;
-    if (!m_previewFormMinimum.isValid())
-        m_previewFormMinimum = preview->minimumSize();
     QRect R;
     if (portrait) {
         const int H = frame->height();
         const int W = H * 9 / 16;
-        preview->setFixedSize(W, H);
-        // The frame's layout would undo a plain move: it keeps the column centred instead.
-        ui->verticalLayout_7->setAlignment(preview, Qt::AlignHCenter);
         R = QRect((frame->width() - W) / 2, 0, W, H);
-        preview->setGeometry(R);
+        fitPreviewWidget(R, true);
         m_Prelbl->setGeometry(0, 0, R.width(), R.height());
     } else {
-        preview->setMinimumSize(m_previewFormMinimum);
-        preview->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        ui->verticalLayout_7->setAlignment(preview, Qt::Alignment());
         R = QRect(QPoint(0, 0), frame->size());
-        preview->setGeometry(R);
+        fitPreviewWidget(R, false);
         m_Prelbl->setGeometry(R);
     }
     return R;
@@ -131,8 +122,7 @@ void LiveMainWindow::desktop_share_clicked(int type, QString name)
                                              kShareFailedToastMs);
             return;
         }
-        m_appPopupWindow->move(this->x(), this->y() + height() - ui->control_frame->height() -
-                                              m_appPopupWindow->height() / 2);
+        placeAppPopupWindow(pos());
         m_appPopupWindow->show();
     }
 

@@ -3,9 +3,7 @@
 
 #include "canvas/AppPopupWindow.h"
 #include "cohost/SceneCenterWidget.h"
-#include "chat/EmoteListWidget.h"
 #include "cohost/SceneWidget.h"
-#include "shell/ChatSideState.h"
 #include "shell/PopTipDlg.h"
 #include "ui_LiveMainWindow.h"
 
@@ -75,14 +73,6 @@ void LiveMainWindow::showEvent(QShowEvent* event)
 {
     setAttribute(Qt::WA_Mapped);
     QWidget::showEvent(event);
-}
-
-void LiveMainWindow::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    // The emote grid spans the chat page: its columns and place follow the window's size.
-    if (m_chatSide && m_chatSide->emotePanel)
-        m_chatSide->emotePanel->updateLayout();
 }
 
 void LiveMainWindow::showBroadcastHint(const QString& text)

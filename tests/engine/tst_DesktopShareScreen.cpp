@@ -3,6 +3,7 @@
 // screen shows on the canvas in the share label, where the desktop source lies.
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/PrivateXServer.h"
+#include "support/ScreenPixel.h"
 
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
@@ -16,21 +17,8 @@
 
 using Access = LiveMainWindowTestAccess;
 
-namespace
-{
-QColor screenPixel(const QPoint& global)
-{
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, global.x(), global.y(), 1, 1)
-        .toImage()
-        .pixelColor(0, 0);
-}
-
-bool isGreen(const QColor& c)
-{
-    return c.green() > 200 && c.red() < 60 && c.blue() < 60;
-}
-} // namespace
+using testsupport::screenPixel;
+using testsupport::isGreen;
 
 class tst_DesktopShareScreen : public QObject
 {

@@ -5,6 +5,7 @@
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/CanvasReadBack.h"
 #include "support/PrivateXServer.h"
+#include "support/ScreenPixel.h"
 
 #include "canvas/SceneCanvasGeometry.h"
 #include "core/DataCenter.h"
@@ -19,6 +20,10 @@
 #include <QtTest>
 
 using Access = LiveMainWindowTestAccess;
+
+using testsupport::screenPixel;
+using testsupport::isRed;
+using testsupport::isBlue;
 
 namespace
 {
@@ -36,22 +41,6 @@ InfoWidgetPtr pictureTile(int num, const QString& folder, const PosWeight& rect)
     return tile;
 }
 
-QColor screenPixel(const QPoint& global)
-{
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, global.x(), global.y(), 1, 1)
-        .toImage()
-        .pixelColor(0, 0);
-}
-
-bool isRed(const QColor& c)
-{
-    return c.red() > 200 && c.blue() < 60 && c.green() < 60;
-}
-bool isBlue(const QColor& c)
-{
-    return c.blue() > 200 && c.red() < 60 && c.green() < 60;
-}
 } // namespace
 
 class tst_SceneCanvasScreen : public QObject

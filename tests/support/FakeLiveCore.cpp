@@ -364,6 +364,12 @@ void FakeLiveCore::core_destroy_setting_display(const char* source)
 
 void FakeLiveCore::core_set_source_display(LiveWindowHandle window) { record("core_set_source_display", window); }
 
+bool FakeLiveCore::core_resize_display(LiveWindowHandle window)
+{
+    record("core_resize_display", window);
+    return displays.contains(window) && result("core_resize_display");
+}
+
 // ---- stream --------------------------------------------------------------------------------------
 bool FakeLiveCore::core_init_stream()
 {

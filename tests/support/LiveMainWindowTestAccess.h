@@ -13,6 +13,7 @@
 struct LiveMainWindowTestAccess {
     static void setLiveState(LiveMainWindow& w, mainwin::LiveState state) { w.m_liveState = state; }
     static void setMaximized(LiveMainWindow& w, bool maximized) { w.m_isMaximized = maximized; }
+    static bool maximized(LiveMainWindow& w) { return w.m_isMaximized; }
     static mainwin::LiveType liveType(LiveMainWindow& w) { return w.m_liveType; }
     // tools and live types
     static void setLiveType(LiveMainWindow& w, mainwin::LiveType type) { w.m_liveType = type; }

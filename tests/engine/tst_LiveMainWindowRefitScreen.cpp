@@ -1,0 +1,101 @@
+// test-label: engine
+// A landscape desktop share on the real engine, on an X server of the test's own, while the main
+// window is made larger and then smaller: the canvas keeps covering the whole share label.
+#include "support/LiveMainWindowTestAccess.h"
+#include "support/PrivateXServer.h"
+#include "support/ScreenPixel.h"
+
+#include "core/DataCenter.h"
+#include "engine/LiveCore.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Access = LiveMainWindowTestAccess;
+
+using testsupport::screenPixel;
+using testsupport::isRed;
+
+namespace
+{
+// The label's four corners (a few pixels in) and its centre show the red canvas.
+QString uncovered(QLabel* label)
+{
+    const int w = label->width();
+    const int h = label->height();
+    const QList<QPoint> points{{4, 4}, {w - 5, 4}, {4, h - 5}, {w - 5, h - 5}, {w / 2, h / 2}};
+    QStringList bad;
+    for (const QPoint& p : points) {
+        const QColor c = screenPixel(label->mapToGlobal(p));
+        if (!isRed(c))
+            bad << QString("%1,%2 %3").arg(p.x()).arg(p.y()).arg(c.name());
+    }
+    return bad.join("; ");
+}
+} // namespace
+
+class tst_LiveMainWindowRefitScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void canvasFillsTheLabel();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_LiveMainWindowRefitScreen::initTestCase()
+{
+    QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
+
+void tst_LiveMainWindowRefitScreen::canvasFillsTheLabel()
+{
+    LoginInfo info;
+    info.uid = 8090;
+    info.name = "host";
+    auto w = std::make_unique<LiveMainWindow>();
+    w->initLiveMainWindowParams(&info);
+    w->move(0, 0);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+    w->desktop_share_clicked(0, QString());
+    QLabel* label = Access::overlayLabel(*w, 0);
+    QVERIFY(label->isVisible());
+
+    // A red picture over the whole canvas, above the share, makes the canvas recognisable.
+    LiveCore* core = LiveCore::get_instance();
+    QImage red(1920, 1080, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString picture = m_dir.filePath("red.png");
+    QVERIFY(red.save(picture));
+    QVERIFY(core->source_set_image_file("image_source", picture, false));
+    QVERIFY(core->scene_add_source(nullptr, nullptr, "image_source", true));
+    QVERIFY2(QTest::qWaitFor([&] { return uncovered(label).isEmpty(); }, 60000), qPrintable(uncovered(label)));
+
+    // Without a window manager the program itself resizes the window, as one would.
+    for (const QSize& size : {QSize(1800, 1040), QSize(1300, 820)}) {
+        w->resize(size);
+        QCOMPARE(w->size(), size);
+        QCOMPARE(label->size(), formWidget(*w, "render_frame")->size());
+        QVERIFY2(QTest::qWaitFor([&] { return uncovered(label).isEmpty(); }, 60000),
+                 qPrintable(QString("%1x%2: %3").arg(size.width()).arg(size.height()).arg(uncovered(label))));
+    }
+
+    w->exit_desktop_share_clicked();
+    w.reset(); // the monitor thread is running: destruction stops it
+}
+
+SOLVEK_TEST_MAIN_OWN_DISPLAY(tst_LiveMainWindowRefitScreen)
+#include "tst_LiveMainWindowRefitScreen.moc"
