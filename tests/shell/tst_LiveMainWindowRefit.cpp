@@ -71,7 +71,8 @@ struct Fixture {
     QLabel* sceneLabel() { return Access::overlayLabel(*w, 2); }
     QString wid() { return QString::number(quintptr(shareLabel()->winId())); }
     QRect frameArea() { return QRect(QPoint(0, 0), frame()->size()); }
-    int handleResizeCalls() { return preview()->standInCalls().count("handleResize"); }
+    // The co-host overlay scaled its videos for the preview's present width.
+    bool overlayFollowed() { return preview()->referenceWidth() == preview()->width(); }
 
     // A press on the title bar and one step of 30 pixels: whether the window followed.
     bool dragMoves()
@@ -137,6 +138,7 @@ void tst_LiveMainWindowRefit::maximiseThenRestore()
     // The screen of an offscreen window is small: grow the window as a window manager would.
     f.w->resize(1600, 1000);
     QCOMPARE(f.preview()->geometry(), f.frameArea());
+    QVERIFY(f.overlayFollowed());
 
     // Restore: the drag works again, the button has its first look, the preview fills the frame.
     bar->move(-500, -500);
@@ -205,7 +207,6 @@ void tst_LiveMainWindowRefit::windowShareOnResize()
     QVERIFY(bar->isVisible());
     QCOMPARE(bar->height(), 35);
     f.core.clearCalls();
-    const int handled = f.handleResizeCalls();
 
     // Restored: the bar at the window's lower left, the label and its display follow the frame.
     f.w->resize(1500, 900);
@@ -214,7 +215,7 @@ void tst_LiveMainWindowRefit::windowShareOnResize()
     QCOMPARE(f.shareLabel()->geometry(), f.frameArea());
     QCOMPARE(f.core.callsNamed("core_resize_display"), QStringList{"core_resize_display(" + f.wid() + ")"});
     QCOMPARE(f.core.count("core_create_display"), 0);
-    QCOMPARE(f.handleResizeCalls(), handled + 1);
+    QVERIFY(f.overlayFollowed());
     // Hidden, the scene label waits at the canvas's size.
     QCOMPARE(f.sceneLabel()->geometry(), QRect(0, 0, 1920, 1080));
 
@@ -227,7 +228,7 @@ void tst_LiveMainWindowRefit::windowShareOnResize()
     f.w->resize(1700, 1000);
     QCOMPARE(bar->pos(), QPoint(0, f.w->height() - 17 - f.controlFrame()->height()));
     QCOMPARE(f.shareLabel()->geometry(), f.frameArea());
-    QCOMPARE(f.handleResizeCalls(), handled + 2);
+    QVERIFY(f.overlayFollowed());
 
     // Restore: made anew once more.
     f.core.clearCalls();
