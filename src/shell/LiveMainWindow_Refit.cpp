@@ -48,6 +48,13 @@ void LiveMainWindow::on_maximize_btn_clicked()
 void LiveMainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    // The emote grid spans the chat page: its columns and place follow the window's size.
+    if (m_chatSide && m_chatSide->emotePanel)
+        m_chatSide->emotePanel->updateLayout();
+    // Nothing of a minimised window is seen (a desktop share shows it minimised): the next size
+    // it is shown at is fitted.
+    if (isMinimized())
+        return;
     // A window manager reports a maximised window at the screen's corner, whatever pos() says.
     if (m_appPopupWindow && m_appPopupWindow->isVisible())
         placeAppPopupWindow(m_isMaximized ? QPoint(0, 0) : pos());
@@ -59,10 +66,6 @@ void LiveMainWindow::resizeEvent(QResizeEvent* event)
     }
 
     refitPreview(previewrefit::Path::ResizeEvent);
-
-    // The emote grid spans the chat page: its columns and place follow the window's size.
-    if (m_chatSide && m_chatSide->emotePanel)
-        m_chatSide->emotePanel->updateLayout();
     ui->preview_widget->handleResize();
 }
 

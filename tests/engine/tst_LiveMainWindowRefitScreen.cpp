@@ -84,7 +84,9 @@ void tst_LiveMainWindowRefitScreen::canvasFillsTheLabel()
     QVERIFY(core->scene_add_source(nullptr, nullptr, "image_source", true));
     QVERIFY2(QTest::qWaitFor([&] { return uncovered(label).isEmpty(); }, 60000), qPrintable(uncovered(label)));
 
-    // Without a window manager the program itself resizes the window, as one would.
+    // The host brings the minimised window back and makes it larger, then smaller (without a
+    // window manager the test resizes it, as one would).
+    w->showNormal();
     for (const QSize& size : {QSize(1800, 1040), QSize(1300, 820)}) {
         w->resize(size);
         QCOMPARE(w->size(), size);

@@ -46,6 +46,8 @@ struct Fixture {
         info.name = "host";
         w = std::make_unique<LiveMainWindow>();
         w->initLiveMainWindowParams(&info);
+        // Shares start from the share tool (portrait live mode is that tool's).
+        Access::setLiveType(*w, mainwin::LiveTypeDesktopShare);
         // Never shown unless a test does, so no layout pass undoes this.
         frame()->resize(portrait ? QSize(1280, 720) : QSize(960, 540));
         core.clearCalls();
@@ -270,10 +272,12 @@ void tst_DesktopShare::desktopPortrait()
     QVERIFY(f.frame()->width() != 1280);
     QCOMPARE(f.preview()->size(), QSize(405, 720));
     QCOMPARE(f.preview()->pos(), QPoint((f.frame()->width() - 405) / 2, 0));
+    // Shown and resized, the column is fitted to the frame's new height and stays centred.
     f.w->showNormal();
     f.w->resize(f.w->width() + 300, f.w->height());
-    QTRY_COMPARE(f.preview()->pos(), QPoint((f.frame()->width() - 405) / 2, 0));
-    QCOMPARE(f.preview()->size(), QSize(405, 720));
+    const int H = f.frame()->height();
+    QTRY_COMPARE(f.preview()->pos(), QPoint((f.frame()->width() - H * 9 / 16) / 2, 0));
+    QCOMPARE(f.preview()->size(), QSize(H * 9 / 16, H));
 }
 
 void tst_DesktopShare::windowPortrait_data()
