@@ -1,14 +1,21 @@
-// 10,000 "say" frames pushed by the service simulator as fast as its sockets take them, into the
-// running chat page of the main window (room channel, dispatcher, queue, chat rows), beside the
-// same burst into a bare QListWidget of plain text items fed by a bare WebSocket (the floor).
+// Chat bursts into the running chat page of the main window (room channel, dispatcher, queue,
+// chat rows), beside the same messages into a bare QListWidget of plain text items fed by a bare
+// WebSocket (the floor), in the same run. The service simulator sends the "say" frames.
 //
-// Figures per case: the wall time from the burst request to the last row (the benchmark's time),
-// messages per second, the longest stall of the GUI thread (the largest gap between ticks of a
-// 1 ms timer while the burst is handled) and the growth of resident memory per retained row.
+// Cases, each side in a process of its own (so the memory figures start from a fresh heap):
+//   Burst        10,000 frames as fast as the sockets take them: messages per second, the longest
+//                stall of the GUI thread (the largest gap between ticks of a 1 ms timer while the
+//                burst is handled) and resident memory per row kept.
+//   AtRows/N     the list already holds N rows (the row bound off): time per message of a
+//                1,000-frame burst on top of them.
+//   Sustained    200 frames a second for 60 s: the share of the GUI thread's time spent (its CPU
+//                time over the wall time).
 // Debug and info log lines are switched off, so the figures do not measure a terminal.
 //
 //     cmake -S . -B build -DBUILD_TESTING=ON -DBUILD_BENCHMARKS=ON && cmake --build build
 //     build/bench/bench_chat_burst                (offscreen; starts its own simulator)
+// SOLVEK_BENCH_BURST, SOLVEK_BENCH_ROWS ("1000,10000,50000"), SOLVEK_BENCH_SUSTAIN_S and
+// SOLVEK_BENCH_RATE override the sizes (for a quick look).
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
@@ -27,6 +34,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QListWidget>
@@ -37,15 +45,26 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <climits>
+#include <ctime>
 #include <functional>
 #include <unistd.h>
 
 namespace {
 
-// SOLVEK_BENCH_BURST overrides the number of frames (for a quick look).
-const int kBurst = qEnvironmentVariableIsSet("SOLVEK_BENCH_BURST") ? qEnvironmentVariableIntValue("SOLVEK_BENCH_BURST")
-                                                                    : 10000;
-constexpr int kTimeoutMs = 600000;
+int envInt(const char* name, int fallback)
+{
+    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : fallback;
+}
+
+const int kBurst = envInt("SOLVEK_BENCH_BURST", 10000);
+const int kOnTop = 1000; // the burst timed on top of a filled list
+const int kSustainSeconds = envInt("SOLVEK_BENCH_SUSTAIN_S", 60);
+const int kRate = envInt("SOLVEK_BENCH_RATE", 200);
+constexpr int kTimeoutMs = 1800000;
 SimulatorProcess* g_sim = nullptr;
 
 using benchloop::rssKiB;
@@ -54,6 +73,30 @@ using benchloop::settle;
 bool spinUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs)
 {
     return benchloop::spinUntil(done, timeoutMs);
+}
+
+// Waits in the event loop (asleep while nothing happens, unlike spinUntil) until done().
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done() || clock.elapsed() > timeoutMs)
+            loop.quit();
+    });
+    poll.start(20);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+double threadCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 // The largest gap between ticks of a 1 ms timer: how long the GUI thread was busy at a stretch.
@@ -90,138 +133,322 @@ private:
     qint64 m_maxGap = 0;
 };
 
-// Asks the simulator for the burst without waiting for its answer (it comes after the last frame).
-QNetworkReply* requestBurst(QNetworkAccessManager& nam, const QString& roomId)
+// Asks the simulator for `count` frames (at `rate` a second, 0: at once) without waiting for its
+// answer (it comes after the last frame).
+QNetworkReply* requestBurst(QNetworkAccessManager& nam, const QString& roomId, int count, int rate = 0)
 {
     QNetworkRequest request(QUrl(g_sim->baseUrl() + "/_sim/chatsend/burst"));
     request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-    const QJsonObject body{{"room_id", roomId}, {"count", kBurst}};
+    QJsonObject body{{"room_id", roomId}, {"count", count}};
+    if (rate > 0)
+        body.insert("rate", rate);
+    request.setTransferTimeout(0);
     return nam.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
-// Measures one burst into a room while shown() counts the messages the list has taken (a bounded
-// list keeps fewer rows than it was given). Memory is reported after 2,000 messages and at the end.
-void measureBurst(benchmark::State& state, const QString& roomId, const std::function<int()>& shown,
-                  const std::function<int()>& rows)
+// One side of the comparison: a list fed by a room of the simulator.
+struct Side {
+    QString roomId;
+    std::function<int()> shown; // messages the list has taken (a bounded list keeps fewer rows)
+    std::function<int()> rows;  // rows the list holds
+    std::function<void(int)> fill; // adds rows directly, without the channel
+};
+
+struct BurstFigures {
+    double seconds = -1;
+    double stallMs = 0;
+    double rssGrowthKiB = 0;
+    double guiCpuSeconds = 0; // the GUI thread's CPU time from the request to the last row
+};
+
+// Sends `count` frames into the side's room and waits until the list has taken them all.
+BurstFigures runBurst(const Side& side, int count, int rate, bool probeStalls)
 {
     QNetworkAccessManager nam;
     StallProbe probe;
+    BurstFigures f;
     settle(300);
     const double rss0 = rssKiB();
-    const int shown0 = shown();
-    double rssEarly = 0;
-    const int early = qMin(2000, kBurst);
-    probe.start();
+    const int shown0 = side.shown();
+    if (probeStalls)
+        probe.start();
+    const double cpu0 = threadCpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    QNetworkReply* reply = requestBurst(nam, roomId);
-    if (!spinUntil([&] {
-            const int n = shown() - shown0;
-            if (rssEarly == 0 && n >= early)
-                rssEarly = rssKiB();
-            return n >= kBurst;
-        })) {
-        state.SkipWithError("the burst did not arrive");
-        return;
-    }
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    const double stallMs = probe.stopMs();
+    QNetworkReply* reply = requestBurst(nam, side.roomId, count, rate);
+    const auto taken = [&] { return side.shown() - shown0 >= count; };
+    // Paced messages leave the GUI thread idle in between: it waits asleep, so its time is the
+    // list's own.
+    if (!(rate > 0 ? waitUntil(taken) : spinUntil(taken)))
+        return f;
+    f.seconds = double(clock.nsecsElapsed()) / 1e9;
+    f.guiCpuSeconds = threadCpuSeconds() - cpu0;
+    if (probeStalls)
+        f.stallMs = probe.stopMs();
     spinUntil([&] { return reply->isFinished(); }, 30000);
     reply->deleteLater();
     settle(700); // late scrolls and deferred layout run their course
-    const double rss1 = rssKiB();
-    state.SetIterationTime(seconds);
-    state.counters["msgs_per_s"] = double(kBurst) / seconds;
-    state.counters["max_stall_ms"] = stallMs;
-    state.counters["rss_per_msg_KiB"] = (rss1 - rss0) / double(kBurst);
-    state.counters["rss_growth_2000_MiB"] = (rssEarly - rss0) / 1024.0;
-    state.counters["rss_growth_end_MiB"] = (rss1 - rss0) / 1024.0;
-    state.counters["rows_kept"] = rows();
+    f.rssGrowthKiB = rssKiB() - rss0;
+    return f;
 }
 
-void BM_BareListWidget(benchmark::State& state)
+void measureBurst(benchmark::State& state, const Side& side)
 {
-    for (auto _ : state) {
-        QListWidget list;
-        list.resize(320, 700);
-        list.show();
-        QWebSocket socket(QString(), QWebSocketProtocol::VersionLatest);
-        bool loggedIn = false;
-        QObject::connect(&socket, &QWebSocket::textMessageReceived, [&](const QString& text) {
-            const QJsonObject o = QJsonDocument::fromJson(text.toUtf8()).object();
-            const QString type = o.value("type").toString();
-            if (type == QLatin1String("login"))
-                loggedIn = true;
-            else if (type == QLatin1String("say"))
-                list.addItem(o.value("from_client_name").toString() + ": " +
-                             o.value("content").toObject().value("content").toString());
-        });
-        QObject::connect(&socket, &QWebSocket::connected, [&] {
-            socket.sendTextMessage(R"({"type":"login","terminal":20,"room_id":"9101","jwt_token":"bare"})");
-        });
-        socket.open(QUrl(QString(g_sim->baseUrl()).replace("http://", "ws://") + "/ws/room"));
-        if (!spinUntil([&] { return loggedIn; }, 10000)) {
-            state.SkipWithError("no room channel");
-            return;
-        }
-        measureBurst(state, "9101", [&] { return list.count(); }, [&] { return list.count(); });
-        socket.close();
+    const BurstFigures f = runBurst(side, kBurst, 0, true);
+    if (f.seconds < 0) {
+        state.SkipWithError("the burst did not arrive");
+        return;
     }
+    state.SetIterationTime(f.seconds);
+    state.counters["msgs_per_s"] = double(kBurst) / f.seconds;
+    state.counters["max_stall_ms"] = f.stallMs;
+    state.counters["rows_kept"] = side.rows();
+    state.counters["rss_per_row_KiB"] = f.rssGrowthKiB / double(qMax(1, side.rows()));
+    state.counters["rss_growth_MiB"] = f.rssGrowthKiB / 1024.0;
 }
 
-void BM_ChatPage(benchmark::State& state)
+void measureAtRows(benchmark::State& state, const Side& side)
 {
-    for (auto _ : state) {
-        LoginInfo login;
-        login.uid = 4242;
-        login.wechat_user_space_id = 10001;
-        login.name = QString::fromUtf8("主播小王");
-        login.token = "bench-token";
-        NetUtils::getInstance()->setLoginInfo(login);
-        FakeLiveCore core;
-        auto* window = new LiveMainWindow;
-        window->initLiveMainWindowParams(&login);
-        window->initFromLogin();
-        window->resize(1280, 800);
-        window->show();
-        LiveRoomInfo room;
-        room.app_id = 9102;
-        room.push_app_nick = "Bench room";
-        const int logins = g_sim->framesOfType("login").size();
-        LiveMainWindowTestAccess::liveControl(*window)->choose(room);
-        if (!spinUntil([&] { return g_sim->framesOfType("login").size() > logins; }, 10000)) {
-            state.SkipWithError("no room channel");
-            delete window;
-            return;
+    const int rows = int(state.range(0));
+    side.fill(rows);
+    const BurstFigures f = runBurst(side, kOnTop, 0, false);
+    if (f.seconds < 0) {
+        state.SkipWithError("the burst did not arrive");
+        return;
+    }
+    state.SetIterationTime(f.seconds);
+    state.counters["us_per_msg"] = f.seconds * 1e6 / kOnTop;
+    state.counters["rows_before"] = rows;
+    state.counters["rss_MiB"] = rssKiB() / 1024.0;
+}
+
+void measureSustained(benchmark::State& state, const Side& side)
+{
+    const int count = kRate * kSustainSeconds;
+    const BurstFigures f = runBurst(side, count, kRate, false);
+    if (f.seconds < 0) {
+        state.SkipWithError("the messages did not arrive");
+        return;
+    }
+    state.SetIterationTime(f.seconds);
+    state.counters["gui_thread_pct"] = 100.0 * f.guiCpuSeconds / f.seconds;
+    state.counters["msgs_per_s"] = double(count) / f.seconds;
+}
+
+// The bare list and its socket, for the time of one case.
+template <typename Measure>
+void withBareList(benchmark::State& state, Measure measure)
+{
+    QListWidget list;
+    list.resize(320, 700);
+    list.show();
+    QWebSocket socket(QString(), QWebSocketProtocol::VersionLatest);
+    bool loggedIn = false;
+    int taken = 0;
+    const auto addRow = [&list](const QString& name, const QString& text) { list.addItem(name + ": " + text); };
+    QObject::connect(&socket, &QWebSocket::textMessageReceived, [&](const QString& text) {
+        const QJsonObject o = QJsonDocument::fromJson(text.toUtf8()).object();
+        const QString type = o.value("type").toString();
+        if (type == QLatin1String("login")) {
+            loggedIn = true;
+        } else if (type == QLatin1String("say")) {
+            addRow(o.value("from_client_name").toString(), o.value("content").toObject().value("content").toString());
+            ++taken;
         }
-        // Every message the room sends reaches the list through the router's hook; it counts as
-        // shown once no message is held back any more.
-        ChatSideState* chat = LiveMainWindowTestAccess::chat(*window);
-        RoomMessageRouter* router = LiveMainWindowTestAccess::roomRouter(*window);
-        int given = 0;
-        const auto add = router->hooks.addItemChatRecord;
-        router->hooks.addItemChatRecord = [&given, add](ItemChatRecord& record, bool isWss) {
-            ++given;
-            add(record, isWss);
-        };
-        QListWidget* list = chat->list;
-        measureBurst(
-            state, "9102", [&given, chat] { return chat->heldRows.isEmpty() ? given : given - 1; },
-            [list] { return list->count(); });
+    });
+    QObject::connect(&socket, &QWebSocket::connected, [&] {
+        socket.sendTextMessage(R"({"type":"login","terminal":20,"room_id":"9101","jwt_token":"bare"})");
+    });
+    socket.open(QUrl(QString(g_sim->baseUrl()).replace("http://", "ws://") + "/ws/room"));
+    if (!spinUntil([&] { return loggedIn; }, 10000)) {
+        state.SkipWithError("no room channel");
+        return;
+    }
+    Side side;
+    side.roomId = "9101";
+    side.shown = [&taken] { return taken; };
+    side.rows = [&list] { return list.count(); };
+    side.fill = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            list.addItem(QStringLiteral("观众: 第%1条消息").arg(i));
+        settle(100);
+    };
+    measure(state, side);
+    socket.close();
+}
+
+// The main window's chat page in a room of the simulator, for the time of one case.
+template <typename Measure>
+void withChatPage(benchmark::State& state, bool bounded, Measure measure)
+{
+    LoginInfo login;
+    login.uid = 4242;
+    login.wechat_user_space_id = 10001;
+    login.name = QString::fromUtf8("主播小王");
+    login.token = "bench-token";
+    NetUtils::getInstance()->setLoginInfo(login);
+    FakeLiveCore core;
+    auto* window = new LiveMainWindow;
+    window->initLiveMainWindowParams(&login);
+    window->initFromLogin();
+    window->resize(1280, 800);
+    window->show();
+    LiveRoomInfo room;
+    room.app_id = 9102;
+    room.push_app_nick = "Bench room";
+    const int logins = g_sim->framesOfType("login").size();
+    LiveMainWindowTestAccess::liveControl(*window)->choose(room);
+    if (!spinUntil([&] { return g_sim->framesOfType("login").size() > logins; }, 10000)) {
+        state.SkipWithError("no room channel");
         delete window;
-        destroyChatWsClient();
-        Toast::resetInstance();
-        settle(200);
+        return;
     }
+    ChatSideState* chat = LiveMainWindowTestAccess::chat(*window);
+    if (!bounded)
+        chat->rowBound = 1 << 28;
+    // Every message the room sends reaches the list through the router's hook; it counts as
+    // shown once no message is held back any more.
+    RoomMessageRouter* router = LiveMainWindowTestAccess::roomRouter(*window);
+    int given = 0;
+    const auto add = router->hooks.addItemChatRecord;
+    router->hooks.addItemChatRecord = [&given, add](ItemChatRecord& record, bool isWss) {
+        ++given;
+        add(record, isWss);
+    };
+    const auto shown = [&given, chat] { return chat->heldRows.isEmpty() ? given : given - 1; };
+    Side side;
+    side.roomId = "9102";
+    side.shown = shown;
+    side.rows = [chat] { return chat->list->count(); };
+    side.fill = [&](int n) {
+        // Straight into the page's road for live messages, as the router hands them over.
+        const int target = given + n;
+        for (int i = 0; i < n; ++i) {
+            ItemChatRecord r;
+            r.id = QStringLiteral("f%1").arg(i);
+            r.msg_type = QStringLiteral("speak");
+            r.from_client_name = QString::fromUtf8("观众");
+            r.wechat_user_space_id = QStringLiteral("7001");
+            r.chat_time = QStringLiteral("20:00");
+            r.content.content = QStringLiteral("第%1条消息 message %1").arg(i);
+            router->hooks.addItemChatRecord(r, true);
+            if (i % 500 == 499)
+                QCoreApplication::processEvents();
+        }
+        spinUntil([&] { return shown() >= target; });
+        settle(700);
+    };
+    measure(state, side);
+    delete window;
+    destroyChatWsClient();
+    Toast::resetInstance();
+    settle(200);
+}
+
+void BM_BareList_Burst(benchmark::State& state)
+{
+    for (auto _ : state)
+        withBareList(state, measureBurst);
+}
+
+void BM_ChatPage_Burst(benchmark::State& state)
+{
+    for (auto _ : state)
+        withChatPage(state, true, measureBurst);
+}
+
+void BM_BareList_AtRows(benchmark::State& state)
+{
+    for (auto _ : state)
+        withBareList(state, measureAtRows);
+}
+
+void BM_ChatPage_AtRows(benchmark::State& state)
+{
+    for (auto _ : state)
+        withChatPage(state, false, measureAtRows);
+}
+
+void BM_BareList_Sustained(benchmark::State& state)
+{
+    for (auto _ : state)
+        withBareList(state, measureSustained);
+}
+
+void BM_ChatPage_Sustained(benchmark::State& state)
+{
+    for (auto _ : state)
+        withChatPage(state, true, measureSustained);
+}
+
+void rowCounts(benchmark::internal::Benchmark* b)
+{
+    const QString list = qEnvironmentVariable("SOLVEK_BENCH_ROWS", QStringLiteral("1000,10000,50000"));
+    for (const QString& n : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        b->Arg(n.toInt());
+}
+
+
+#define CHAT_BENCH(name) BENCHMARK(name)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond)
+CHAT_BENCH(BM_BareList_Burst);
+CHAT_BENCH(BM_ChatPage_Burst);
+CHAT_BENCH(BM_BareList_AtRows)->Apply(rowCounts);
+CHAT_BENCH(BM_ChatPage_AtRows)->Apply(rowCounts);
+CHAT_BENCH(BM_BareList_Sustained);
+CHAT_BENCH(BM_ChatPage_Sustained);
+
+// Runs every case (or each one the filter names) in a process of its own: a case's memory figure
+// then does not depend on what ran before it in the same heap.
+int runEachInItsOwnProcess(int argc, char** argv)
+{
+    QStringList pass;
+    QString filter = QStringLiteral(".");
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg.startsWith(QLatin1String("--benchmark_filter=")))
+            filter = arg.mid(int(strlen("--benchmark_filter=")));
+        else
+            pass << arg;
+    }
+    const QStringList cases = {"BM_BareList_Burst", "BM_ChatPage_Burst", "BM_BareList_AtRows",
+                               "BM_ChatPage_AtRows", "BM_BareList_Sustained", "BM_ChatPage_Sustained"};
+    const QRegularExpression wanted(filter);
+    int status = 0;
+    for (const QString& name : cases) {
+        const QStringList rows =
+            name.endsWith(QLatin1String("AtRows"))
+                ? qEnvironmentVariable("SOLVEK_BENCH_ROWS", QStringLiteral("1000,10000,50000")).split(',', Qt::SkipEmptyParts)
+                : QStringList{QString()};
+        for (const QString& n : rows) {
+            const QString full = n.isEmpty() ? name : name + "/" + n;
+            if (!wanted.match(full).hasMatch())
+                continue;
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("SOLVEK_BENCH_CHILD", "1");
+            child.setProcessEnvironment(env);
+            child.start(QString::fromLocal8Bit(argv[0]),
+                        QStringList{"--benchmark_filter=^" + full + "(/|$)"} + pass);
+            child.waitForFinished(-1);
+            if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+                status = 1;
+        }
+    }
+    return status;
 }
 
 } // namespace
 
-BENCHMARK(BM_BareListWidget)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ChatPage)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-
 int main(int argc, char** argv)
 {
+    if (!qEnvironmentVariableIsSet("SOLVEK_BENCH_CHILD")) {
+        bool listing = false;
+        for (int i = 1; i < argc; ++i)
+            listing = listing || QByteArray(argv[i]).startsWith("--benchmark_list_tests");
+        if (!listing)
+            return runEachInItsOwnProcess(argc, argv);
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;

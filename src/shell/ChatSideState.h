@@ -33,8 +33,10 @@ public:
 
     static constexpr int kToastMs = 2000;
     static constexpr int kLateScrollMs = 500;
-    static constexpr int kFlushBudgetMs = 100;
-    // Message rows the list keeps at most (a row costs about 40 KiB); tests set a smaller bound.
+    static constexpr int kFlushBudgetMs = 8;
+    // Live messages that follow a shown one within this time are added together.
+    static constexpr int kGroupMs = 40;
+    // Message rows the list keeps at most; tests set a smaller bound.
     static constexpr int kMaxChatRows = 1000;
     // History pages that add no row (all shown already) are skipped by asking for the next one at
     // once, at most this many in a row.

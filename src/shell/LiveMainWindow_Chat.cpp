@@ -232,10 +232,11 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
     value.room_id = liveControl()->roomId();
     if (!s->list)
         return;
-    // Each row added to a visible list lays out every row the list holds. When the channel
-    // delivers many messages at once, the first is shown at once and the others are added in
-    // groups (one layout each) when control is back in the event loop, which runs between the
-    // groups. The host's own messages are never held back (they show at once), nor is history.
+    // Each row added to a visible list lays the list out, scrolls and repaints it. A message is
+    // shown at once; those that follow within kGroupMs are added together (one layout, scroll and
+    // paint), and a burst in groups of at most kFlushBudgetMs of work, with the event loop running
+    // between them. The host's own messages are never held back (they show at once), nor is
+    // history.
     if (isWss && value.local_seq == -1 && s->flushQueued) {
         s->heldRows.append(value);
         return;
@@ -247,7 +248,8 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
     }
     if (!s->flushQueued) {
         s->flushQueued = true;
-        QTimer::singleShot(0, s->list, [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
+        QTimer::singleShot(ChatSideState::kGroupMs, s->list,
+                           [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
     }
     s->list->beginRows();
     insertChatRow(value, true);
@@ -287,14 +289,10 @@ void LiveMainWindow::flushHeldChatRows(int limit)
 void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
 {
     ChatSideState* s = chatSide();
-    QListWidget* list = s->list;
+    ChatListWidget* list = s->list;
 
-    // Made inside the list, the row is styled once, by the list's shared look.
-    auto* row = new ChatItemWidget(list->viewport());
-    row->addChatRecord(value);
-    auto* item = new QListWidgetItem;
-    row->adjustSize();
-    item->setSizeHint(row->sizeHint());
+    // The row is a record and a size until it comes into view (the list's row factory makes it).
+    QListWidgetItem* item = list->makeRowItem(QVariant::fromValue(value), chatRowShape(value));
     if (isWss) {
         list->addItem(item);
     } else {
@@ -302,23 +300,39 @@ void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
         // History goes directly below the load-more header; the rows in view stay where they are.
         list->insertItem(1, item);
         QScrollBar* bar = list->verticalScrollBar();
-        bar->setValue(bar->value() + row->height());
+        bar->setValue(bar->value() + item->sizeHint().height());
     }
-    list->setItemWidget(item, row);
     s->rows.file(value, item);
-
-    // The row may be gone (list cleared, message deleted) when it reports its height.
-    const QPersistentModelIndex index(list->model()->index(list->row(item), 0));
-    connect(row, &ChatItemWidget::onLoadFinish, list, [list, index](int height) {
-        if (!index.isValid())
-            return;
-        if (QListWidgetItem* it = list->item(index.row()))
-            it->setSizeHint(QSize(it->sizeHint().width(), height));
-    });
-    connect(row, &ChatItemWidget::onClicked, this, &LiveMainWindow::onChatItemAction);
 
     if (chatsend::scrollsToBottom(s->autoScroll, isWss, s->firstPageRows ? 1 : 0))
         scrollChatToBottom();
+}
+
+QString LiveMainWindow::chatRowShape(const ItemChatRecord& r)
+{
+    // Rows alike in kind, parts and text length take alike sizes.
+    const bool pinned = r.top;
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(r.msg_type)
+        .arg(!pinned && !r.chat_time.isEmpty())
+        .arg(!pinned && !r.content.quote_content.isEmpty())
+        .arg(r.from_client_name.size() / 8 + r.tags.size())
+        .arg(r.content.content.size() / 8);
+}
+
+QWidget* LiveMainWindow::makeChatRow(QListWidgetItem* item)
+{
+    ChatSideState* s = chatSide();
+    ChatListWidget* list = s->list;
+    // Made inside the list, the row is styled once, by the list's shared look.
+    auto* row = new ChatItemWidget(list->viewport());
+    row->addChatRecord(item->data(ChatListWidget::kRecordRole).value<ItemChatRecord>());
+    row->adjustSize();
+    // The list cuts this connection when the item goes or lets the row go.
+    connect(row, &ChatItemWidget::onLoadFinish, list,
+            [item](int height) { item->setSizeHint(QSize(item->sizeHint().width(), height)); });
+    connect(row, &ChatItemWidget::onClicked, this, &LiveMainWindow::onChatItemAction);
+    return row;
 }
 
 void LiveMainWindow::scrollChatToBottom()
@@ -528,6 +542,7 @@ void LiveMainWindow::initChatPage()
     s->list->verticalScrollBar()->setSingleStep(10);
     s->list->setStyleSheet(kListStyle);
     ChatItemWidget::shareLook(s->list);
+    s->list->setRowFactory([this](QListWidgetItem* item) { return makeChatRow(item); });
     s->list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     s->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s->list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -43,10 +43,9 @@ const char kQuoteLabelStyle[] =
 constexpr int kQuoteFocusDelayMs = 500;
 
 // The record a list row shows (a default record for the header).
-ItemChatRecord recordOf(QListWidget* list, QListWidgetItem* item)
+ItemChatRecord recordOf(QListWidget*, QListWidgetItem* item)
 {
-    auto* row = qobject_cast<ChatItemWidget*>(list->itemWidget(item));
-    return row && row->bubble() ? row->bubble()->payload().value<ItemChatRecord>() : ItemChatRecord();
+    return item->data(ChatListWidget::kRecordRole).value<ItemChatRecord>();
 }
 
 bool hasHeader(const ChatSideState* s)

@@ -358,7 +358,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 300, kWait);
         QStringList ids;
         for (int i = 0; i < list()->count(); ++i)
-            ids << qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(i)))
+            ids << qobject_cast<ChatItemWidget*>(chat()->list->rowWidget(i))
                        ->bubble()
                        ->payload()
                        .value<ItemChatRecord>()
@@ -373,9 +373,9 @@ private slots:
         // once the rows' heights have settled, every row widget sits where its item is
         const auto rowsPlaced = [this] {
             for (int i = 0; i < list()->count(); ++i)
-                if (list()->itemWidget(list()->item(i))->geometry().topLeft() !=
-                    list()->visualItemRect(list()->item(i)).topLeft())
-                    return false;
+                if (QWidget* row = list()->itemWidget(list()->item(i)))
+                    if (row->geometry().topLeft() != list()->visualItemRect(list()->item(i)).topLeft())
+                        return false;
             return true;
         };
         QTRY_VERIFY_WITH_TIMEOUT(rowsPlaced(), kWait);

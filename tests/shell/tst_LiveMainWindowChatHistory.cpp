@@ -57,7 +57,8 @@ class tst_LiveMainWindowChatHistory : public QObject
         return list()->count() > 0 && chat()->loadMoreWidget &&
                list()->itemWidget(list()->item(0)) == chat()->loadMoreWidget;
     }
-    ChatItemWidget* row(int i) { return qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(i))); }
+    // Rows are made when they come into view; asking for one makes it.
+    ChatItemWidget* row(int i) { return qobject_cast<ChatItemWidget*>(chat()->list->rowWidget(i)); }
     // A row not laid out yet (or the header) reads as an empty record, so a waiting check keeps waiting.
     static ItemChatRecord recordOf(ChatItemWidget* r)
     {

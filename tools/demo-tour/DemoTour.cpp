@@ -3,6 +3,7 @@
 #include "HostActions.h"
 
 #include "chat/ChatItemWidget.h"
+#include "chat/ChatListWidget.h"
 #include "chat/MessageLabel.h"
 #include "core/DataCenter.h"
 #include "engine/ObsLiveCore.h"
@@ -47,11 +48,10 @@ const QString kSend = QString::fromUtf8("发送");
 constexpr int kProbeTimeoutMs = 30000;
 constexpr int kChatSettleMs = 1500;
 
-// The record a chat row shows (its message bubble carries it); empty for other rows.
-ItemChatRecord recordOfRow(QWidget* widget)
+// The record a chat row shows (its item carries it, made or not); empty for other rows.
+ItemChatRecord recordOfRow(QListWidgetItem* item)
 {
-    auto* row = qobject_cast<ChatItemWidget*>(widget);
-    return row ? row->bubble()->payload().value<ItemChatRecord>() : ItemChatRecord();
+    return item->data(ChatListWidget::kRecordRole).value<ItemChatRecord>();
 }
 
 QString secondsText(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" s"); }
@@ -311,7 +311,7 @@ int DemoTour::rowsWithText(const QString& text, bool* ownWithServerId) const
     *ownWithServerId = false;
     QListWidget* list = chatList();
     for (int i = 0; list && i < list->count(); ++i) {
-        const ItemChatRecord record = recordOfRow(list->itemWidget(list->item(i)));
+        const ItemChatRecord record = recordOfRow(list->item(i));
         if (record.content.content != text)
             continue;
         ++count;
@@ -327,7 +327,7 @@ QStringList DemoTour::viewerLines() const
     const QString host = m_login ? QString::number(m_login->loginInfo()->wechat_user_space_id) : QString();
     QListWidget* list = chatList();
     for (int i = 0; list && i < list->count(); ++i) {
-        const ItemChatRecord r = recordOfRow(list->itemWidget(list->item(i)));
+        const ItemChatRecord r = recordOfRow(list->item(i));
         if (r.local_seq == -1 && r.wechat_user_space_id != host && !r.content.content.isEmpty())
             lines << r.from_client_name + QStringLiteral(": ") + r.content.content;
     }

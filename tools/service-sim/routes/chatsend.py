@@ -14,11 +14,13 @@ Control:
                                  "words"?: [texts], "raw_words"?: [any JSON, sent as they are],
                                  "tags"?: [tag objects], "client_type"?: any JSON value}
     GET  /_sim/chatsend/state   the configuration and the texts checked so far
-    POST /_sim/chatsend/burst   {"room_id", "count", "wechat_user_space_id"?, "name"?, "photo"?}: sends
-                                `count` viewer "say" messages to the room as fast as the sockets take
-                                them; answers {"ok", "sent", "seconds"} once all are out
+    POST /_sim/chatsend/burst   {"room_id", "count", "wechat_user_space_id"?, "name"?, "photo"?, "rate"?}:
+                                sends `count` viewer "say" messages to the room as fast as the sockets
+                                take them, or `rate` a second when given; answers {"ok", "sent",
+                                "seconds"} once all are out
 Scripted replies of the generic control API (/_sim/script) override any of these.
 """
+import asyncio
 import itertools
 import time
 import urllib.parse
@@ -121,9 +123,15 @@ def setup(app, sim):
         broadcast = getattr(sim, "room_broadcast", None)
         if broadcast is None or not room_id:
             return web.json_response({"ok": False})
+        rate = float(b.get("rate", 0) or 0)
         start = time.time()
         sent = 0
         for i in range(count):
+            if rate > 0:
+                # Paced from the start, so a late message does not push back all later ones.
+                delay = start + i / rate - time.time()
+                if delay > 0:
+                    await asyncio.sleep(delay)
             n = next(st().burst_ids)
             chat = {"type": "say", "insert_id": "b%d" % n, "room_id": room_id, "wechat_user_space_id": wid,
                     "from_client_name": name, "client_photo": photo, "msg_type": "speak",
