@@ -6,6 +6,7 @@
 #include "chat/ChatRowIndex.h"
 #include "chat/ItemChatRecord.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -34,7 +35,7 @@ public:
     static constexpr int kToastMs = 2000;
     static constexpr int kLateScrollMs = 500;
     static constexpr int kFlushBudgetMs = 8;
-    // Live messages that follow a shown one within this time are added together.
+    // Live messages that follow shown ones within this time are added together.
     static constexpr int kGroupMs = 40;
     // Message rows the list keeps at most; tests set a smaller bound.
     static constexpr int kMaxChatRows = 1000;
@@ -83,6 +84,7 @@ public:
     // live rows held back while many arrive at once, added in groups
     bool flushQueued = false;
     QList<ItemChatRecord> heldRows;
+    QElapsedTimer lastRowsShown; // since live rows were last added
     bool autoScroll = true;
     bool scrollQueued = false;          // a scroll to the bottom waits for the event loop
     QPointer<QTimer> lateScroll;        // the scroll 500 ms after the last new row

@@ -383,9 +383,6 @@ private:
     void removeQuoteBar();
     void scrollChatToBottom();
     void insertChatRow(ItemChatRecord& value, bool isWss);
-    // The widget of a chat row coming into view, and what rows of alike size share.
-    QWidget* makeChatRow(QListWidgetItem* item);
-    static QString chatRowShape(const ItemChatRecord& record);
     // Adds held-back rows for up to `limit` ms (all of them with -1).
     void flushHeldChatRows(int limit);
     // History pages and the row bound (LiveMainWindow_ChatHistory.cpp).

@@ -58,6 +58,18 @@ const char kInactiveColour[] = "rgba(255,255,255,0.1)";
 const char kChatTipText[] = "请先选择开播方式，再使用聊天互动";
 const char kOnlineTipText[] = "请先选择开播方式，再使用在线用户";
 
+// Rows alike in kind, parts and text length take alike sizes.
+QString rowShape(const ItemChatRecord& r)
+{
+    const bool pinned = r.top;
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(r.msg_type)
+        .arg(!pinned && !r.chat_time.isEmpty())
+        .arg(!pinned && !r.content.quote_content.isEmpty())
+        .arg(r.from_client_name.size() / 8 + r.tags.size())
+        .arg(r.content.content.size() / 8);
+}
+
 // Calls fn on every mouse press of the watched objects; fn says whether the press is consumed.
 class PressFilter : public QObject
 {
@@ -232,14 +244,24 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
     value.room_id = liveControl()->roomId();
     if (!s->list)
         return;
-    // Each row added to a visible list lays the list out, scrolls and repaints it. A message is
-    // shown at once; those that follow within kGroupMs are added together (one layout, scroll and
-    // paint), and a burst in groups of at most kFlushBudgetMs of work, with the event loop running
-    // between them. The host's own messages are never held back (they show at once), nor is
-    // history.
-    if (isWss && value.local_seq == -1 && s->flushQueued) {
-        s->heldRows.append(value);
-        return;
+    // Each row added to a visible list lays the list out, scrolls and repaints it. A message after
+    // a quiet moment is shown at once; those that follow within kGroupMs of the last rows shown are
+    // added together (one layout, scroll and paint), a burst in groups of at most kFlushBudgetMs
+    // of work, with the event loop running between them. The host's own messages are never held
+    // back (they show at once), nor is history.
+    if (isWss && value.local_seq == -1) {
+        if (s->flushQueued) {
+            s->heldRows.append(value);
+            return;
+        }
+        const qint64 since = s->lastRowsShown.isValid() ? s->lastRowsShown.elapsed() : ChatSideState::kGroupMs;
+        if (since < ChatSideState::kGroupMs) {
+            s->heldRows.append(value);
+            s->flushQueued = true;
+            QTimer::singleShot(int(ChatSideState::kGroupMs - since), s->list,
+                               [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
+            return;
+        }
     }
     flushHeldChatRows(-1);
     if (!isWss) {
@@ -251,6 +273,7 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
         QTimer::singleShot(ChatSideState::kGroupMs, s->list,
                            [this] { flushHeldChatRows(ChatSideState::kFlushBudgetMs); });
     }
+    s->lastRowsShown.start();
     s->list->beginRows();
     insertChatRow(value, true);
     trimChatRows();
@@ -277,6 +300,7 @@ void LiveMainWindow::flushHeldChatRows(int limit)
         }
         trimChatRows();
         list->endRows();
+        s->lastRowsShown.start();
     }
     if (limit < 0 || s->heldRows.isEmpty()) {
         if (limit >= 0)
@@ -292,7 +316,7 @@ void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
     ChatListWidget* list = s->list;
 
     // The row is a record and a size until it comes into view (the list's row factory makes it).
-    QListWidgetItem* item = list->makeRowItem(QVariant::fromValue(value), chatRowShape(value));
+    QListWidgetItem* item = list->makeRowItem(QVariant::fromValue(value), rowShape(value));
     if (isWss) {
         list->addItem(item);
     } else {
@@ -306,33 +330,6 @@ void LiveMainWindow::insertChatRow(ItemChatRecord& value, bool isWss)
 
     if (chatsend::scrollsToBottom(s->autoScroll, isWss, s->firstPageRows ? 1 : 0))
         scrollChatToBottom();
-}
-
-QString LiveMainWindow::chatRowShape(const ItemChatRecord& r)
-{
-    // Rows alike in kind, parts and text length take alike sizes.
-    const bool pinned = r.top;
-    return QStringLiteral("%1|%2|%3|%4|%5")
-        .arg(r.msg_type)
-        .arg(!pinned && !r.chat_time.isEmpty())
-        .arg(!pinned && !r.content.quote_content.isEmpty())
-        .arg(r.from_client_name.size() / 8 + r.tags.size())
-        .arg(r.content.content.size() / 8);
-}
-
-QWidget* LiveMainWindow::makeChatRow(QListWidgetItem* item)
-{
-    ChatSideState* s = chatSide();
-    ChatListWidget* list = s->list;
-    // Made inside the list, the row is styled once, by the list's shared look.
-    auto* row = new ChatItemWidget(list->viewport());
-    row->addChatRecord(item->data(ChatListWidget::kRecordRole).value<ItemChatRecord>());
-    row->adjustSize();
-    // The list cuts this connection when the item goes or lets the row go.
-    connect(row, &ChatItemWidget::onLoadFinish, list,
-            [item](int height) { item->setSizeHint(QSize(item->sizeHint().width(), height)); });
-    connect(row, &ChatItemWidget::onClicked, this, &LiveMainWindow::onChatItemAction);
-    return row;
 }
 
 void LiveMainWindow::scrollChatToBottom()
@@ -542,7 +539,18 @@ void LiveMainWindow::initChatPage()
     s->list->verticalScrollBar()->setSingleStep(10);
     s->list->setStyleSheet(kListStyle);
     ChatItemWidget::shareLook(s->list);
-    s->list->setRowFactory([this](QListWidgetItem* item) { return makeChatRow(item); });
+    ChatListWidget* list = s->list;
+    list->setRowFactory([this, list](QListWidgetItem* item) -> QWidget* {
+        // Made inside the list, the row is styled once, by the list's shared look.
+        auto* row = new ChatItemWidget(list->viewport());
+        row->addChatRecord(item->data(ChatListWidget::kRecordRole).value<ItemChatRecord>());
+        row->adjustSize();
+        // The list cuts this connection when the item goes or lets the row go.
+        connect(row, &ChatItemWidget::onLoadFinish, list,
+                [item](int height) { item->setSizeHint(QSize(item->sizeHint().width(), height)); });
+        connect(row, &ChatItemWidget::onClicked, this, &LiveMainWindow::onChatItemAction);
+        return row;
+    });
     s->list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     s->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s->list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
