@@ -66,7 +66,8 @@ void ChatListWidget::updateRows()
         return;
     QScopedValueRollback<bool> guard(m_updating, true);
 
-    // Rows within half a screen of the viewport are made; rows beyond two screens are let go.
+    // Rows in view and half a screen below are made (rows scrolled into view are made as the
+    // scroll happens, before it is painted); rows beyond two screens are let go.
     const int reach = view.height() / 2;
     const auto rowAt = [this](int y) {
         const QModelIndex index = indexAt(QPoint(1, y));

@@ -52,13 +52,15 @@ class tst_LiveMainWindowIm : public QObject
     LiveMainWindow* m_w = nullptr;
 
     QListWidget* list() { return Access::chat(*m_w)->list; }
+    // Rows are made when they come into view; asking for one makes it (the header is no row).
+    ChatItemWidget* row(int i) { return qobject_cast<ChatItemWidget*>(Access::chat(*m_w)->list->rowWidget(i)); }
     // The ids of the chat rows (the history header, when there is one, is no row).
     QStringList rowIds()
     {
         QStringList ids;
         for (int i = 0; i < list()->count(); ++i)
-            if (auto* row = qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(i))))
-                ids << row->bubble()->payload().value<ItemChatRecord>().id;
+            if (ChatItemWidget* r = row(i))
+                ids << r->bubble()->payload().value<ItemChatRecord>().id;
         return ids;
     }
 
@@ -134,9 +136,9 @@ private slots:
 
         QCOMPARE(push("room_501", {card("im-1", "来自群的卡片")}), 1);
         QTRY_COMPARE_WITH_TIMEOUT(rowIds(), QStringList{"im-1"}, kWait);
-        auto* row = qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(list()->count() - 1)));
-        QVERIFY(row);
-        QCOMPARE(row->bubble()->payload().value<ItemChatRecord>().content.content,
+        ChatItemWidget* card = row(list()->count() - 1);
+        QVERIFY(card);
+        QCOMPARE(card->bubble()->payload().value<ItemChatRecord>().content.content,
                  QString::fromUtf8("来自群的卡片"));
     }
 
@@ -171,7 +173,7 @@ private slots:
         for (int i = 1; i <= 1000; ++i)
             expected << QStringLiteral("b%1").arg(i);
         QCOMPARE(rowIds(), expected);
-        auto* last = qobject_cast<ChatItemWidget*>(list()->itemWidget(list()->item(list()->count() - 1)));
+        ChatItemWidget* last = row(list()->count() - 1);
         QVERIFY(last);
         QCOMPARE(last->bubble()->payload().value<ItemChatRecord>().content.content,
                  QStringLiteral("card 1000 ").repeated(8));
