@@ -7,27 +7,15 @@
 // SOLVEK_RECORD_ROW_PIXELS=1 writes the references anew (only when a look is changed on purpose).
 #include "chat/ChatItemWidget.h"
 #include "chat/PictureCache.h"
+#include "support/AvatarPicture.h"
 
 #include <QDir>
-#include <QPainter>
 #include <QtTest>
 
 namespace {
 
 const QString kRefDir = QStringLiteral(SOLVEK_SOURCE_DIR "/tests/chat/data/row-pixels");
 constexpr int kListWidth = 320;
-
-QPixmap avatar(const QColor& c)
-{
-    QPixmap pm(36, 36);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(c);
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(0, 0, 36, 36);
-    return pm;
-}
 
 ItemChatRecord rec(const QString& type, const QString& name, const QString& text)
 {
@@ -39,7 +27,7 @@ ItemChatRecord rec(const QString& type, const QString& name, const QString& text
     r.msg_type = type;
     r.content.content = text;
     r.chat_time = QStringLiteral("20:15");
-    r.avatar = avatar(QColor("#4C9AFF"));
+    r.avatar = testsupport::discAvatar(QColor("#4C9AFF"));
     return r;
 }
 

@@ -6,27 +6,15 @@
 #include "chat/MessageLabel.h"
 #include "chat/PictureCache.h"
 #include "chat/UserWithTagLabel.h"
+#include "support/AvatarPicture.h"
 #include "support/SimulatorProcess.h"
 
 #include <QListWidget>
-#include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
-
-QPixmap avatar(const QColor& c)
-{
-    QPixmap pm(36, 36);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(c);
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(0, 0, 36, 36);
-    return pm;
-}
 
 ItemChatRecord rec(const QString& name, const QString& type, const QString& text, const QColor& colour)
 {
@@ -39,7 +27,7 @@ ItemChatRecord rec(const QString& name, const QString& type, const QString& text
     r.msg_type = type;
     r.content.content = text;
     r.chat_time = QString("20:%1").arg(10 + n);
-    r.avatar = avatar(colour);
+    r.avatar = testsupport::discAvatar(colour);
     return r;
 }
 
@@ -176,7 +164,7 @@ private slots:
         QCOMPARE(fetched.size(), QSize(36, 36));
         QCOMPARE(qAlpha(fetched.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(fetched.pixel(18, 18)), 255);
-        QCOMPARE(rows[7]->avatarLabel()->pixmap(Qt::ReturnByValue).toImage(), avatar(QColor("#5AEACC")).toImage());
+        QCOMPARE(rows[7]->avatarLabel()->pixmap(Qt::ReturnByValue).toImage(), testsupport::discAvatar(QColor("#5AEACC")).toImage());
         QCOMPARE(m_sim.requests("/pic/64x64/xiaoming").size(), 1);
         // The quote is cut after two lines.
         QVERIFY(rows[3]->quoteBox()->currentLayout().truncated);
