@@ -4,9 +4,7 @@
 #include "chat/ChatItemWidget.h"
 #include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
-#include "core/NetUtils.h"
-#include "support/ChatRowHooks.h"
-#include "support/SimulatorProcess.h"
+#include "support/ChatOpsTestCase.h"
 
 #include <QJsonArray>
 #include <QMouseEvent>
@@ -28,17 +26,9 @@ ItemChatRecord viewerRecord(const QString& spaceId, const QString& name = "Bob")
 
 } // namespace
 
-class tst_ChatItemModeration : public QObject
+class tst_ChatItemModeration : public ChatOpsTestCase
 {
     Q_OBJECT
-    SimulatorProcess m_sim;
-    std::unique_ptr<ChatRowHooks> m_hooks;
-
-    QJsonObject viewerState(const QString& spaceId)
-    {
-        const QJsonObject all = m_sim.getJson("/_sim/chatops/state").toObject();
-        return all.value("viewers").toObject().value("42/" + spaceId).toObject();
-    }
 
     // Opens the sender menu of a row for the record and picks the hooks' choice.
     void openSenderMenu(ChatItemWidget& row)
@@ -49,22 +39,6 @@ class tst_ChatItemModeration : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_sim.start());
-        LoginInfo login;
-        login.uid = 77;
-        NetUtils::getInstance()->setLoginInfo(login);
-    }
-
-    void init()
-    {
-        QVERIFY(m_sim.reset());
-        m_hooks.reset(new ChatRowHooks);
-    }
-
-    void cleanup() { m_hooks.reset(); }
-
     void mutedViewerIsUnmutedThroughTheCancelEndpoint()
     {
         ChatItemWidget row;

@@ -6,10 +6,8 @@
 #include "chat/ItemOnlineUserWidget.h"
 #include "chat/MarkUserTagDialog.h"
 #include "chat/UserWithTagLabel.h"
-#include "core/NetUtils.h"
 #include "core/UntrustedText.h"
-#include "support/ChatRowHooks.h"
-#include "support/SimulatorProcess.h"
+#include "support/ChatOpsTestCase.h"
 
 #include <QJsonArray>
 #include <QLabel>
@@ -31,17 +29,9 @@ ItemOnlineUserInfo viewer(int spaceId, int listType = ItemOnlineUserInfo::Online
 
 } // namespace
 
-class tst_ItemOnlineUserWidget : public QObject
+class tst_ItemOnlineUserWidget : public ChatOpsTestCase
 {
     Q_OBJECT
-    SimulatorProcess m_sim;
-    std::unique_ptr<ChatRowHooks> m_hooks;
-
-    QJsonObject viewerState(const QString& spaceId)
-    {
-        const QJsonObject all = m_sim.getJson("/_sim/chatops/state").toObject();
-        return all.value("viewers").toObject().value("42/" + spaceId).toObject();
-    }
 
     void press(ItemOnlineUserWidget& row)
     {
@@ -58,22 +48,6 @@ class tst_ItemOnlineUserWidget : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_sim.start());
-        LoginInfo login;
-        login.uid = 77;
-        NetUtils::getInstance()->setLoginInfo(login);
-    }
-
-    void init()
-    {
-        QVERIFY(m_sim.reset());
-        m_hooks.reset(new ChatRowHooks);
-    }
-
-    void cleanup() { m_hooks.reset(); }
-
     void menuFollowsTheViewerState_data()
     {
         QTest::addColumn<QJsonObject>("state");

@@ -5,9 +5,7 @@
 #include "chat/ClickableLabel.h"
 #include "chat/MarkUserTagDialog.h"
 #include "chat/UserTagCheckWidget.h"
-#include "core/NetUtils.h"
-#include "support/ChatRowHooks.h"
-#include "support/SimulatorProcess.h"
+#include "support/ChatOpsTestCase.h"
 
 #include <QGridLayout>
 #include <QJsonArray>
@@ -28,11 +26,9 @@ QJsonArray roomTags(int count)
 
 } // namespace
 
-class tst_MarkUserTagDialog : public QObject
+class tst_MarkUserTagDialog : public ChatOpsTestCase
 {
     Q_OBJECT
-    SimulatorProcess m_sim;
-    std::unique_ptr<ChatRowHooks> m_hooks;
 
     void setRoomTags(const QJsonArray& tags) { m_sim.control("/_sim/chatops/tags", {{"room_id", "42"}, {"tags", tags}}); }
 
@@ -62,22 +58,6 @@ class tst_MarkUserTagDialog : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_sim.start());
-        LoginInfo login;
-        login.uid = 77;
-        NetUtils::getInstance()->setLoginInfo(login);
-    }
-
-    void init()
-    {
-        QVERIFY(m_sim.reset());
-        m_hooks.reset(new ChatRowHooks);
-    }
-
-    void cleanup() { m_hooks.reset(); }
-
     void gridAndHeights_data()
     {
         QTest::addColumn<int>("count");
@@ -135,7 +115,7 @@ private slots:
         QCOMPARE(form.value("wechat_user_space_id").toString(), QString("9100"));
         QTRY_VERIFY(!dialog->isVisible());
         // Later viewer-state replies carry the saved tags.
-        const QJsonObject v = m_sim.getJson("/_sim/chatops/state").toObject().value("viewers").toObject().value("42/9100").toObject();
+        const QJsonObject v = viewerState("9100");
         QCOMPARE(v.value("tags").toArray().size(), saved.isEmpty() ? 0 : saved.count(',') + 1);
     }
 
