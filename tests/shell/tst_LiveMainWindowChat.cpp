@@ -1,7 +1,7 @@
 // test-label: integration
 // The chat side of the main window against the simulator: the side tabs and tip page, the chat
 // page, the host's chat text from the input to the room and its echo, and viewers' messages.
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
@@ -40,16 +40,12 @@ constexpr int kWait = 10000;
 const char kPrecheck[] = "/Wx/Chat/BeforeSendMsg";
 } // namespace
 
-class tst_LiveMainWindowChat : public QObject
+class tst_LiveMainWindowChat : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    SimulatorProcess& m_sim = m_fx.sim;
     QTemporaryDir& m_dir = m_fx.dir;
-    LiveMainWindow* m_w = nullptr;
 
-    ChatSideState* chat() { return Access::chat(*m_w); }
     RoomMessageRouter* router() { return Access::roomRouter(*m_w); }
     QListWidget* list() { return chat()->list; }
 
@@ -60,10 +56,6 @@ class tst_LiveMainWindowChat : public QObject
         for (const QJsonObject& say : framesOfType("say"))
             out << say.value("content").toObject().value("content").toObject().value("content").toString();
         return out;
-    }
-    bool control(const QString& path, const QJsonObject& body)
-    {
-        return m_sim.control(path, body).toObject().value("ok").toBool();
     }
     void click(QWidget* label) { QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2)); }
     void send(const QString& text)
@@ -89,24 +81,8 @@ class tst_LiveMainWindowChat : public QObject
         return QTest::qWaitFor([&] { return framesOfType("login").size() > before && !chat()->pageInFlight; }, kWait);
     }
     // Waits until the channel's last messages have been dispatched.
-    void settle()
-    {
-        const int pongs = framesOfType("pong").size();
-        QVERIFY(control("/_sim/room/push", {{"frame", QJsonObject{{"type", "ping"}}}}));
-        QTRY_COMPARE_WITH_TIMEOUT(framesOfType("pong").size(), pongs + 1, kWait);
-    }
 
 private slots:
-    void initTestCase() { QVERIFY(m_fx.start()); }
-
-    void init()
-    {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
-    }
-
-    void cleanup() { m_fx.close(); }
-
     void tabsTipPageAndControls()
     {
         auto* pages = formWidget<QStackedWidget>(*m_w, "listPageWidget");

@@ -1,7 +1,7 @@
 // test-label: integration
 // The chat page against the simulator: history pages, the pinned row, the row actions (quote,
 // pin, delete), mute-all and the bound on the rows the list keeps.
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
@@ -36,21 +36,13 @@ const char kDelete[] = "/liveSystem/Room/deleteMessage";
 const char kMuteAll[] = "/MiniProgram/Live/shutUpAll";
 } // namespace
 
-class tst_LiveMainWindowChatHistory : public QObject
+class tst_LiveMainWindowChatHistory : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    SimulatorProcess& m_sim = m_fx.sim;
-    LiveMainWindow* m_w = nullptr;
 
-    ChatSideState* chat() { return Access::chat(*m_w); }
     RoomMessageRouter* router() { return Access::roomRouter(*m_w); }
     QListWidget* list() { return chat()->list; }
-    bool control(const QString& path, const QJsonObject& body)
-    {
-        return m_sim.control(path, body).toObject().value("ok").toBool();
-    }
     QString toastText() { return Toast::getInstance()->textLabel()->text(); }
     bool hasHeader()
     {
@@ -73,15 +65,6 @@ class tst_LiveMainWindowChatHistory : public QObject
         return out;
     }
     bool pageDone() { return QTest::qWaitFor([&] { return !chat()->pageInFlight; }, kWait); }
-    bool enterRoom(qint64 roomId)
-    {
-        const int before = m_sim.framesOfType("login").size();
-        LiveRoomInfo room;
-        room.app_id = roomId;
-        room.push_app_nick = "Room";
-        Access::liveControl(*m_w)->choose(room);
-        return QTest::qWaitFor([&] { return m_sim.framesOfType("login").size() > before; }, kWait) && pageDone();
-    }
     bool loadMore()
     {
         QTest::mouseClick(chat()->loadMoreLabel, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
@@ -97,12 +80,6 @@ class tst_LiveMainWindowChatHistory : public QObject
             body.insert("top_message", top);
         QVERIFY(control("/_sim/room/history", body));
     }
-    void settle()
-    {
-        const int pongs = m_sim.framesOfType("pong").size();
-        QVERIFY(control("/_sim/room/push", {{"frame", QJsonObject{{"type", "ping"}}}}));
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim.framesOfType("pong").size(), pongs + 1, kWait);
-    }
     void viewerSays(const QString& text)
     {
         QVERIFY(control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", text}}));
@@ -114,16 +91,6 @@ class tst_LiveMainWindowChatHistory : public QObject
     QJsonObject roomState() { return m_sim.control("/_sim/room/state").toObject().value("rooms").toObject().value("501").toObject(); }
 
 private slots:
-    void initTestCase() { QVERIFY(m_fx.start()); }
-
-    void init()
-    {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
-    }
-
-    void cleanup() { m_fx.close(); }
-
     // Pages newest first, each shown above the rows already there; the first page pins.
     void pagesAndThePin()
     {

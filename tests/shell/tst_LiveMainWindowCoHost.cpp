@@ -3,7 +3,7 @@
 // co-host room refreshes, opening and closing it; the "连麦" page and its rows driven by the room
 // channel (applications, acceptance and its refusal, joins and leaves); the host's sound towards
 // the real-time room; and a pause that ends two co-host links.
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "support/FakeTrtcCloud.h"
@@ -58,12 +58,10 @@ ChatRecordOptDialog* openQuestion()
 }
 } // namespace
 
-class tst_LiveMainWindowCoHost : public QObject
+class tst_LiveMainWindowCoHost : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    LiveMainWindow* m_w = nullptr;
 
     // Chooses a room and waits until the window has set it up (after its push address came).
     void choose(qint64 roomId, int liveType)
@@ -130,18 +128,15 @@ class tst_LiveMainWindowCoHost : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_fx.start()); }
     void init()
     {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
+        ChatWindowTestCase::init();
         for (qint64 room : {10087, 10090})
             QVERIFY(m_fx.control("/_sim/cohost/webcast",
                                  {{"room_id", room},
                                   {"second_broad_url", QStringLiteral("https://c.example/%1").arg(room)},
                                   {"second_broad_pwd", "pwd"}}));
     }
-    void cleanup() { m_fx.close(); }
 
     // The first co-host room makes the dialog; every co-host room refreshes it with its link.
     void coHostRoomsRefreshTheInvitation()

@@ -3,7 +3,7 @@
 // and closes the grid, a chosen emote lands in the input and goes out in the chat, the grid follows
 // the window's size, closing the window does not wait for a hanging emote host, and viewers who
 // enter and leave are announced over the chat list (names shown as typed).
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "chat/ChatListWidget.h"
@@ -28,34 +28,19 @@ constexpr int kWait = 10000;
 const QString kPrefix = QStringLiteral("/Public/Home/Images/newFaces/");
 } // namespace
 
-class tst_LiveMainWindowEmotes : public QObject
+class tst_LiveMainWindowEmotes : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    SimulatorProcess& m_sim = m_fx.sim;
-    LiveMainWindow* m_w = nullptr;
     QTemporaryDir m_emotes;
 
-    ChatSideState* chat() { return Access::chat(*m_w); }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2)); }
-    bool control(const QString& path, const QJsonObject& body) { return m_fx.control(path, body); }
     int emoteRequests() const
     {
         int n = 0;
         for (const QJsonValue& r : m_sim.requests())
             n += r.toObject().value("path").toString().startsWith(kPrefix);
         return n;
-    }
-    bool enterRoom(qint64 roomId)
-    {
-        const int before = m_sim.framesOfType("login").size();
-        LiveRoomInfo room;
-        room.app_id = roomId;
-        room.push_app_nick = "Room";
-        Access::liveControl(*m_w)->choose(room);
-        return QTest::qWaitFor([&] { return m_sim.framesOfType("login").size() > before && !chat()->pageInFlight; },
-                               kWait);
     }
     static QString plainOf(const QString& rich)
     {
@@ -67,18 +52,10 @@ class tst_LiveMainWindowEmotes : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_fx.start());
+        ChatWindowTestCase::initTestCase();
         QVERIFY(m_emotes.isValid());
         EmoteFiles::setFolder(m_emotes.path());
     }
-
-    void init()
-    {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
-    }
-
-    void cleanup() { m_fx.close(); }
 
     void emoteButtonOpensGridAndEmoteGoesOut()
     {

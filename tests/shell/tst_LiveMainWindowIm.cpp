@@ -4,7 +4,7 @@
 // the group's chat cards become rows; cards of a room left behind stay out, before and after the
 // new room's credentials; a burst of cards arrives whole; a reconnection of the room channel finds
 // and joins the group again without a second sign-in; the window may go while cards stream in.
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "chat/ChatItemWidget.h"
@@ -43,13 +43,10 @@ QJsonObject card(const QString& id, const QString& text)
 }
 } // namespace
 
-class tst_LiveMainWindowIm : public QObject
+class tst_LiveMainWindowIm : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    SimulatorProcess& m_sim = m_fx.sim;
-    LiveMainWindow* m_w = nullptr;
 
     QListWidget* list() { return Access::chat(*m_w)->list; }
     // Rows are made when they come into view; asking for one makes it (the header is no row).
@@ -104,16 +101,6 @@ class tst_LiveMainWindowIm : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_fx.start()); }
-
-    void init()
-    {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
-    }
-
-    void cleanup() { m_fx.close(); }
-
     void roomJoinsItsGroupAndCardsBecomeRows()
     {
         QVERIFY(enterAndJoin(501));

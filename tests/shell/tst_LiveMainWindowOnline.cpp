@@ -2,7 +2,7 @@
 // The online-users page of the main window against the simulator: the first tab filled from the
 // room channel with its arrivals and departures, the name filter, the muted, blocked and shielded
 // tabs from the user list, the placeholder, and replies that come too late for the tab shown.
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "chat/ClickableLabel.h"
@@ -29,18 +29,14 @@ constexpr int kWait = 10000;
 const char kUserList[] = "/liveSystem/Room/getWechatUserList";
 } // namespace
 
-class tst_LiveMainWindowOnline : public QObject
+class tst_LiveMainWindowOnline : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    SimulatorProcess& m_sim = m_fx.sim;
-    LiveMainWindow* m_w = nullptr;
     int m_onlineReplies = 0; // "get_online_list" answers the window has handled
 
     OnlineSideState* online() { return Access::online(*m_w); }
     QListWidget* list() { return online()->list; }
-    bool control(const QString& path, const QJsonObject& body) { return m_fx.control(path, body); }
     int onlineRequests() const { return m_sim.framesOfType("get_online_list").size(); }
 
     ItemOnlineUserWidget* row(int i)
@@ -77,27 +73,16 @@ class tst_LiveMainWindowOnline : public QObject
         Access::chat(*m_w); // the side tabs exist
         m_w->showOnlineUserPage();
         const int before = m_onlineReplies;
-        LiveRoomInfo room;
-        room.app_id = roomId;
-        room.push_app_nick = "Room";
-        Access::liveControl(*m_w)->choose(room);
+        chooseRoom(roomId);
         return QTest::qWaitFor([&] { return m_onlineReplies > before; }, kWait);
     }
     // Waits until the channel's frames so far have been dispatched.
-    void settle()
-    {
-        const int pongs = m_sim.framesOfType("pong").size();
-        QVERIFY(control("/_sim/room/push", {{"frame", QJsonObject{{"type", "ping"}}}}));
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim.framesOfType("pong").size(), pongs + 1, kWait);
-    }
 
 private slots:
-    void initTestCase() { QVERIFY(m_fx.start()); }
-
     void init()
     {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
+        ChatWindowTestCase::init();
+        QVERIFY(m_w);
         m_onlineReplies = 0;
         auto& hook = Access::roomRouter(*m_w)->hooks.onlineList;
         const auto handle = hook;
@@ -106,8 +91,6 @@ private slots:
             ++m_onlineReplies;
         };
     }
-
-    void cleanup() { m_fx.close(); }
 
     void pageAsBuilt()
     {

@@ -3,7 +3,7 @@
 // request serves later pictures, refused credentials are renewed once, an error reply makes no
 // client, a stop drops queued work and the client, a room change mid-upload sends nothing, and a
 // closed channel tells the host.
-#include "support/ChatWindowFixture.h"
+#include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "chat/ChatListWidget.h"
@@ -26,17 +26,12 @@ constexpr int kWait = 15000;
 const char kSts[] = "/Mobile/Tools/getSts";
 } // namespace
 
-class tst_LiveMainWindowPictures : public QObject
+class tst_LiveMainWindowPictures : public ChatWindowTestCase
 {
     Q_OBJECT
 
-    ChatWindowFixture m_fx;
-    SimulatorProcess& m_sim = m_fx.sim;
-    LiveMainWindow* m_w = nullptr;
     QString m_next;
 
-    ChatSideState* chat() { return Access::chat(*m_w); }
-    bool control(const QString& path, const QJsonObject& body) { return m_fx.control(path, body); }
 
     QString writePicture(const QString& name)
     {
@@ -76,35 +71,13 @@ class tst_LiveMainWindowPictures : public QObject
         m_next = path;
         QTest::mouseClick(chat()->pictureButton, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     }
-    bool enterRoom(qint64 roomId)
-    {
-        const int before = m_sim.framesOfType("login").size();
-        LiveRoomInfo room;
-        room.app_id = roomId;
-        room.push_app_nick = "Room";
-        Access::liveControl(*m_w)->choose(room);
-        return QTest::qWaitFor(
-            [&] { return m_sim.framesOfType("login").size() > before && !chat()->pageInFlight; }, kWait);
-    }
-    void settle()
-    {
-        const int pongs = m_sim.framesOfType("pong").size();
-        QVERIFY(control("/_sim/room/push", {{"frame", QJsonObject{{"type", "ping"}}}}));
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim.framesOfType("pong").size(), pongs + 1, kWait);
-    }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_fx.start());
+        ChatWindowTestCase::initTestCase();
         Access::pictureChooser() = [this] { return m_next; };
     }
-    void init()
-    {
-        QVERIFY(m_fx.open());
-        m_w = m_fx.w;
-    }
-    void cleanup() { m_fx.close(); }
 
     void twoPicturesOneCredentialRequest()
     {
