@@ -1,9 +1,11 @@
 // test-label: engine
 // A desktop share on the real engine, on an X server of the test's own: a green window on the
 // screen shows on the canvas in the share label, where the desktop source lies.
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/PrivateXServer.h"
 #include "support/ScreenPixel.h"
+#include "support/StoreDir.h"
 
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
@@ -34,10 +36,7 @@ private:
 
 void tst_DesktopShareScreen::initTestCase()
 {
-    QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    testsupport::setUpScreenTest(m_dir);
 }
 
 void tst_DesktopShareScreen::desktopShowsOnTheCanvas()
@@ -55,12 +54,7 @@ void tst_DesktopShareScreen::desktopShowsOnTheCanvas()
     QVERIFY(QTest::qWaitForWindowExposed(&green));
 
     LoginInfo info;
-    info.uid = 8089;
-    info.name = "host";
-    auto w = std::make_unique<LiveMainWindow>();
-    w->initLiveMainWindowParams(&info);
-    w->move(0, 0);
-    w->show();
+    auto w = testsupport::shownHostWindow(info, 8089);
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
 
     w->desktop_share_clicked(0, QString());

@@ -2,9 +2,11 @@
 // A document page on the canvas of the real engine, seen in the window's page label on an X server
 // of the test's own: the page's size and place read back from libobs, and the next page in its
 // stead.
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/CanvasReadBack.h"
 #include "support/PrivateXServer.h"
+#include "support/StoreDir.h"
 
 #include "canvas/DocumentPageGeometry.h"
 #include "core/DataCenter.h"
@@ -37,10 +39,7 @@ private:
 
 void tst_DocumentCanvasScreen::initTestCase()
 {
-    QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    testsupport::setUpScreenTest(m_dir);
 }
 
 void tst_DocumentCanvasScreen::checkPlaced(QSize page)
@@ -75,12 +74,7 @@ void tst_DocumentCanvasScreen::pagesShowOnTheCanvas()
     QVERIFY(red.save(folder + "/pic1.png"));
 
     LoginInfo info;
-    info.uid = 8087;
-    info.name = "host";
-    auto w = std::make_unique<LiveMainWindow>();
-    w->initLiveMainWindowParams(&info);
-    w->move(0, 0);
-    w->show();
+    auto w = testsupport::shownHostWindow(info, 8087);
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
 
     emit Access::documents(*w)->sendUseSig(folder, "a.pdf");

@@ -1,9 +1,12 @@
 // test-label: engine
 // A landscape desktop share on the real engine, on an X server of the test's own, while the main
 // window is made larger and then smaller: the canvas keeps covering the whole share label.
+#include "support/HostWindow.h"
+#include "support/CanvasReadBack.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/PrivateXServer.h"
 #include "support/ScreenPixel.h"
+#include "support/StoreDir.h"
 
 #include "core/DataCenter.h"
 #include "engine/LiveCore.h"
@@ -53,21 +56,13 @@ private:
 
 void tst_LiveMainWindowRefitScreen::initTestCase()
 {
-    QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    testsupport::setUpScreenTest(m_dir);
 }
 
 void tst_LiveMainWindowRefitScreen::canvasFillsTheLabel()
 {
     LoginInfo info;
-    info.uid = 8090;
-    info.name = "host";
-    auto w = std::make_unique<LiveMainWindow>();
-    w->initLiveMainWindowParams(&info);
-    w->move(0, 0);
-    w->show();
+    auto w = testsupport::shownHostWindow(info, 8090);
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
 
     w->desktop_share_clicked(0, QString());
@@ -75,13 +70,7 @@ void tst_LiveMainWindowRefitScreen::canvasFillsTheLabel()
     QVERIFY(label->isVisible());
 
     // A red picture over the whole canvas, above the share, makes the canvas recognisable.
-    LiveCore* core = LiveCore::get_instance();
-    QImage red(1920, 1080, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    const QString picture = m_dir.filePath("red.png");
-    QVERIFY(red.save(picture));
-    QVERIFY(core->source_set_image_file("image_source", picture, false));
-    QVERIFY(core->scene_add_source(nullptr, nullptr, "image_source", true));
+    QVERIFY(testsupport::coverCanvas(m_dir.filePath("red.png"), Qt::red));
     QVERIFY2(QTest::qWaitFor([&] { return uncovered(label).isEmpty(); }, 60000), qPrintable(uncovered(label)));
 
     // The host brings the minimised window back and makes it larger, then smaller (without a

@@ -2,10 +2,12 @@
 // A scene layout on the canvas of the real engine, seen in the window's scene label on an X server
 // of the test's own: two picture tiles applied from the strip land where the geometry says, stacked
 // by tile number, and the label still shows the canvas after full screen and back.
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/CanvasReadBack.h"
 #include "support/PrivateXServer.h"
 #include "support/ScreenPixel.h"
+#include "support/StoreDir.h"
 
 #include "canvas/SceneCanvasGeometry.h"
 #include "core/DataCenter.h"
@@ -62,10 +64,7 @@ private:
 
 void tst_SceneCanvasScreen::initTestCase()
 {
-    QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    testsupport::setUpScreenTest(m_dir);
 }
 
 void tst_SceneCanvasScreen::checkPlaced(const QString& name, const PosWeight& rect, QSize picture,
@@ -111,12 +110,7 @@ void tst_SceneCanvasScreen::picturesShowOnTheCanvas()
     QVERIFY(blue.save(m_dir.filePath("blue/pic0.png")));
 
     LoginInfo info;
-    info.uid = 8088;
-    info.name = "host";
-    auto w = std::make_unique<LiveMainWindow>();
-    w->initLiveMainWindowParams(&info);
-    w->move(0, 0);
-    w->show();
+    auto w = testsupport::shownHostWindow(info, 8088);
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
 
     w->selectLivetype(mainwin::LiveTypeSceneLayout);

@@ -4,7 +4,9 @@
 // overlay; offscreen against the engine fake, canvas 1920 x 1080 in a 960 x 540 preview.
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "canvas/CameraTransformCounters.h"
 #include "canvas/DesktopShareDialog.h"
@@ -55,18 +57,10 @@ struct Fixture {
 
     explicit Fixture(bool camera = true)
     {
-        auto store = CDataCenter::getInstance();
-        store->screenWidth = 1920;
-        store->screenHeight = 1080;
-        store->cameraMirror = false;
-        store->liveMode = false;
-        store->cameraName.clear();
+        testsupport::setHostCanvas();
         if (camera)
             core.cameras << "cam0";
-        info.uid = 4242;
-        info.name = "host";
-        w = std::make_unique<LiveMainWindow>();
-        w->initLiveMainWindowParams(&info);
+        w = testsupport::hostWindow(info);
         w->initRightMenu();
         // Never shown, so no layout pass undoes these sizes.
         preview()->resize(960, 540);
@@ -88,13 +82,7 @@ struct Fixture {
         core.clearCalls();
         core.swapDuringSize.clear();
     }
-    ~Fixture()
-    {
-        auto store = CDataCenter::getInstance();
-        store->cameraMirror = false;
-        store->liveMode = false;
-        store->cameraName.clear();
-    }
+    ~Fixture() { testsupport::resetHostCanvas(); }
 
     VideoWindows* preview() { return formWidget<VideoWindows>(*w, "preview_widget"); }
     // A co-host's tile dropped on the preview: its video is there from now on.
@@ -107,6 +95,14 @@ struct Fixture {
     }
     SceneWidget* tile() { return Access::sceneWidget(*w); }
     void setTool(LiveType type) { Access::setLiveType(*w, type); }
+    // The tool, then the store's live mode (portrait or not) and camera mirror the window reads.
+    void setModes(LiveType type, bool portrait, bool mirror)
+    {
+        auto store = CDataCenter::getInstance();
+        store->liveMode = portrait;
+        store->cameraMirror = mirror;
+        setTool(type);
+    }
     // The geometry calls of the camera and its copies, in order.
     QStringList geometry() const
     {
@@ -177,9 +173,7 @@ private:
 
 void tst_CameraTransforms::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
 }
 
 void tst_CameraTransforms::rotations_data()
@@ -295,10 +289,7 @@ void tst_CameraTransforms::mirror()
     QFETCH(float, scale);
     QFETCH(QStringList, expected);
     Fixture f;
-    auto store = CDataCenter::getInstance();
-    store->liveMode = portrait;
-    store->cameraMirror = storeMirror;
-    f.setTool(LiveType(tool));
+    f.setModes(LiveType(tool), portrait, storeMirror);
     f.setSharing(sharing);
     Access::overlayLabel(*f.w, 0)->resize(864, 486); // 864 / 1920 = 0.45
     Access::cameraNames(*f.w) = {"camera source", "camera source1"};
@@ -316,6 +307,7 @@ void tst_CameraTransforms::mirror()
     QCOMPARE(f.geometry(), expected);
     if (!f.core.swapDuringSize.isEmpty())
         QCOMPARE(f.core.swapDuringSize, QList<bool>{true});
+    auto store = CDataCenter::getInstance();
     QVERIFY(!store->swapCanvasSize);
     QCOMPARE(f.savedRect(), QRectF(100, 50, 200, 112.5));
     QCOMPARE(store->cameraMirror, storeMirror); // the mirror itself never changes it
@@ -357,10 +349,7 @@ void tst_CameraTransforms::reset()
     QFETCH(bool, storeMirror);
     QFETCH(QStringList, expected);
     Fixture f;
-    auto store = CDataCenter::getInstance();
-    store->liveMode = portrait;
-    store->cameraMirror = storeMirror;
-    f.setTool(LiveType(tool));
+    f.setModes(LiveType(tool), portrait, storeMirror);
     Access::overlayLabel(*f.w, 0)->resize(405, 720);
     f.w->handleRotateClockwise();
     f.w->handleFlipVertically();

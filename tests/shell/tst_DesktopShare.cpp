@@ -2,6 +2,7 @@
 // Desktop and window share from the main window: what reaches the engine, the preview's layout,
 // the camera overlay, the bars and the flags; offscreen against the engine fake.
 #include "support/FakeLiveCore.h"
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "canvas/AppPopupWindow.h"
@@ -34,18 +35,10 @@ struct Fixture {
 
     explicit Fixture(bool portrait = false, bool mirror = false, bool camera = true)
     {
-        auto store = CDataCenter::getInstance();
-        store->screenWidth = 1920;
-        store->screenHeight = 1080;
-        store->cameraMirror = mirror;
-        store->liveMode = portrait;
-        store->cameraName.clear();
+        testsupport::setHostCanvas({1920, 1080}, mirror, portrait);
         if (camera)
             core.cameras << "cam0";
-        info.uid = 4242;
-        info.name = "host";
-        w = std::make_unique<LiveMainWindow>();
-        w->initLiveMainWindowParams(&info);
+        w = testsupport::hostWindow(info);
         // Shares start from the share tool (portrait live mode is that tool's).
         Access::setLiveType(*w, mainwin::LiveTypeDesktopShare);
         // Never shown unless a test does, so no layout pass undoes this.
@@ -54,10 +47,8 @@ struct Fixture {
     }
     ~Fixture()
     {
-        auto store = CDataCenter::getInstance();
-        store->cameraMirror = false;
-        store->liveMode = false;
-        store->desktopSharing = false;
+        testsupport::resetHostCanvas();
+        CDataCenter::getInstance()->desktopSharing = false;
     }
 
     QWidget* frame() { return formWidget(*w, "render_frame"); }

@@ -3,7 +3,9 @@
 // changes, and the handlers between the document list and the panels; offscreen against the
 // engine fake, whose preview scale reads back 0.5 after every fit.
 #include "support/FakeLiveCore.h"
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
@@ -31,21 +33,15 @@ struct Fixture {
 
     explicit Fixture(QSize canvas = {1920, 1080}, bool camera = true)
     {
-        auto store = CDataCenter::getInstance();
-        store->screenWidth = canvas.width();
-        store->screenHeight = canvas.height();
-        store->cameraMirror = false;
+        testsupport::setHostCanvas(canvas);
         if (camera)
             core.cameras << "cam0";
-        info.uid = 4242;
-        info.name = "host";
-        w = std::make_unique<LiveMainWindow>();
-        w->initLiveMainWindowParams(&info);
+        w = testsupport::hostWindow(info);
         // The window is never shown, so no layout pass undoes this.
         formWidget(*w, "render_frame")->resize(960, 540);
         core.clearCalls();
     }
-    ~Fixture() { CDataCenter::getInstance()->cameraMirror = false; }
+    ~Fixture() { testsupport::resetHostCanvas(); }
 
     // Shows a page as the panel's page click does.
     void show(const QString& path) { w->recvDoucmentSharePicslot(path); }
@@ -90,9 +86,7 @@ private:
 
 void tst_DocumentCanvas::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
 }
 
 QString tst_DocumentCanvas::page(const QString& name, QSize size, QColor colour)

@@ -5,6 +5,7 @@
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "chat/RoomMessageRouter.h"
 #include "cohost/SceneCenterWidget.h"
@@ -78,9 +79,7 @@ private:
 
 void tst_LiveControlWindow::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
     // Every request of the dialogs goes to a closed loopback port.
     solvek::setServiceOverride("http://127.0.0.1:9");
     m_login.uid = 4242;

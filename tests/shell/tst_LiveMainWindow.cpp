@@ -3,6 +3,7 @@
 #include "support/DocumentFixtures.h"
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "canvas/ShowCarmeraWidget.h"
 #include "chat/ImSDKManager.h"
@@ -90,9 +91,7 @@ void tst_LiveMainWindow::initTestCase()
 {
     // The store keeps config.ini in the working directory and the user folders under the data
     // location: both private to this test.
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
     // The share tool runs its picker modally: closed at once here.
     Access::setModalDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
 }

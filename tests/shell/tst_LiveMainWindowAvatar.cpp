@@ -4,6 +4,7 @@
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
+#include "support/StoreDir.h"
 
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
@@ -43,9 +44,7 @@ private:
 
 void tst_LiveMainWindowAvatar::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
     QVERIFY(m_sim.start());
     Access::setCameraSettleSeconds(0);
 }

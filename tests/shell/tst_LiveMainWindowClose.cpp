@@ -7,6 +7,7 @@
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "core/UntrustedText.h"
 #include "core/DataCenter.h"
@@ -103,9 +104,7 @@ private:
 
 void tst_LiveMainWindowClose::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
     solvek::setServiceOverride("http://127.0.0.1:9");
     m_login.uid = 4242;
     m_login.name = QString::fromUtf8("主播小王");

@@ -4,8 +4,10 @@
 // the full-screen scene's keys, wheel and press, and the preview's signal connections; offscreen
 // against the engine fake. Canvas 1920 x 1080, preview 960 x 540, camera (100, 50, 400, 225).
 #include "support/FakeLiveCore.h"
+#include "support/HostWindow.h"
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "canvas/RightChildMenu.h"
 #include "canvas/RightMenu.h"
@@ -50,16 +52,9 @@ struct Fixture {
 
     Fixture()
     {
-        auto store = CDataCenter::getInstance();
-        store->screenWidth = 1920;
-        store->screenHeight = 1080;
-        store->cameraMirror = false;
-        store->liveMode = false;
+        testsupport::setHostCanvas();
         core.cameras << "cam0";
-        info.uid = 4242;
-        info.name = "host";
-        w = std::make_unique<LiveMainWindow>();
-        w->initLiveMainWindowParams(&info);
+        w = testsupport::hostWindow(info);
         // Never shown, so no layout pass undoes this.
         preview()->resize(960, 540);
         if (!core.scene.contains(kCamera))
@@ -67,7 +62,7 @@ struct Fixture {
         core.rects[kCamera] = QRectF(100, 50, 400, 225);
         core.clearCalls();
     }
-    ~Fixture() { CDataCenter::getInstance()->liveMode = false; }
+    ~Fixture() { testsupport::resetHostCanvas(); }
 
     QWidget* preview() { return formWidget(*w, "preview_widget"); }
     QLabel* sceneLabel() { return Access::overlayLabel(*w, 2); }
@@ -123,9 +118,7 @@ private:
 
 void tst_LiveMainWindowPreview::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
     // Requests of a room choice go to a closed loopback port.
     solvek::setServiceOverride("http://127.0.0.1:9");
 }

@@ -2,7 +2,9 @@
 // The main window after login on a real X server with the real engine. Set
 // SOLVEK_SCREENSHOT_DIR to keep a picture of the screen.
 #include "support/PrivateXServer.h"
+#include "support/CanvasReadBack.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
@@ -33,9 +35,7 @@ void tst_LiveMainWindowScreen::initTestCase()
 {
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" || qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server");
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
 }
 
 void tst_LiveMainWindowScreen::windowAfterLogin()
@@ -58,12 +58,7 @@ void tst_LiveMainWindowScreen::windowAfterLogin()
     QVERIFY(core->scene_has_source("camera source"));
 
     // A red picture over the whole canvas makes what libobs draws recognisable.
-    QImage red(1920, 1080, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    const QString picture = m_dir.filePath("red.png");
-    QVERIFY(red.save(picture));
-    QVERIFY(core->source_set_image_file("image_source", picture, false));
-    QVERIFY(core->scene_add_source(nullptr, nullptr, "image_source", true));
+    QVERIFY(testsupport::coverCanvas(m_dir.filePath("red.png"), Qt::red));
 
     // Xvfb has no camera, so the avatar reply puts no display into the host tile by itself, and
     // the tile shows the avatar instead of its camera view. Show the view as a camera would leave

@@ -4,6 +4,7 @@
 #include "support/DocumentFixtures.h"
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "canvas/AppPopupWindow.h"
 #include "canvas/DesktopShareDialog.h"
@@ -166,9 +167,7 @@ private:
 
 void tst_LiveTypes::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
 }
 
 void tst_LiveTypes::documentToolWithoutDocuments()

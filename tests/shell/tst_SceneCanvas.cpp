@@ -4,7 +4,9 @@
 // buttons and background picture, and the layout hints; offscreen against the engine fake, whose
 // preview scale reads back 0.5 after every fit.
 #include "support/FakeLiveCore.h"
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
@@ -63,20 +65,14 @@ struct Fixture {
 
     explicit Fixture(bool mirror = false)
     {
-        auto store = CDataCenter::getInstance();
-        store->screenWidth = 1920;
-        store->screenHeight = 1080;
-        store->cameraMirror = mirror;
+        testsupport::setHostCanvas({1920, 1080}, mirror);
         core.cameras << "cam0";
-        info.uid = 4242;
-        info.name = "host";
-        w = std::make_unique<LiveMainWindow>();
-        w->initLiveMainWindowParams(&info);
+        w = testsupport::hostWindow(info);
         // The window is never shown (unless a test does), so no layout pass undoes this.
         formWidget(*w, "render_frame")->resize(960, 540);
         core.clearCalls();
     }
-    ~Fixture() { CDataCenter::getInstance()->cameraMirror = false; }
+    ~Fixture() { testsupport::resetHostCanvas(); }
 
     void apply(const InfoWidgetVec& tiles, bool lecture = false) { w->_use_scene_clickedEX(tiles, 0, 0, lecture); }
     QLabel* label() { return Access::overlayLabel(*w, 2); }
@@ -155,9 +151,7 @@ private:
 
 void tst_SceneCanvas::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(testsupport::useStoreDir(m_dir));
 }
 
 QString tst_SceneCanvas::picture(const QString& name, QSize size)

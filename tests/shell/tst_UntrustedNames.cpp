@@ -6,6 +6,7 @@
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/StoreDir.h"
 
 #include "core/ServiceConstants.h"
 #include "shell/LiveModeDialog.h"
@@ -96,9 +97,7 @@ class tst_UntrustedNames : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(testsupport::useStoreDir(m_dir));
         solvek::setServiceOverride("http://127.0.0.1:9");
         m_pipe = m_dir.filePath("pipe");
         QCOMPARE(::mkfifo(QFile::encodeName(m_pipe).constData(), 0600), 0);

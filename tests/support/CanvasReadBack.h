@@ -1,5 +1,9 @@
 #pragma once
 // Comparing where the real engine has a source on the canvas with where the window asked for it.
+#include "engine/LiveCore.h"
+
+#include <QColor>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 
@@ -16,5 +20,16 @@ inline QString canvasRectMismatch(const QString& name, const QRectF& shown, cons
         return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
     };
     return QString("%1 shown %2, wanted %3").arg(name, text(shown), text(wanted));
+}
+
+// Saves a 1920 x 1080 picture of one colour as `file` and shows it over the whole canvas through
+// the image source, on top: what the engine draws becomes recognisable. False when a step failed.
+inline bool coverCanvas(const QString& file, const QColor& colour)
+{
+    QImage picture(1920, 1080, QImage::Format_RGB32);
+    picture.fill(colour);
+    LiveCore* core = LiveCore::get_instance();
+    return picture.save(file) && core->source_set_image_file("image_source", file, false) &&
+           core->scene_add_source(nullptr, nullptr, "image_source", true);
 }
 } // namespace testsupport

@@ -3,13 +3,13 @@
 // per test program (start), a fresh window per test function (open, close).
 #include "support/FakeLiveCore.h"
 #include "support/SimulatorProcess.h"
+#include "support/StoreDir.h"
 
 #include "chat/ChatWebSocketClient.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
 #include "shell/LiveMainWindow.h"
 
-#include <QDir>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
@@ -29,10 +29,7 @@ struct ChatWindowFixture {
 
     bool start()
     {
-        if (!dir.isValid())
-            return false;
-        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-        if (!QDir::setCurrent(dir.path()) || !sim.start())
+        if (!testsupport::useStoreDir(dir) || !sim.start())
             return false;
         setChatWsReconnectInterval(200);
         login.uid = 4242;

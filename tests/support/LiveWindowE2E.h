@@ -5,12 +5,12 @@
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/RtmpServer.h"
 #include "support/SimulatorProcess.h"
+#include "support/StoreDir.h"
 
 #include "core/DataCenter.h"
 #include "core/NetUtils.h"
 #include "shell/LivePauseOrStopWidget.h"
 
-#include <QDir>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,10 +34,7 @@ struct LiveWindowE2E {
     // Services, sign-in and the shown window; false when a step failed.
     bool start()
     {
-        if (!dir.isValid())
-            return false;
-        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-        if (!QDir::setCurrent(dir.path()) || !rtmp.start() || !sim.start({"--rtmp", rtmp.url()}))
+        if (!testsupport::useStoreDir(dir) || !rtmp.start() || !sim.start({"--rtmp", rtmp.url()}))
             return false;
         login.uid = kHost;
         login.wechat_user_space_id = kHost;
