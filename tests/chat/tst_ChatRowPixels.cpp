@@ -7,7 +7,7 @@
 // SOLVEK_RECORD_ROW_PIXELS=1 writes the references anew (only when a look is changed on purpose).
 #include "chat/ChatItemWidget.h"
 #include "chat/PictureCache.h"
-#include "support/AvatarPicture.h"
+#include "support/TestPictures.h"
 
 #include <QDir>
 #include <QtTest>

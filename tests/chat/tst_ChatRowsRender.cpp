@@ -6,7 +6,7 @@
 #include "chat/MessageLabel.h"
 #include "chat/PictureCache.h"
 #include "chat/UserWithTagLabel.h"
-#include "support/AvatarPicture.h"
+#include "support/TestPictures.h"
 #include "support/SimulatorProcess.h"
 
 #include <QListWidget>

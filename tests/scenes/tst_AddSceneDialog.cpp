@@ -9,6 +9,7 @@
 #include "scenes/ScenePictures.h"
 #include "scenes/SceneRecords.h"
 #include "shell/PopTipDlg.h"
+#include "support/TestPictures.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -47,12 +48,6 @@ InfoWidgetPtr record(const QString& content, const PosWeight& rect, int num, con
     return info;
 }
 
-void writePicture(const QString& path, const QSize& size, const QColor& colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QVERIFY(image.save(path, "PNG"));
-}
 } // namespace
 
 class tst_AddSceneDialog : public QObject
@@ -105,8 +100,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         CDataCenter::setInstanceForTesting(std::make_shared<CDataCenter>(m_dir.path() + "/config.ini"));
         QDir().mkpath(m_dir.path() + "/a");
-        writePicture(m_dir.path() + "/a/pic0.png", QSize(64, 36), Qt::blue);
-        writePicture(m_dir.path() + "/bg.png", QSize(192, 108), Qt::red);
+        testsupport::writePicture(m_dir.path() + "/a/pic0.png", QSize(64, 36), Qt::blue);
+        testsupport::writePicture(m_dir.path() + "/bg.png", QSize(192, 108), Qt::red);
         setSceneDocumentSource([this] { return m_docs; });
     }
     void init()

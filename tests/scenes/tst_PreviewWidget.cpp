@@ -7,6 +7,7 @@
 #include "scenes/MyWidgetPatter.h"
 #include "scenes/PreviewWidget.h"
 #include "scenes/ScenePictures.h"
+#include "support/TestPictures.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -52,12 +53,6 @@ void pressRow(MyListWidget* list, int row)
     QTest::mouseRelease(lw->viewport(), Qt::LeftButton, {}, lw->visualItemRect(lw->item(row)).center());
 }
 
-void writePicture(const QString& path, const QSize& size, const QColor& colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QVERIFY(image.save(path, "PNG"));
-}
 } // namespace
 
 class tst_PreviewWidget : public QObject
@@ -75,7 +70,7 @@ private:
     SceneDocument converted(const QString& name, const QSize& size, const QColor& colour = Qt::red)
     {
         QDir().mkpath(folder(name));
-        writePicture(folder(name) + "/pic0.png", size, colour);
+        testsupport::writePicture(folder(name) + "/pic0.png", size, colour);
         return {name, folder(name)};
     }
 
@@ -449,7 +444,7 @@ private slots:
     void grabShowsPictureAndAvatar()
     {
         const QString avatar = m_dir.path() + "/temp.jpeg";
-        writePicture(avatar, QSize(100, 100), QColor(0, 200, 0));
+        testsupport::writePicture(avatar, QSize(100, 100), QColor(0, 200, 0));
         CDataCenter::getInstance()->avatarFile = avatar;
         m_docs = {converted("blue.png", QSize(1920, 1080), QColor(0, 0, 255))};
         PreviewWidget* picture = tile(2, QRect(20, 20, 170, 96));
@@ -483,7 +478,7 @@ private slots:
         auto* patter = static_cast<MyWidgetPatter*>(m_area);
         QCOMPARE(QColor(m_area->grab().toImage().pixel(300, 169)), QColor(77, 79, 99));
         const QString back = m_dir.path() + "/back.png";
-        writePicture(back, QSize(64, 36), QColor(200, 10, 10));
+        testsupport::writePicture(back, QSize(64, 36), QColor(200, 10, 10));
         patter->setPicturePath(back);
         QCOMPARE(QColor(m_area->grab().toImage().pixel(300, 169)), QColor(200, 10, 10));
         patter->setPicturePath(m_dir.path() + "/missing.png");
