@@ -1,6 +1,8 @@
 // test-label: unit
 // The host's chat text on its way to the room, without widgets: the rules, the pending own
 // messages, the sensitive words, the row index and the send road over a fake transport.
+#include "support/HeldRequest.h"
+
 #include "chat/ChatRowIndex.h"
 #include "chat/ChatSender.h"
 #include "chat/ItemChatRecord.h"
@@ -17,12 +19,7 @@
 
 namespace {
 
-struct Request {
-    QString url;
-    QString body;
-    ChatSender::JsonFn ok;
-    ChatSender::ErrorFn fail;
-};
+using Request = HeldRequest;
 
 QJsonObject json(const char* text) { return QJsonDocument::fromJson(QByteArray(text)).object(); }
 

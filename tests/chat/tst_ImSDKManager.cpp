@@ -3,6 +3,7 @@
 // reply to the join, the chat-card filter of the message listener, and the room's group kept to
 // the room currently chosen.
 #include "support/FakeImSdk.h"
+#include "support/HeldRequest.h"
 
 #include "chat/ImSDKManager.h"
 #include "core/ServiceConstants.h"
@@ -14,12 +15,7 @@
 namespace
 {
 
-struct Request {
-    QString url;
-    QString body;
-    apitransport::JsonFn ok;
-    apitransport::ErrorFn fail;
-};
+using Request = HeldRequest;
 
 QStringList g_log;
 void captureLog(QtMsgType, const QMessageLogContext&, const QString& msg)

@@ -1,4 +1,6 @@
 // test-label: unit
+#include "support/HeldRequest.h"
+
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ImSDKManager.h"
 #include "chat/RoomMessageRouter.h"
@@ -62,12 +64,7 @@ struct Window {
     }
 };
 
-struct Request {
-    QString url;
-    QString body;
-    RoomMessageRouter::JsonFn ok;
-    RoomMessageRouter::ErrorFn fail;
-};
+using Request = HeldRequest;
 } // namespace
 
 class tst_RoomMessageRouter : public QObject

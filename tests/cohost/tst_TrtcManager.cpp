@@ -4,6 +4,7 @@
 // (once each, the live control back to idle), replies and callbacks of an earlier stay.
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
+#include "support/HeldRequest.h"
 
 #include "chat/RoomProtocol.h"
 #include "cohost/TrtcManager.h"
@@ -18,12 +19,7 @@
 namespace
 {
 
-struct Request {
-    QString url;
-    QString body;
-    apitransport::JsonFn ok;
-    apitransport::ErrorFn fail;
-};
+using Request = HeldRequest;
 
 LiveRoomInfo coHostRoom(qint64 id)
 {
