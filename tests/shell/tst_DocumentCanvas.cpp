@@ -47,14 +47,7 @@ struct Fixture {
     void show(const QString& path) { w->recvDoucmentSharePicslot(path); }
     SceneWidget* tile() { return Access::sceneWidget(*w); }
     // The calls that name a source, from the first one naming it on.
-    QStringList callsOf(const QString& source) const
-    {
-        QStringList found;
-        for (const QString& call : core.calls)
-            if (call.contains("(" + source + ",") || call.contains("(" + source + ")"))
-                found << call;
-        return found;
-    }
+    QStringList callsOf(const QString& source) const { return testsupport::callsNaming(core.calls, source); }
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 // strip and overlay, and what reaches the engine; offscreen against the engine fake.
 #include "support/FakeLiveCore.h"
 #include "support/FakeTrtcCloud.h"
+#include "support/HostWindow.h"
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "canvas/AppPopupWindow.h"
@@ -38,17 +39,9 @@ struct Fixture {
 
     explicit Fixture(bool portrait = false)
     {
-        auto store = CDataCenter::getInstance();
-        store->screenWidth = 1920;
-        store->screenHeight = 1080;
-        store->liveMode = portrait;
-        store->cameraMirror = false;
-        store->cameraName.clear();
+        testsupport::setHostCanvas({1920, 1080}, false, portrait);
         core.cameras << "cam0";
-        info.uid = 4343;
-        info.name = "host";
-        w = std::make_unique<LiveMainWindow>();
-        w->initLiveMainWindowParams(&info);
+        w = testsupport::hostWindow(info, 4343);
         w->move(40, 30);
         w->show();
         // The picker runs modally when the share tool is chosen: here it is dismissed at once.
@@ -58,9 +51,8 @@ struct Fixture {
     ~Fixture()
     {
         Access::setModalDialogRunner([](QDialog& dialog) { return dialog.exec(); });
-        auto store = CDataCenter::getInstance();
-        store->liveMode = false;
-        store->desktopSharing = false;
+        testsupport::resetHostCanvas();
+        CDataCenter::getInstance()->desktopSharing = false;
     }
 
     QWidget* frame() { return formWidget(*w, "render_frame"); }

@@ -92,14 +92,7 @@ struct Fixture {
         return names;
     }
     // The calls that name a source.
-    QStringList callsOf(const QString& source) const
-    {
-        QStringList found;
-        for (const QString& call : core.calls)
-            if (call.contains("(" + source + ",") || call.contains("(" + source + ")"))
-                found << call;
-        return found;
-    }
+    QStringList callsOf(const QString& source) const { return testsupport::callsNaming(core.calls, source); }
     // A wheel turn over the preview at `point` (preview pixels), as the window receives it.
     void wheel(QPoint point, int delta)
     {

@@ -12,6 +12,7 @@
 #include "shell/LiveMainWindow.h"
 
 #include <QSize>
+#include <QStringList>
 
 #include <memory>
 
@@ -55,6 +56,16 @@ inline std::unique_ptr<LiveMainWindow> shownHostWindow(LoginInfo& info, int uid)
     w->move(0, 0);
     w->show();
     return w;
+}
+
+// The calls of an engine fake's log that name `source` as their first or only argument, in order.
+inline QStringList callsNaming(const QStringList& calls, const QString& source)
+{
+    QStringList found;
+    for (const QString& call : calls)
+        if (call.contains("(" + source + ",") || call.contains("(" + source + ")"))
+            found << call;
+    return found;
 }
 
 } // namespace testsupport
