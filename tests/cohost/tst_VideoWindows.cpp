@@ -3,6 +3,7 @@
 // where a drop puts the video and its mix box, which drops count, moving a video by mouse, the
 // menu operations, scaling with the overlay, and taking videos off.
 #include "support/FakeTrtcCloud.h"
+#include "support/MouseEvents.h"
 
 #include "cohost/RemoteVideoWidget.h"
 #include "cohost/TrtcManager.h"
@@ -26,12 +27,6 @@ constexpr int kId = 55;
 QString rectText(const TrtcMixRect& r)
 {
     return QStringLiteral("%1,%2,%3,%4").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom);
-}
-
-void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
 }
 
 // The order of the overlay's videos from the bottom up, as ids (-1 for any other child).
@@ -176,27 +171,27 @@ private slots:
         QSignalSpy menu(&overlay(), &VideoWindows::sigShowRightMenu);
         QWidget* view = video->videoView();
         // Events land on the native view and reach the video through it.
-        sendMouse(view, QEvent::MouseButtonPress, QPoint(20, 10), Qt::LeftButton, Qt::LeftButton);
-        sendMouse(view, QEvent::MouseMove, QPoint(70, 40), Qt::NoButton, Qt::LeftButton);
+        testsupport::sendMouse(view, QEvent::MouseButtonPress, QPoint(20, 10), Qt::LeftButton, Qt::LeftButton);
+        testsupport::sendMouse(view, QEvent::MouseMove, QPoint(70, 40), Qt::NoButton, Qt::LeftButton);
         QCOMPARE(video->pos(), QPoint(150, 130));
-        sendMouse(view, QEvent::MouseMove, QPoint(2000, 40), Qt::NoButton, Qt::LeftButton);
+        testsupport::sendMouse(view, QEvent::MouseMove, QPoint(2000, 40), Qt::NoButton, Qt::LeftButton);
         QCOMPARE(video->geometry().right() + 1, overlay().width());
-        sendMouse(view, QEvent::MouseMove, QPoint(-2000, -2000), Qt::NoButton, Qt::LeftButton);
+        testsupport::sendMouse(view, QEvent::MouseMove, QPoint(-2000, -2000), Qt::NoButton, Qt::LeftButton);
         QCOMPARE(video->pos(), QPoint(0, 0));
-        sendMouse(view, QEvent::MouseMove, QPoint(70, 40), Qt::NoButton, Qt::LeftButton);
+        testsupport::sendMouse(view, QEvent::MouseMove, QPoint(70, 40), Qt::NoButton, Qt::LeftButton);
         QVERIFY(m_mix.isEmpty());
         const QPoint at = video->pos();
-        sendMouse(view, QEvent::MouseButtonRelease, QPoint(70, 40), Qt::LeftButton, Qt::NoButton);
+        testsupport::sendMouse(view, QEvent::MouseButtonRelease, QPoint(70, 40), Qt::LeftButton, Qt::NoButton);
         QCOMPARE(m_mix,
                  QStringList{"update 55 " + rectText(VideoWindows::mixRect(at, overlay().size())) + " z0"});
 
         // A right press asks for the menu and starts no move; its release sends nothing.
         m_mix.clear();
-        sendMouse(view, QEvent::MouseButtonPress, QPoint(20, 10), Qt::RightButton, Qt::RightButton);
+        testsupport::sendMouse(view, QEvent::MouseButtonPress, QPoint(20, 10), Qt::RightButton, Qt::RightButton);
         QCOMPARE(menu.size(), 1);
         QCOMPARE(menu.at(0).at(0).toInt(), kId);
-        sendMouse(view, QEvent::MouseMove, QPoint(90, 90), Qt::NoButton, Qt::LeftButton);
-        sendMouse(view, QEvent::MouseButtonRelease, QPoint(90, 90), Qt::RightButton, Qt::NoButton);
+        testsupport::sendMouse(view, QEvent::MouseMove, QPoint(90, 90), Qt::NoButton, Qt::LeftButton);
+        testsupport::sendMouse(view, QEvent::MouseButtonRelease, QPoint(90, 90), Qt::RightButton, Qt::NoButton);
         QCOMPARE(video->pos(), at);
         QVERIFY(m_mix.isEmpty());
     }

@@ -1,6 +1,8 @@
 // test-label: unit
 // The close prompt on its own: its form, the options it writes at once (and only on a change),
 // loadSettings, the buttons and the drag by its top band.
+#include "support/MouseEvents.h"
+
 #include "core/DataCenter.h"
 #include "shell/CloseDialog.h"
 
@@ -38,13 +40,6 @@ class tst_CloseDialog : public QObject
     static QRadioButton* minimize(QDialog& d) { return d.findChild<QRadioButton*>("mimimize_btn"); }
     static QCheckBox* hints(QDialog& d) { return d.findChild<QCheckBox*>("hints_cbx"); }
     static QPushButton* button(QDialog& d, const char* name) { return d.findChild<QPushButton*>(name); }
-
-    static void mouse(QWidget* w, QEvent::Type type, const QPoint& local, const QPoint& global)
-    {
-        QMouseEvent e(type, local, global, Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &e);
-    }
 
 private slots:
     void initTestCase()
@@ -199,13 +194,13 @@ private slots:
         CloseDialog d;
         d.move(100, 100);
         const QPoint start = d.pos();
-        mouse(&d, QEvent::MouseButtonPress, {20, 10}, {300, 300});
-        mouse(&d, QEvent::MouseMove, {30, 15}, {310, 305});
+        testsupport::sendLeftMouse(&d, QEvent::MouseButtonPress, {20, 10}, {300, 300});
+        testsupport::sendLeftMouse(&d, QEvent::MouseMove, {30, 15}, {310, 305});
         QCOMPARE(d.pos(), start + QPoint(10, 5));
         // Below the band nothing moves, and the anchor stays where it was.
-        mouse(&d, QEvent::MouseMove, {30, 80}, {330, 330});
+        testsupport::sendLeftMouse(&d, QEvent::MouseMove, {30, 80}, {330, 330});
         QCOMPARE(d.pos(), start + QPoint(10, 5));
-        mouse(&d, QEvent::MouseButtonRelease, {30, 20}, {312, 306});
+        testsupport::sendLeftMouse(&d, QEvent::MouseButtonRelease, {30, 20}, {312, 306});
         QCOMPARE(d.pos(), start + QPoint(12, 6));
     }
 };

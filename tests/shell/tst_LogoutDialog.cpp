@@ -1,4 +1,6 @@
 // test-label: unit
+#include "support/MouseEvents.h"
+
 #include "shell/LogoutDialog.h"
 
 #include <QLabel>
@@ -14,13 +16,6 @@ private:
     static QLabel* text(QDialog& d) { return d.findChild<QLabel*>("label_2"); }
     static QPushButton* ok(QDialog& d) { return d.findChild<QPushButton*>("ok_btn"); }
     static QPushButton* cancel(QDialog& d) { return d.findChild<QPushButton*>("cancel_btn"); }
-
-    static void mouse(QWidget* w, QEvent::Type type, const QPoint& local, const QPoint& global)
-    {
-        QMouseEvent e(type, local, global, Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &e);
-    }
 
 private slots:
     void defaults()
@@ -134,14 +129,14 @@ private slots:
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         const QPoint start = d.pos();
-        mouse(&d, QEvent::MouseButtonPress, QPoint(100, 20), QPoint(300, 220));
-        mouse(&d, QEvent::MouseMove, QPoint(130, 30), QPoint(330, 230));
+        testsupport::sendLeftMouse(&d, QEvent::MouseButtonPress, QPoint(100, 20), QPoint(300, 220));
+        testsupport::sendLeftMouse(&d, QEvent::MouseMove, QPoint(130, 30), QPoint(330, 230));
         QCOMPARE(d.pos(), start + QPoint(30, 10));
         // Below the top 60 pixels nothing moves.
-        mouse(&d, QEvent::MouseMove, QPoint(130, 100), QPoint(400, 300));
+        testsupport::sendLeftMouse(&d, QEvent::MouseMove, QPoint(130, 100), QPoint(400, 300));
         QCOMPARE(d.pos(), start + QPoint(30, 10));
         // A release in the band moves by the movement since the last anchor.
-        mouse(&d, QEvent::MouseButtonRelease, QPoint(135, 35), QPoint(335, 235));
+        testsupport::sendLeftMouse(&d, QEvent::MouseButtonRelease, QPoint(135, 35), QPoint(335, 235));
         QCOMPARE(d.pos(), start + QPoint(35, 15));
     }
 };
