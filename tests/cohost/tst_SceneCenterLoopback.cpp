@@ -2,8 +2,7 @@
 // The scene centre against the simulator: a co-host tile's microphone reaches the co-host as a
 // room message, and an injected co-host's video, reported by the loopback room, is painted into
 // its tile in the colour the simulator sends for it, and leaves it when the co-host stops sending.
-#include "support/CoHostLoopback.h"
-#include "support/SimulatorProcess.h"
+#include "support/CoHostLoopbackTestCase.h"
 
 #include "chat/ChatWebSocketClient.h"
 #include "cohost/ItemConnectMicWidget.h"
@@ -20,21 +19,10 @@
 
 using namespace cohostloopback;
 
-namespace
-{
-constexpr int kWaitMs = 15000;
-constexpr int kRoom = 1001;
-constexpr int kId = 55;
-} // namespace
-
-class tst_SceneCenterLoopback : public QObject
+class tst_SceneCenterLoopback : public CoHostLoopbackTestCase
 {
     Q_OBJECT
 
-    SimulatorProcess m_sim;
-    QTemporaryDir m_dir;
-    LoginInfo m_login;
-    LiveRoomInfo m_room;
     QHash<int, ItemConnectMicWidget*> m_rows;
 
     QList<QJsonObject> manageFrames(int count)
@@ -46,8 +34,7 @@ class tst_SceneCenterLoopback : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(startSignedIn(m_sim, m_dir.path(), m_login));
+        CoHostLoopbackTestCase::initTestCase();
         getChatWsClient()->connectToServer(
             QUrl(QString(m_sim.baseUrl()).replace("http://", "ws://") + "/ws/room"));
         QTRY_VERIFY_WITH_TIMEOUT(isChatWsConnected(), kWaitMs);

@@ -2,8 +2,8 @@
 // The co-host video overlay against the simulator's loopback room: a co-host's tile dropped onto
 // the preview moves the co-host's frames from the tile into the preview, and the cloud mix follows
 // the drop, a move, a layer change and the cancel.
-#include "support/CoHostLoopback.h"
-#include "support/SimulatorProcess.h"
+#include "support/CoHostLoopbackTestCase.h"
+#include "support/MouseEvents.h"
 
 #include "cohost/RemoteVideoWidget.h"
 #include "cohost/SceneCenterWidget.h"
@@ -20,27 +20,9 @@
 
 using namespace cohostloopback;
 
-namespace
-{
-constexpr int kWaitMs = 15000;
-constexpr int kRoom = 1001;
-constexpr int kId = 55;
-
-void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-} // namespace
-
-class tst_VideoWindowsLoopback : public QObject
+class tst_VideoWindowsLoopback : public CoHostLoopbackTestCase
 {
     Q_OBJECT
-
-    SimulatorProcess m_sim;
-    QTemporaryDir m_dir;
-    LoginInfo m_login;
-    LiveRoomInfo m_room;
 
     QJsonObject trtcState() const { return m_sim.getJson("/_sim/trtc").toObject(); }
     // The co-host's box in the running mix, as "left,top,right,bottom z" ("" when it has none).
@@ -68,12 +50,6 @@ class tst_VideoWindowsLoopback : public QObject
         return QStringLiteral("no mix");
     }
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(startSignedIn(m_sim, m_dir.path(), m_login));
-    }
-
     void droppedCoHostIsDrawnOnThePreviewAndMixed()
     {
         QVERIFY(setCoHostRoom(m_sim, kRoom, "sv1001"));
@@ -125,9 +101,9 @@ private slots:
 
             // Dragged to the top-left corner and let go there.
             QWidget* view = video->videoView();
-            sendMouse(view, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
-            sendMouse(view, QEvent::MouseMove, QPoint(-1000, -1000), Qt::NoButton, Qt::LeftButton);
-            sendMouse(view, QEvent::MouseButtonRelease, QPoint(-1000, -1000), Qt::LeftButton, Qt::NoButton);
+            testsupport::sendMouse(view, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
+            testsupport::sendMouse(view, QEvent::MouseMove, QPoint(-1000, -1000), Qt::NoButton, Qt::LeftButton);
+            testsupport::sendMouse(view, QEvent::MouseButtonRelease, QPoint(-1000, -1000), Qt::LeftButton, Qt::NoButton);
             QCOMPARE(video->pos(), QPoint(0, 0));
             QTRY_COMPARE_WITH_TIMEOUT(mixBox(userId), QString("0,0,480,280 z1"), kWaitMs);
 
