@@ -3,6 +3,7 @@
 // number of windows, the choice by tile and "共 享", close and cancel, the icon buttons, the refresh
 // while shown, and the decoding of thumbnails.
 #include "support/FakeCaptureEngine.h"
+#include "support/RichText.h"
 
 #include "canvas/DesktopShareDialog.h"
 #include "canvas/WindowWidget.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -86,13 +86,6 @@ struct Picker {
     void click(const char* button) { dialog->findChild<QPushButton*>(button)->click(); }
 };
 
-QString toolTipText(const QString& toolTip)
-{
-    QTextDocument doc;
-    doc.setHtml(toolTip);
-    return doc.toPlainText();
-}
-
 QPixmap thumbnailOf(QWidget* tile) { return tile->findChild<QLabel*>("thumb_nail_label")->pixmap(Qt::ReturnByValue); }
 
 QRgb centre(const QPixmap& pixmap) { return pixmap.toImage().pixel(pixmap.width() / 2, pixmap.height() / 2); }
@@ -127,7 +120,7 @@ private slots:
         // "全部" is checked and first; "区域录制" exists, hidden, outside the group and the row.
         auto* area = [&]() -> QToolButton* {
             for (auto* b : d.findChildren<QToolButton*>())
-                if (toolTipText(b->toolTip()) == "区域录制")
+                if (testsupport::plainText(b->toolTip()) == "区域录制")
                     return b;
             return nullptr;
         }();
@@ -180,10 +173,10 @@ private slots:
         QCOMPARE(row.size(), windows + 1);
         QCOMPARE(p.group()->id(row[0]), 0);
         QVERIFY(row[0]->isChecked());
-        QCOMPARE(toolTipText(row[0]->toolTip()), QString("全部"));
+        QCOMPARE(testsupport::plainText(row[0]->toolTip()), QString("全部"));
         for (int i = 0; i < windows; ++i) {
             QCOMPARE(p.group()->id(row[i + 1]), i + 2);
-            QCOMPARE(toolTipText(row[i + 1]->toolTip()), QString("w%1").arg(i));
+            QCOMPARE(testsupport::plainText(row[i + 1]->toolTip()), QString("w%1").arg(i));
             QVERIFY(row[i + 1]->isCheckable());
             QCOMPARE(row[i + 1]->size(), QSize(48, 48));
             QCOMPARE(row[i + 1]->iconSize(), QSize(40, 40));
@@ -400,7 +393,7 @@ private slots:
         p.engine->addWindow("<b>x</b>");
         p.make();
         QToolButton* icon = p.iconRow()[1];
-        QCOMPARE(toolTipText(icon->toolTip()), QString("<b>x</b>"));
+        QCOMPARE(testsupport::plainText(icon->toolTip()), QString("<b>x</b>"));
         // The icon chooses by the title itself, not by its display form.
         icon->click();
         QCOMPARE(p.windowTiles().size(), 1);

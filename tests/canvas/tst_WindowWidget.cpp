@@ -1,22 +1,13 @@
 // test-label: unit
 // The share picker's tile: its form, the name line elided at 80 pixels with the whole title as a
 // plain-text tool tip, the placeholder, and the thumbnail drawn inside a 2-pixel margin.
+#include "support/RichText.h"
+
 #include "canvas/WindowWidget.h"
 
 #include <QLabel>
 #include <QPainter>
-#include <QTextDocument>
 #include <QtTest>
-
-namespace
-{
-QString toolTipText(const QString& toolTip)
-{
-    QTextDocument doc;
-    doc.setHtml(toolTip);
-    return doc.toPlainText();
-}
-} // namespace
 
 class tst_WindowWidget : public QObject
 {
@@ -57,7 +48,7 @@ private slots:
         QCOMPARE(label->text(), expected);
         QCOMPARE(label->textFormat(), Qt::PlainText);
         QCOMPARE(label->alignment(), Qt::AlignCenter);
-        QCOMPARE(toolTipText(label->toolTip()), title);
+        QCOMPARE(testsupport::plainText(label->toolTip()), title);
         QCOMPARE(tile.name(), title);
         if (title.startsWith("A very"))
             QVERIFY(label->text() != title);

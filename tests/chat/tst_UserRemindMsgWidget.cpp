@@ -1,25 +1,20 @@
 // test-label: unit
 // The enter and leave band: the notice text, its hiding after the interval (an older notice's
 // timer hides a newer one), the shortening of long names and escaping of markup in names.
+#include "support/RichText.h"
+
 #include "chat/UserRemindMsgWidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QTextDocument>
 #include <QtTest>
 
 namespace
 {
 constexpr int kDelay = 300;
 
-QString plainOf(const QString& rich)
-{
-    QTextDocument doc;
-    doc.setHtml(rich);
-    return doc.toPlainText();
-}
 } // namespace
 
 class tst_UserRemindMsgWidget : public QObject
@@ -98,7 +93,7 @@ private slots:
         UserRemindMsgWidget band(&parent);
         band.addNewMsg(name, enter);
         const QString tail = QString::fromUtf8(enter ? "进入直播间" : "离开直播间");
-        const QString shown = plainOf(band.noticeLabel()->text());
+        const QString shown = testsupport::plainText(band.noticeLabel()->text());
         QVERIFY2(shown.endsWith(QString::fromUtf8("... ") + tail), qPrintable(shown));
         const QFontMetrics metrics(QApplication::font());
         QVERIFY(metrics.horizontalAdvance(shown) <= bandWidth - 30);
@@ -130,9 +125,9 @@ private slots:
         UserRemindMsgWidget band(&parent);
         band.addNewMsg("<i>x</i>", true);
         QCOMPARE(band.noticeLabel()->textFormat(), Qt::RichText);
-        QCOMPARE(plainOf(band.noticeLabel()->text()), QString::fromUtf8("欢迎 <i>x</i> 进入直播间"));
+        QCOMPARE(testsupport::plainText(band.noticeLabel()->text()), QString::fromUtf8("欢迎 <i>x</i> 进入直播间"));
         band.addNewMsg("<img src=x>&amp;", false);
-        QCOMPARE(plainOf(band.noticeLabel()->text()), QString::fromUtf8("<img src=x>&amp; 离开直播间"));
+        QCOMPARE(testsupport::plainText(band.noticeLabel()->text()), QString::fromUtf8("<img src=x>&amp; 离开直播间"));
     }
 };
 

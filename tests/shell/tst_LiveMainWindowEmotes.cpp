@@ -5,6 +5,7 @@
 // enter and leave are announced over the chat list (names shown as typed).
 #include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
+#include "support/RichText.h"
 
 #include "chat/ChatListWidget.h"
 #include "chat/ClickableLabel.h"
@@ -16,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLabel>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -42,13 +42,6 @@ class tst_LiveMainWindowEmotes : public ChatWindowTestCase
             n += r.toObject().value("path").toString().startsWith(kPrefix);
         return n;
     }
-    static QString plainOf(const QString& rich)
-    {
-        QTextDocument doc;
-        doc.setHtml(rich);
-        return doc.toPlainText();
-    }
-
 private slots:
     void initTestCase()
     {
@@ -124,10 +117,10 @@ private slots:
         UserRemindMsgWidget* band = chat()->remindWidget;
         QCOMPARE(band->parentWidget(), static_cast<QWidget*>(chat()->list));
         QVERIFY(band->isVisibleTo(chat()->list));
-        QCOMPARE(plainOf(band->noticeLabel()->text()), QString::fromUtf8("欢迎 <i>Bob</i> 进入直播间"));
+        QCOMPARE(testsupport::plainText(band->noticeLabel()->text()), QString::fromUtf8("欢迎 <i>Bob</i> 进入直播间"));
 
         QVERIFY(control("/_sim/room/viewer/leave", {{"room_id", "501"}, {"wechat_user_space_id", 7}}));
-        QTRY_COMPARE_WITH_TIMEOUT(plainOf(band->noticeLabel()->text()), QString::fromUtf8("<i>Bob</i> 离开直播间"),
+        QTRY_COMPARE_WITH_TIMEOUT(testsupport::plainText(band->noticeLabel()->text()), QString::fromUtf8("<i>Bob</i> 离开直播间"),
                                   kWait);
 
         // With the room's switches off nothing new is announced.
@@ -138,7 +131,7 @@ private slots:
         const int pongs = m_sim.framesOfType("pong").size();
         QVERIFY(control("/_sim/room/push", {{"frame", QJsonObject{{"type", "ping"}}}}));
         QTRY_COMPARE_WITH_TIMEOUT(m_sim.framesOfType("pong").size(), pongs + 1, kWait);
-        QVERIFY(!plainOf(band->noticeLabel()->text()).contains("Carol"));
+        QVERIFY(!testsupport::plainText(band->noticeLabel()->text()).contains("Carol"));
     }
 };
 
