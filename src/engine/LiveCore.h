@@ -122,8 +122,11 @@ public:
     // ---- stream output ------------------------------------------------------------------------
     virtual bool core_init_stream() = 0;
     virtual bool set_stream_parameters(const char* server, const char* key, int unused, int audio_bitrate) = 0;
+    // Starting, stopping and releasing the output never wait on the GUI thread (the libobs engine
+    // does them on a thread of the broadcast's own): the results say whether the call was taken,
+    // and a start that libobs refuses later comes as a stop (see core_set_stream_event_handler).
     virtual bool start_stream() = 0;
-    // Pause stops the output (true); resume starts it again and returns whether it started.
+    // Pause stops the output (true); resume starts it again and returns whether it was taken.
     virtual bool pause_stream(bool pause) = 0;
     virtual void stop_stream() = 0;
     virtual bool core_query_stream_stats(uint64_t* total_bytes) = 0;

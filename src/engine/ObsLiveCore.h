@@ -6,11 +6,12 @@
 
 #include "engine/LiveCore.h"
 #include "engine/LiveCoreState.h"
+#include "engine/StreamWorker.h"
 
 #include <atomic>
 #include <cstdarg>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 class QObject;
@@ -141,15 +142,25 @@ private:
 
     // ---- stream ----
     void releaseStreamObjects();
-    bool startOutput();
-    void retireConnectingOutput();
+    // Hands the output set to its worker to be ended and released there, and keeps the worker
+    // until it is done.
+    void retireOutputSet();
+    // On the worker: stops the output as the host asked, force-stopping one still connecting.
+    // `started`: the set's output was started and not ended since (read and written only on the
+    // set's worker).
+    static void endOutput(obs_output* output, bool& started);
+    void reapRetiredOutputs();
     void joinRetiredOutputs();
-    void applyPreferredSize();
+    // Starts the output on its worker (once a lost or paused output has ended); false only when
+    // there is no output. A start that libobs refuses is reported as a stop with an error.
+    bool startOutput(bool setPreferredSize);
+    // The push size, width and height swapped for a portrait broadcast started while sharing.
+    static void preferredOutputSize(uint32_t* width, uint32_t* height);
     void connectOutputSignals();
     void disconnectOutputSignals();
     static void onOutputStop(void* data, calldata* params);
     static void onOutputStart(void* data, calldata* params);
-    void postToContext(void (ObsLiveCore::*handler)(int), int code);
+    void postToContext(void (ObsLiveCore::*handler)(int), int code, int generation);
     void outputStopped(int code);
     void outputStarted(int);
     void retryStream(int token);
@@ -189,9 +200,18 @@ private:
     LiveStreamEventHandler stream_event_handler;
     // Set while the output has been started and has reported neither its start nor a stop: an RTMP
     // output is then in libobs' connect thread, and ending it waits for the handshake (up to the
-    // socket time-out), so such an output is ended on a thread of its own (retired_outputs).
+    // socket time-out), so such an output is force-stopped (on its worker, as every end is).
     std::atomic<bool> output_connecting{false};
-    std::vector<std::thread> retired_outputs;
+    // Runs the calls on the current output set that wait for the network or for the output's
+    // threads (start, stop, release), so the GUI thread never does; ended sets stay with their
+    // worker until it is done.
+    std::unique_ptr<StreamWorker> output_worker;
+    // The current set's started flag (see endOutput), shared with the jobs of its worker.
+    std::shared_ptr<bool> output_started;
+    std::vector<std::unique_ptr<StreamWorker>> retired_workers;
+    // Bumped by every call that supersedes a queued start (pause, stop, a new start): such a start
+    // does not run.
+    std::atomic<int> output_epoch{0};
     // The last parameters given, so that a pause while connecting can set up a fresh output.
     std::string last_server;
     std::string last_key;

@@ -12,6 +12,9 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 void logEncoderFailure(const char* what)
 {
@@ -32,19 +35,7 @@ void ObsLiveCore::releaseStreamObjects()
     ++stream_generation; // whatever the old output still reports is stale now
     endReconnecting();
     disconnectOutputSignals();
-    if (stream_output && output_connecting && !obs_output_active(stream_output))
-        retireConnectingOutput();
     output_connecting = false;
-    if (service) {
-        obs_service_release(service);
-        service = nullptr;
-    }
-    if (stream_output) {
-        if (obs_output_active(stream_output))
-            obs_output_stop(stream_output);
-        obs_output_release(stream_output);
-        stream_output = nullptr;
-    }
     if (audio_settings) {
         obs_data_release(audio_settings);
         audio_settings = nullptr;
@@ -53,21 +44,11 @@ void ObsLiveCore::releaseStreamObjects()
         obs_data_release(video_settings);
         video_settings = nullptr;
     }
-    if (video_encoder) {
-        obs_encoder_release(video_encoder);
-        video_encoder = nullptr;
-    }
-    if (audio_encoder) {
-        obs_encoder_release(audio_encoder);
-        audio_encoder = nullptr;
-    }
+    retireOutputSet();
 }
 
-void ObsLiveCore::retireConnectingOutput()
+void ObsLiveCore::retireOutputSet()
 {
-    // The whole set goes: the connect thread still reads the service, and once its handshake
-    // completes the output starts its encoders. The force stop waits for that thread and then ends
-    // the output before it sends anything (a stop without a time stamp drops what is queued).
     obs_output* output = stream_output;
     obs_service* oldService = service;
     obs_encoder* video = video_encoder;
@@ -76,34 +57,93 @@ void ObsLiveCore::retireConnectingOutput()
     service = nullptr;
     video_encoder = nullptr;
     audio_encoder = nullptr;
-    retired_outputs.emplace_back([output, oldService, video, audio] {
-        obs_output_force_stop(output);
-        obs_output_release(output);
+    if (!output_worker)
+        return;
+    // The release waits for the output's threads, and the stop of a connecting output for its
+    // handshake.
+    output_worker->post([output, oldService, video, audio, started = output_started] {
+        if (output) {
+            endOutput(output, *started);
+            obs_output_release(output);
+        }
         obs_service_release(oldService);
         obs_encoder_release(video);
         obs_encoder_release(audio);
     });
+    output_worker->finish();
+    retired_workers.push_back(std::move(output_worker));
+}
+
+void ObsLiveCore::reapRetiredOutputs()
+{
+    for (auto it = retired_workers.begin(); it != retired_workers.end();) {
+        if ((*it)->done()) {
+            (*it)->join();
+            it = retired_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void ObsLiveCore::joinRetiredOutputs()
 {
-    for (std::thread& t : retired_outputs)
-        t.join();
-    retired_outputs.clear();
+    for (auto& worker : retired_workers)
+        worker->join();
+    retired_workers.clear();
 }
 
-bool ObsLiveCore::startOutput()
+void ObsLiveCore::endOutput(obs_output* output, bool& started)
 {
-    obs_output_set_delay(stream_output, 0, OBS_OUTPUT_DELAY_PRESERVE);
-    // libobs' own retries stay off: its retry can fall due while the lost output is still ending,
-    // and then it gives up without reporting anything (the broadcast would hang "reconnecting"
-    // for good). The engine retries instead (outputStopped).
-    obs_output_set_reconnect_settings(stream_output, 0, 0);
+    if (obs_output_active(output)) {
+        obs_output_stop(output);
+    } else if (started) {
+        // Started and not active: connecting, or lost. A plain stop would do nothing, and a
+        // connecting output would go on to send once its handshake completes; the force stop
+        // waits for the handshake and ends it before it sends anything.
+        obs_output_force_stop(output);
+    }
+    started = false;
+}
+
+bool ObsLiveCore::startOutput(bool setPreferredSize)
+{
+    if (!stream_output || !output_worker)
+        return false;
+    obs_output* output = stream_output;
+    const int epoch = ++output_epoch;
+    const int generation = stream_generation;
+    uint32_t width = 0, height = 0;
+    if (setPreferredSize)
+        preferredOutputSize(&width, &height);
     output_connecting = true;
-    if (obs_output_start(stream_output))
-        return true;
-    output_connecting = false;
-    return false;
+    output_worker->post([this, output, epoch, generation, width, height, started = output_started] {
+        // Marked again before the check (the end of the paused output may have cleared it), so a
+        // pause that comes after the check finds the output connecting.
+        if (generation == stream_generation)
+            output_connecting = true;
+        // A paused or lost output is still ending for a while (its last packets, its encoders);
+        // libobs refuses a start, and a new preferred size, until it has.
+        while (epoch == output_epoch && obs_output_active(output))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (epoch != output_epoch)
+            return; // paused, stopped or started anew meanwhile
+        if (width && height)
+            obs_output_set_preferred_size(output, width, height);
+        obs_output_set_delay(output, 0, OBS_OUTPUT_DELAY_PRESERVE);
+        // libobs' own retries stay off: its retry can fall due while the lost output is still
+        // ending, and then it gives up without reporting anything (the broadcast would hang
+        // "reconnecting" for good). The engine retries instead (outputStopped).
+        obs_output_set_reconnect_settings(output, 0, 0);
+        if (obs_output_start(output)) {
+            *started = true;
+            return;
+        }
+        if (generation == stream_generation)
+            output_connecting = false;
+        postToContext(&ObsLiveCore::outputStopped, OBS_OUTPUT_ERROR, generation);
+    });
+    return true;
 }
 
 bool ObsLiveCore::core_init_stream()
@@ -112,6 +152,9 @@ bool ObsLiveCore::core_init_stream()
         return false;
     // One set of stream objects per broadcast: a failed start may have left the last ones.
     releaseStreamObjects();
+    reapRetiredOutputs();
+    output_worker = std::make_unique<StreamWorker>();
+    output_started = std::make_shared<bool>(false);
     const auto store = CDataCenter::getInstance();
     if (store->pushKey.isEmpty()) {
         stream_output = obs_output_create("ffmpeg_mpegts_muxer", "simple_stream", nullptr, nullptr);
@@ -204,18 +247,19 @@ bool ObsLiveCore::set_stream_parameters(const char* server, const char* key, int
     obs_output_set_video_encoder(stream_output, video_encoder);
     obs_output_set_audio_encoder(stream_output, audio_encoder, 0);
     obs_output_set_service(stream_output, service);
-    applyPreferredSize();
+    uint32_t width = 0, height = 0;
+    preferredOutputSize(&width, &height);
+    obs_output_set_preferred_size(stream_output, width, height);
     return true;
 }
 
-void ObsLiveCore::applyPreferredSize()
+void ObsLiveCore::preferredOutputSize(uint32_t* width, uint32_t* height)
 {
     const auto store = CDataCenter::getInstance();
     const StreamQualitySize push = streamQualitySize(store->streamQuality);
-    if (store->liveMode && store->shareAtStart)
-        obs_output_set_preferred_size(stream_output, uint32_t(push.height), uint32_t(push.width));
-    else
-        obs_output_set_preferred_size(stream_output, uint32_t(push.width), uint32_t(push.height));
+    const bool portraitShare = store->liveMode && store->shareAtStart;
+    *width = uint32_t(portraitShare ? push.height : push.width);
+    *height = uint32_t(portraitShare ? push.width : push.height);
 }
 
 void ObsLiveCore::setReconnectSettings(int retries, int delaySec)
@@ -229,28 +273,25 @@ bool ObsLiveCore::start_stream()
     if (!status.obs_started || !stream_output)
         return false;
     endReconnecting();
-    return startOutput();
+    return startOutput(false);
 }
 
 bool ObsLiveCore::pause_stream(bool pause)
 {
     if (!status.obs_started || !stream_output)
         return false;
-    endReconnecting(); // a retry due later would undo the pause
-    if (pause) {
-        if (output_connecting && !obs_output_active(stream_output)) {
-            // Still connecting: that output is ended on its own thread, and a fresh one with the
-            // same parameters waits for the resume.
-            const std::string server = last_server, key = last_key;
-            return core_init_stream() &&
-                   set_stream_parameters(server.c_str(), key.c_str(), 0, last_audio_bitrate);
-        }
-        if (obs_output_active(stream_output))
-            obs_output_stop(stream_output);
-        return true;
+    endReconnecting(); // a retry due later would undo the pause; a start still queued is void
+    if (!pause)
+        return startOutput(true);
+    if (output_connecting && !obs_output_active(stream_output)) {
+        // Still connecting: that output is ended on its worker, and a fresh one with the same
+        // parameters waits for the resume.
+        const std::string server = last_server, key = last_key;
+        return core_init_stream() && set_stream_parameters(server.c_str(), key.c_str(), 0, last_audio_bitrate);
     }
-    applyPreferredSize();
-    return startOutput();
+    obs_output* output = stream_output;
+    output_worker->post([output, started = output_started] { endOutput(output, *started); });
+    return true;
 }
 
 void ObsLiveCore::stop_stream()
@@ -292,21 +333,22 @@ void ObsLiveCore::disconnectOutputSignals()
 // The two run on libobs' output threads; the work is done on the GUI thread.
 void ObsLiveCore::onOutputStop(void* data, calldata* params)
 {
-    static_cast<ObsLiveCore*>(data)->output_connecting = false;
+    auto* core = static_cast<ObsLiveCore*>(data);
+    core->output_connecting = false;
     const int code = int(calldata_int(params, "code"));
     if (code != OBS_OUTPUT_SUCCESS)
-        static_cast<ObsLiveCore*>(data)->postToContext(&ObsLiveCore::outputStopped, code);
+        core->postToContext(&ObsLiveCore::outputStopped, code, core->stream_generation);
 }
 
 void ObsLiveCore::onOutputStart(void* data, calldata*)
 {
-    static_cast<ObsLiveCore*>(data)->output_connecting = false;
-    static_cast<ObsLiveCore*>(data)->postToContext(&ObsLiveCore::outputStarted, 0);
+    auto* core = static_cast<ObsLiveCore*>(data);
+    core->output_connecting = false;
+    core->postToContext(&ObsLiveCore::outputStarted, 0, core->stream_generation);
 }
 
-void ObsLiveCore::postToContext(void (ObsLiveCore::*handler)(int), int code)
+void ObsLiveCore::postToContext(void (ObsLiveCore::*handler)(int), int code, int generation)
 {
-    const int generation = stream_generation;
     QMetaObject::invokeMethod(
         m_context,
         [this, generation, handler, code] {
@@ -343,14 +385,9 @@ void ObsLiveCore::retryStream(int token)
 {
     if (token != reconnect_token || !stream_output)
         return;
-    if (obs_output_active(stream_output)) {
-        // The lost output is still ending (slow on a loaded machine); libobs refuses a start until
-        // it has. Look again shortly.
-        QTimer::singleShot(50, m_context, [this, token] { retryStream(token); });
-        return;
-    }
-    if (!startOutput())
-        outputStopped(OBS_OUTPUT_ERROR);
+    // The lost output may still be ending (slow on a loaded machine): the start waits for that on
+    // the worker, and a start that fails comes back here as a stop.
+    startOutput(false);
 }
 
 void ObsLiveCore::endReconnecting()
@@ -358,6 +395,7 @@ void ObsLiveCore::endReconnecting()
     reconnecting = false;
     reconnect_attempts = 0;
     ++reconnect_token; // a pending retry is void
+    ++output_epoch;    // and so is a start still queued
 }
 
 void ObsLiveCore::reportStreamEvent(LiveStreamEvent event, int code)

@@ -48,6 +48,7 @@ private:
     RtmpServer m_rtmp;
     QList<Event> m_events;
     static inline std::atomic<int> s_holdEndMs{0};
+    static inline std::atomic<bool> s_endDone{false};
 
     // What the live control does at a start: video reset to the canvas at 25 fps, then the stream.
     bool startTo(const QString& server, const QString& key)
@@ -215,6 +216,53 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(obs_output_active(m_core.streamOutput()), 30000);
         int files = 0;
         QTRY_VERIFY_WITH_TIMEOUT(bytesOf(key, &files) > atPause + 20000 && files > filesBefore, 30000);
+        QVERIFY(m_events.isEmpty());
+    }
+
+    void pauseResumeAndStopNeverWaitForTheOutputsEnd_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("pause and resume") << false;
+        QTest::newRow("stop") << true;
+    }
+
+    // The end of an output can take seconds: its sender flushes into a slow ingest, its encoders
+    // drain on a loaded machine. libobs makes a start of the same output, and its release, wait for
+    // that end. None of it may hold the GUI thread: each call returns while the end is still held
+    // up, and the resumed broadcast arrives once it is over.
+    void pauseResumeAndStopNeverWaitForTheOutputsEnd()
+    {
+        QFETCH(bool, stop);
+        const QString key = stop ? QStringLiteral("SLOWENDSTOP") : QStringLiteral("SLOWENDRESUME");
+        QVERIFY(startTo(m_rtmp.url(), key));
+        QVERIFY(m_rtmp.waitForRecording(key, 20000, 30000));
+        s_holdEndMs = 8000;
+        s_endDone = false;
+        signal_handler_connect(obs_output_get_signal_handler(m_core.streamOutput()), "deactivate",
+                               [](void*, calldata*) {
+                                   if (const int ms = s_holdEndMs.exchange(0)) {
+                                       QThread::msleep(ulong(ms));
+                                       s_endDone = true;
+                                   }
+                               },
+                               nullptr);
+        if (stop) {
+            m_core.stop_stream();
+            QVERIFY2(!s_endDone, "the stop waited for the end of the output");
+            QVERIFY(!m_core.streamOutput());
+            QTRY_VERIFY_WITH_TIMEOUT(s_endDone, 30000);
+            QVERIFY(m_events.isEmpty());
+            return;
+        }
+        int filesBefore = 0;
+        bytesOf(key, &filesBefore);
+        QVERIFY(m_core.pause_stream(true));
+        QVERIFY(m_core.pause_stream(false));
+        QVERIFY2(!s_endDone, "the resume waited for the end of the paused output");
+        QTRY_VERIFY_WITH_TIMEOUT(s_endDone, 30000);
+        int files = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(bytesOf(key, &files) > 0 && files > filesBefore, 30000);
+        QVERIFY(m_rtmp.waitForRecording(key, 20000, 30000));
         QVERIFY(m_events.isEmpty());
     }
 
