@@ -266,6 +266,31 @@ private slots:
         QVERIFY(m_events.isEmpty());
     }
 
+    // Every start resets the video to the push settings; a reset to what already runs must not
+    // rebuild the video pipeline (on the window's thread) while one that changes something does.
+    void resetToTheRunningVideoKeepsThePipeline()
+    {
+        QVERIFY(startTo(m_rtmp.url(), "SAMEVIDEO"));
+        QTRY_VERIFY_WITH_TIMEOUT(video_output_get_total_frames(obs_get_video()) > 10, 30000);
+        m_core.stop_stream();
+        const uint32_t before = video_output_get_total_frames(obs_get_video());
+        QCOMPARE(m_core.core_reset_video(m_store->screenWidth, m_store->screenHeight, m_store->screenWidth,
+                                         m_store->screenHeight, 25),
+                 0);
+        QVERIFY(video_output_get_total_frames(obs_get_video()) >= before);
+        // An active output makes libobs refuse a reset: wait for the stopped one to end.
+        QTRY_VERIFY_WITH_TIMEOUT(m_core.core_reset_video(m_store->screenWidth, m_store->screenHeight,
+                                                         m_store->screenWidth, m_store->screenHeight, 30) == 0,
+                                 30000);
+        obs_video_info ovi = {};
+        QVERIFY(obs_get_video_info(&ovi));
+        QCOMPARE(ovi.fps_num, 30u);
+        QVERIFY(video_output_get_total_frames(obs_get_video()) < before);
+        QCOMPARE(m_core.core_reset_video(m_store->screenWidth, m_store->screenHeight, m_store->screenWidth,
+                                         m_store->screenHeight, 25),
+                 0);
+    }
+
     void refusedAddressIsReportedThenTheNextStartGoesToTheNewAddress()
     {
         const QString refused = QStringLiteral("rtmp://127.0.0.1:%1/live").arg(RtmpServer::freePort());
