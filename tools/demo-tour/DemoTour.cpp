@@ -97,6 +97,10 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
         addBroadcastCycles();
         return;
     }
+    if (!m_options.ingestCases.isEmpty()) {
+        addIngestCases();
+        return;
+    }
     addRoomSteps();
     addBroadcastSteps();
     if (m_options.holdLiveSeconds > 0) {

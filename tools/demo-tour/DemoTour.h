@@ -16,6 +16,9 @@
 #include <functional>
 
 class DocumentCreateWidget;
+namespace tour {
+class IngestServer;
+}
 class DocumentShareWidget;
 class FloatingWindow;
 class LoginDialog;
@@ -42,6 +45,13 @@ struct TourOptions {
     // customBase + "/soak-custom-N" when customBase is set.
     int cycles = 0;
     QString customBase;
+    // The ingest drill: the RTMP server (its folder rtmpDir, laid out by the launcher) is killed
+    // mid-broadcast and started again after each listed number of seconds, or "never".
+    QStringList ingestCases;
+    QString rtmpDir;
+    int reconnectRetries = 0; // the engine's retry budget in the drill (0: the program's own)
+    int reconnectDelaySec = 0;
+    int maxStallMs = 250;
 };
 
 // Milliseconds since this process started (from SOLVEK_BENCH_T0_NS, the launcher's wall clock
@@ -63,6 +73,9 @@ public:
     // The broadcast drill's line: "soak broadcast cycles=.. rss_kb_cycleN=.. rss_kb_end=.. ..."; empty
     // outside the drill.
     QString soakFigures() const;
+    // The ingest drill's line: "soak ingest cases=.. recovered=.. failed_as_expected=.. ..."; empty
+    // outside the drill.
+    QString ingestFigures() const;
 
 signals:
     void finished(bool allHeld);
@@ -85,6 +98,12 @@ private:
     void addSampleStep(int cycle);
     void startWatchdog();
     void addPauseResumeStopSteps();
+    // The ingest drill (DemoTour_Ingest.cpp).
+    void addIngestCases();
+    void addIngestCase(const QString& label, int downS);
+    bool failureHintShown() const;
+    int reconnectRetries() const;
+    int reconnectDelaySec() const;
 
     LiveMainWindow* mainWindow() const;
     QWidget* mainNamed(const char* name) const;
@@ -131,6 +150,16 @@ private:
     QElapsedTimer m_watchdogClock;
     qint64 m_longestStallMs = 0;
     QString m_longestStallStep;
+    IngestServer* m_ingest = nullptr;
+    struct IngestResult {
+        QString label;
+        bool expectFailure = false;
+        bool failedAsExpected = false;
+        qint64 ms = -1; // from the kill to the stream found again, or to the failure hint
+        bool recovered = false;
+    };
+    QList<IngestResult> m_ingestResults;
+    QElapsedTimer m_ingestClock;
     QPointer<LoginDialog> m_login;
     QPointer<LiveMainWindow> m_main;
     qint64 m_loginShownMs = -1;   // since process start

@@ -4,6 +4,8 @@
 //   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT --documents DIR]
 //                    [--startup-only | --hold-live SECONDS]   (the benchmarks' modes)
 //                    [--cycles N [--custom-base URL]]         (the broadcast drill)
+//                    [--ingest-cases 5,30,never --rtmp-dir DIR [--reconnect-retries N --reconnect-delay S]]
+//                                                             (the ingest drill)
 //
 // The service addresses come from SOLVEK_SERVICE_URL as for the program. The program's own log
 // goes to DIR/solvek.log, so the terminal shows only the tour.
@@ -70,7 +72,17 @@ int main(int argc, char* argv[])
     const QCommandLineOption cycles("cycles", "The broadcast drill: this many choose/start/pause/resume/stop cycles.", "count");
     const QCommandLineOption customBase("custom-base",
                                         "RTMP application address for the drill's custom-address cycles (default $RTMP_URL).", "url");
+    const QCommandLineOption ingest("ingest-cases",
+                                    "The ingest drill: kill the RTMP server mid-broadcast, start it again after each "
+                                    "listed number of seconds or never (\"5,30,never\").",
+                                    "list");
+    const QCommandLineOption rtmpDir("rtmp-dir", "The RTMP server's folder (nginx.conf, logs/), for the ingest drill.",
+                                     "dir");
+    const QCommandLineOption retries("reconnect-retries", "The engine's reconnect retries in the ingest drill.", "count");
+    const QCommandLineOption retryDelay("reconnect-delay", "Seconds between the engine's reconnect retries.", "seconds");
+    const QCommandLineOption maxStall("max-stall-ms", "The ingest drill fails above this GUI-thread stall.", "ms");
     parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive, cycles, customBase});
+    parser.addOptions({ingest, rtmpDir, retries, retryDelay, maxStall});
     parser.process(app);
 
     tour::TourOptions options;
@@ -87,6 +99,13 @@ int main(int argc, char* argv[])
         options.documentsDir = QDir(parser.value(documents)).absolutePath();
     options.cycles = parser.value(cycles).toInt();
     options.customBase = parser.isSet(customBase) ? parser.value(customBase) : qEnvironmentVariable("RTMP_URL");
+    if (parser.isSet(ingest))
+        options.ingestCases = parser.value(ingest).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    options.rtmpDir = parser.value(rtmpDir);
+    options.reconnectRetries = parser.value(retries).toInt();
+    options.reconnectDelaySec = parser.value(retryDelay).toInt();
+    if (parser.isSet(maxStall))
+        options.maxStallMs = parser.value(maxStall).toInt();
     options.startupOnly = parser.isSet(startupOnly);
     options.holdLiveSeconds = parser.value(holdLive).toInt();
     if (!QDir().mkpath(options.outDir)) {
@@ -117,6 +136,8 @@ int main(int argc, char* argv[])
         std::fprintf(terminal, "%s\n", qPrintable(demo.liveFigures()));
     // libobs has shut down with the application: whatever it still holds leaked.
     const long leaked = bnum_allocs();
+    if (!demo.ingestFigures().isEmpty())
+        std::fprintf(terminal, "%s\n", qPrintable(demo.ingestFigures()));
     if (!demo.soakFigures().isEmpty())
         std::fprintf(terminal, "%s libobs_allocs_at_exit=%ld\n", qPrintable(demo.soakFigures()), leaked);
     std::fflush(terminal);

@@ -1,0 +1,46 @@
+// test-label: soak
+// test-timeout: 240
+// The ingest drill in its short form (bench/soak/ingest.sh runs the cases 5 s, 30 s and never with
+// the program's own retry budget): the RTMP server killed mid-broadcast comes back after 5 s and
+// the stream flows again, then it is killed for good and the broadcast ends in the push-failed
+// hint and idle once a short retry budget (4 retries 2 s apart) has run out. The GUI thread never
+// stalls more than a moment throughout.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_SoakIngest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void serverBackRecoversServerGoneFails();
+};
+
+void tst_SoakIngest::serverBackRecoversServerGoneFails()
+{
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    QProcess drill;
+    drill.setProcessChannelMode(QProcess::MergedChannels);
+    drill.start("bash", {SOLVEK_SOURCE_DIR "/bench/soak/ingest.sh", SOLVEK_BINARY_DIR, out.path(), "5,never", "4", "2"});
+    QVERIFY(drill.waitForStarted(10000));
+    QVERIFY(drill.waitForFinished(200000));
+    const QString output = QString::fromUtf8(drill.readAll());
+    qInfo().noquote() << output;
+    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(drill.exitCode(), 0);
+
+    const QRegularExpressionMatch figures =
+        QRegularExpression("^soak ingest cases=(\\d+) recovered=(\\d+) failed_as_expected=(\\d+) .* result=ok$",
+                           QRegularExpression::MultilineOption)
+            .match(output);
+    QVERIFY2(figures.hasMatch(), qPrintable(output));
+    QCOMPARE(figures.captured(1), QString("2"));
+    QCOMPARE(figures.captured(2), QString("1"));
+    QCOMPARE(figures.captured(3), QString("1"));
+}
+
+QTEST_GUILESS_MAIN(tst_SoakIngest)
+#include "tst_SoakIngest.moc"
