@@ -150,6 +150,9 @@ private:
     // set's worker).
     static void endOutput(obs_output* output, bool& started);
     void reapRetiredOutputs();
+    // Adds and removes the raw frame callbacks, in order: libobs takes a removal only between two
+    // frames, and the encoders encode inside a frame, so a removal can wait a long while.
+    StreamWorker* rawCallbackWorker();
     void joinRetiredOutputs();
     // Starts the output on its worker (once a lost or paused output has ended); false only when
     // there is no output. A start that libobs refuses is reported as a stop with an error.
@@ -209,6 +212,7 @@ private:
     // The current set's started flag (see endOutput), shared with the jobs of its worker.
     std::shared_ptr<bool> output_started;
     std::vector<std::unique_ptr<StreamWorker>> retired_workers;
+    std::unique_ptr<StreamWorker> raw_worker;
     // Bumped by every call that supersedes a queued start (pause, stop, a new start): such a start
     // does not run.
     std::atomic<int> output_epoch{0};

@@ -27,9 +27,11 @@ void ObsLiveCore::releaseStreamObjects()
     // Only what was added is removed: libobs counts raw video users, and a removal without an
     // addition would leave the count below zero and stop frames for the next broadcast.
     if (raw_callbacks_added) {
-        obs_remove_raw_video_callback(obs_raw_video_callback, nullptr);
-        obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr);
-        SetRecvOBSVideoStreamSize(0, 0);
+        rawCallbackWorker()->post([] {
+            obs_remove_raw_video_callback(obs_raw_video_callback, nullptr);
+            obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr);
+            SetRecvOBSVideoStreamSize(0, 0);
+        });
         raw_callbacks_added = false;
     }
     ++stream_generation; // whatever the old output still reports is stale now
@@ -74,6 +76,13 @@ void ObsLiveCore::retireOutputSet()
     retired_workers.push_back(std::move(output_worker));
 }
 
+StreamWorker* ObsLiveCore::rawCallbackWorker()
+{
+    if (!raw_worker)
+        raw_worker = std::make_unique<StreamWorker>();
+    return raw_worker.get();
+}
+
 void ObsLiveCore::reapRetiredOutputs()
 {
     for (auto it = retired_workers.begin(); it != retired_workers.end();) {
@@ -88,6 +97,7 @@ void ObsLiveCore::reapRetiredOutputs()
 
 void ObsLiveCore::joinRetiredOutputs()
 {
+    raw_worker.reset(); // runs what is queued, then ends
     for (auto& worker : retired_workers)
         worker->join();
     retired_workers.clear();
@@ -181,19 +191,22 @@ bool ObsLiveCore::core_init_stream()
 
     const StreamQualitySize push = streamQualitySize(store->streamQuality);
     qDebug() << "obs raw callback width:" << push.width << "height: " << push.height;
-    SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height));
-    video_scale_info video = {};
-    video.format = VIDEO_FORMAT_I420;
-    video.width = uint32_t(push.width);
-    video.height = uint32_t(push.height);
-    video.range = VIDEO_RANGE_DEFAULT;
-    video.colorspace = VIDEO_CS_DEFAULT;
-    obs_add_raw_video_callback(&video, obs_raw_video_callback, nullptr);
-    audio_convert_info audio = {};
-    audio.samples_per_sec = 44100;
-    audio.format = AUDIO_FORMAT_16BIT;
-    audio.speakers = SPEAKERS_STEREO;
-    obs_add_raw_audio_callback(0, &audio, obs_raw_audio_callback, nullptr);
+    rawCallbackWorker()->post([push] {
+        // The size first: no frame of this registration may be read at an earlier size.
+        SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height));
+        video_scale_info video = {};
+        video.format = VIDEO_FORMAT_I420;
+        video.width = uint32_t(push.width);
+        video.height = uint32_t(push.height);
+        video.range = VIDEO_RANGE_DEFAULT;
+        video.colorspace = VIDEO_CS_DEFAULT;
+        obs_add_raw_video_callback(&video, obs_raw_video_callback, nullptr);
+        audio_convert_info audio = {};
+        audio.samples_per_sec = 44100;
+        audio.format = AUDIO_FORMAT_16BIT;
+        audio.speakers = SPEAKERS_STEREO;
+        obs_add_raw_audio_callback(0, &audio, obs_raw_audio_callback, nullptr);
+    });
     raw_callbacks_added = true;
     return true;
 }

@@ -49,6 +49,9 @@ private:
     QList<Event> m_events;
     static inline std::atomic<int> s_holdEndMs{0};
     static inline std::atomic<bool> s_endDone{false};
+    static inline std::atomic<int> s_holdFrameMs{0};
+    static inline std::atomic<bool> s_frameHeld{false};
+    static inline std::atomic<bool> s_frameReleased{false};
 
     // What the live control does at a start: video reset to the canvas at 25 fps, then the stream.
     bool startTo(const QString& server, const QString& key)
@@ -289,6 +292,31 @@ private slots:
         QCOMPARE(m_core.core_reset_video(m_store->screenWidth, m_store->screenHeight, m_store->screenWidth,
                                          m_store->screenHeight, 25),
                  0);
+    }
+
+    // libobs takes the raw frame callbacks away only between two frames, and its encoders encode
+    // inside a frame (seconds on a loaded machine): a stop must not wait for a frame in progress,
+    // here one that a slow consumer of raw frames holds up.
+    void stopNeverWaitsForAFrameInProgress()
+    {
+        s_holdFrameMs = 0;
+        s_frameHeld = false;
+        s_frameReleased = false;
+        RegisterRecvOBSVideoStreamCallback([](void*, video_data*) {
+            if (const int ms = s_holdFrameMs.exchange(0)) {
+                s_frameHeld = true;
+                QThread::msleep(ulong(ms));
+                s_frameReleased = true;
+            }
+        });
+        QVERIFY(startTo(m_rtmp.url(), "HELDFRAME"));
+        s_holdFrameMs = 8000;
+        QTRY_VERIFY_WITH_TIMEOUT(s_frameHeld, 30000);
+        m_core.stop_stream();
+        QVERIFY2(!s_frameReleased, "the stop waited for the frame in progress");
+        QTRY_VERIFY_WITH_TIMEOUT(s_frameReleased, 30000);
+        UnRegisterRecvOBSVideoStreamCallback();
+        QVERIFY(m_events.isEmpty());
     }
 
     void refusedAddressIsReportedThenTheNextStartGoesToTheNewAddress()
