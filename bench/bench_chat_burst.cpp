@@ -28,6 +28,7 @@
 #include "shell/LiveControl.h"
 
 #include "BenchLoop.h"
+#include "BenchPage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -281,18 +282,8 @@ void withBareList(benchmark::State& state, Measure measure)
 template <typename Measure>
 void withChatPage(benchmark::State& state, bool bounded, Measure measure)
 {
-    LoginInfo login;
-    login.uid = 4242;
-    login.wechat_user_space_id = 10001;
-    login.name = QString::fromUtf8("主播小王");
-    login.token = "bench-token";
-    NetUtils::getInstance()->setLoginInfo(login);
-    FakeLiveCore core;
-    auto* window = new LiveMainWindow;
-    window->initLiveMainWindowParams(&login);
-    window->initFromLogin();
-    window->resize(1280, 800);
-    window->show();
+    benchpage::MainWindowPage page;
+    LiveMainWindow* window = page.window;
     LiveRoomInfo room;
     room.app_id = 9102;
     room.push_app_nick = "Bench room";
@@ -300,7 +291,6 @@ void withChatPage(benchmark::State& state, bool bounded, Measure measure)
     LiveMainWindowTestAccess::liveControl(*window)->choose(room);
     if (!spinUntil([&] { return g_sim->framesOfType("login").size() > logins; }, 10000)) {
         state.SkipWithError("no room channel");
-        delete window;
         return;
     }
     ChatSideState* chat = LiveMainWindowTestAccess::chat(*window);
@@ -339,63 +329,52 @@ void withChatPage(benchmark::State& state, bool bounded, Measure measure)
         settle(700);
     };
     measure(state, side);
-    delete window;
-    destroyChatWsClient();
-    Toast::resetInstance();
-    settle(200);
 }
 
-void BM_BareList_Burst(benchmark::State& state)
+using Measure = void (*)(benchmark::State&, const Side&);
+
+// The cases: each measure on the bare list and on the chat page.
+const struct Case {
+    const char* name;
+    bool page;
+    Measure measure;
+    bool bounded; // the page keeps its row bound
+    bool byRows;  // one run per row count
+} kCases[] = {
+    {"BM_BareList_Burst", false, measureBurst, true, false},
+    {"BM_ChatPage_Burst", true, measureBurst, true, false},
+    {"BM_BareList_AtRows", false, measureAtRows, false, true},
+    {"BM_ChatPage_AtRows", true, measureAtRows, false, true},
+    {"BM_BareList_Sustained", false, measureSustained, true, false},
+    {"BM_ChatPage_Sustained", true, measureSustained, true, false},
+};
+
+QStringList rowCounts()
 {
-    for (auto _ : state)
-        withBareList(state, measureBurst);
+    return qEnvironmentVariable("SOLVEK_BENCH_ROWS", QStringLiteral("1000,10000,50000")).split(',', Qt::SkipEmptyParts);
 }
 
-void BM_ChatPage_Burst(benchmark::State& state)
+void runCase(benchmark::State& state, const Case& c)
 {
-    for (auto _ : state)
-        withChatPage(state, true, measureBurst);
+    for (auto _ : state) {
+        if (c.page)
+            withChatPage(state, c.bounded, c.measure);
+        else
+            withBareList(state, c.measure);
+    }
 }
 
-void BM_BareList_AtRows(benchmark::State& state)
+void registerCases()
 {
-    for (auto _ : state)
-        withBareList(state, measureAtRows);
+    for (const Case& c : kCases) {
+        benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(c.name, runCase, c);
+        b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+        if (c.byRows) {
+            for (const QString& n : rowCounts())
+                b->Arg(n.toInt());
+        }
+    }
 }
-
-void BM_ChatPage_AtRows(benchmark::State& state)
-{
-    for (auto _ : state)
-        withChatPage(state, false, measureAtRows);
-}
-
-void BM_BareList_Sustained(benchmark::State& state)
-{
-    for (auto _ : state)
-        withBareList(state, measureSustained);
-}
-
-void BM_ChatPage_Sustained(benchmark::State& state)
-{
-    for (auto _ : state)
-        withChatPage(state, true, measureSustained);
-}
-
-void rowCounts(benchmark::internal::Benchmark* b)
-{
-    const QString list = qEnvironmentVariable("SOLVEK_BENCH_ROWS", QStringLiteral("1000,10000,50000"));
-    for (const QString& n : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        b->Arg(n.toInt());
-}
-
-
-#define CHAT_BENCH(name) BENCHMARK(name)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond)
-CHAT_BENCH(BM_BareList_Burst);
-CHAT_BENCH(BM_ChatPage_Burst);
-CHAT_BENCH(BM_BareList_AtRows)->Apply(rowCounts);
-CHAT_BENCH(BM_ChatPage_AtRows)->Apply(rowCounts);
-CHAT_BENCH(BM_BareList_Sustained);
-CHAT_BENCH(BM_ChatPage_Sustained);
 
 // Runs every case (or each one the filter names) in a process of its own: a case's memory figure
 // then does not depend on what ran before it in the same heap.
@@ -410,16 +389,12 @@ int runEachInItsOwnProcess(int argc, char** argv)
         else
             pass << arg;
     }
-    const QStringList cases = {"BM_BareList_Burst", "BM_ChatPage_Burst", "BM_BareList_AtRows",
-                               "BM_ChatPage_AtRows", "BM_BareList_Sustained", "BM_ChatPage_Sustained"};
     const QRegularExpression wanted(filter);
     int status = 0;
-    for (const QString& name : cases) {
-        const QStringList rows =
-            name.endsWith(QLatin1String("AtRows"))
-                ? qEnvironmentVariable("SOLVEK_BENCH_ROWS", QStringLiteral("1000,10000,50000")).split(',', Qt::SkipEmptyParts)
-                : QStringList{QString()};
+    for (const Case& c : kCases) {
+        const QStringList rows = c.byRows ? rowCounts() : QStringList{QString()};
         for (const QString& n : rows) {
+            const QString name = QString::fromLatin1(c.name);
             const QString full = n.isEmpty() ? name : name + "/" + n;
             if (!wanted.match(full).hasMatch())
                 continue;
@@ -449,24 +424,11 @@ int main(int argc, char** argv)
         if (!listing)
             return runEachInItsOwnProcess(argc, argv);
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-    QDir::setCurrent(dir.path());
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
-    SimulatorProcess sim;
-    if (!sim.start())
+    benchpage::BenchProcess process(argc, argv);
+    if (!process.startSimulator())
         return 1;
-    g_sim = &sim;
-    sim.control("/_sim/room/config", {{"ping_interval", 0}});
-    sim.control("/_sim/room/host", {{"wechat_user_space_id", 10001}, {"name", "Host"}});
+    g_sim = &process.sim;
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    registerCases();
+    return benchpage::runBenchmarks(argc, argv);
 }

@@ -22,6 +22,7 @@
 #include "shell/OnlineSideState.h"
 
 #include "BenchLoop.h"
+#include "BenchPage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -103,18 +104,8 @@ void BM_BareListWidget(benchmark::State& state)
 void BM_OnlinePage(benchmark::State& state)
 {
     for (auto _ : state) {
-        LoginInfo login;
-        login.uid = 4242;
-        login.wechat_user_space_id = 10001;
-        login.name = QString::fromUtf8("主播小王");
-        login.token = "bench-token";
-        NetUtils::getInstance()->setLoginInfo(login);
-        FakeLiveCore core;
-        auto* window = new LiveMainWindow;
-        window->initLiveMainWindowParams(&login);
-        window->initFromLogin();
-        window->resize(1280, 800);
-        window->show();
+        benchpage::MainWindowPage page;
+        LiveMainWindow* window = page.window;
 
         // Every answer reaches the page through the router's hook.
         RoomMessageRouter* router = LiveMainWindowTestAccess::roomRouter(*window);
@@ -132,7 +123,6 @@ void BM_OnlinePage(benchmark::State& state)
         LiveMainWindowTestAccess::liveControl(*window)->choose(room);
         if (!spinUntil([&] { return replies > 0; }, 60000)) {
             state.SkipWithError("no online list");
-            delete window;
             return;
         }
         OnlineSideState* online = LiveMainWindowTestAccess::online(*window);
@@ -160,7 +150,6 @@ void BM_OnlinePage(benchmark::State& state)
         window->onOnlineTabChanged(-1);
         if (!spinUntil([&] { return replies > before && online->list->count() >= kViewers; })) {
             state.SkipWithError("the list did not arrive");
-            delete window;
             return;
         }
         QCoreApplication::processEvents(); // the rows in view are painted
@@ -172,10 +161,6 @@ void BM_OnlinePage(benchmark::State& state)
         state.counters["photos_in_ms"] = photosSeconds * 1000.0;
         state.counters["rss_per_row_KiB"] = (rssKiB() - rss0) / double(kViewers);
         state.counters["rows"] = online->list->count();
-        delete window;
-        destroyChatWsClient();
-        Toast::resetInstance();
-        settle(200);
     }
 }
 
@@ -186,28 +171,14 @@ BENCHMARK(BM_OnlinePage)->Iterations(1)->UseManualTime()->Unit(benchmark::kMilli
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-    QDir::setCurrent(dir.path());
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
-    SimulatorProcess sim;
-    if (!sim.start())
+    benchpage::BenchProcess process(argc, argv);
+    if (!process.startSimulator())
         return 1;
-    g_sim = &sim;
-    sim.control("/_sim/room/config", {{"ping_interval", 0}});
-    sim.control("/_sim/room/host", {{"wechat_user_space_id", 10001}, {"name", "Host"}});
+    g_sim = &process.sim;
     for (int i = 0; i < kViewers; ++i)
-        sim.control("/_sim/room/viewer/enter", {{"room_id", kRoom},
+        g_sim->control("/_sim/room/viewer/enter", {{"room_id", kRoom},
                                                 {"wechat_user_space_id", 20000 + i},
                                                 {"name", QStringLiteral("viewer %1").arg(i)}});
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchpage::runBenchmarks(argc, argv);
 }

@@ -9,6 +9,7 @@
 
 #include <QDebug>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -243,7 +244,9 @@ const QHash<QString, RoomMessageRouter::Handler>& RoomMessageRouter::routes()
 
 void RoomMessageRouter::onWsTextMessage(const QString& message)
 {
-    qDebug() << "Received message:" << message;
+    // A frame is logged only when debug lines are kept (formatting it costs more than parsing it).
+    if (QLoggingCategory::defaultCategory()->isDebugEnabled())
+        qDebug() << "Received message:" << message;
     QJsonObject msg;
     if (!parseFrame(message, &msg))
         return;
