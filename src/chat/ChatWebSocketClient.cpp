@@ -1,6 +1,7 @@
 #include "chat/ChatWebSocketClient.h"
 
 #include <QDebug>
+#include <QPointer>
 
 ChatWebSocketClient::ChatWebSocketClient(QObject* parent, int reconnectIntervalMs, int handshakeTimeoutMs)
     : QObject(parent),
@@ -46,6 +47,7 @@ void ChatWebSocketClient::connectToServer(const QUrl& url)
 
 void ChatWebSocketClient::closeConnection()
 {
+    m_incoming.clear(); // closed for good: nobody waits for them
     m_shouldReconnect = false;
     m_reconnectTimer->stop();
     m_handshakeTimer->stop();
@@ -55,6 +57,7 @@ void ChatWebSocketClient::closeConnection()
 void ChatWebSocketClient::sendMessage(const QString& message)
 {
     qDebug() << "wss send message:" << message;
+    deliverPending(); // a reply never overtakes what came before it
     if (m_webSocket.state() == QAbstractSocket::ConnectedState)
         m_webSocket.sendTextMessage(message);
 }
@@ -69,6 +72,7 @@ void ChatWebSocketClient::onConnected()
 
 void ChatWebSocketClient::onDisconnected()
 {
+    deliverPending();
     emit disconnected();
     if (m_shouldReconnect) {
         qDebug() << "WebSocket disconnected. Attempting to reconnect in" << m_reconnectInterval / 1000 << "seconds.";
@@ -78,7 +82,42 @@ void ChatWebSocketClient::onDisconnected()
     }
 }
 
-void ChatWebSocketClient::onTextMessageReceived(QString message) { emit textMessageReceived(message); }
+void ChatWebSocketClient::onTextMessageReceived(QString message)
+{
+    m_incoming.enqueue(message);
+    if (!m_turn.isValid()) {
+        // The first message of this turn: the rest of a burst goes on in the next one.
+        m_turn.start();
+        QTimer::singleShot(0, this, &ChatWebSocketClient::nextTurn);
+    }
+    deliver(false);
+}
+
+void ChatWebSocketClient::nextTurn()
+{
+    m_turn.invalidate();
+    if (m_incoming.isEmpty())
+        return;
+    m_turn.start();
+    QTimer::singleShot(0, this, &ChatWebSocketClient::nextTurn);
+    deliver(false);
+}
+
+void ChatWebSocketClient::deliverPending() { deliver(true); }
+
+void ChatWebSocketClient::deliver(bool all)
+{
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    const QPointer<ChatWebSocketClient> self(this);
+    while (!m_incoming.isEmpty() && (all || m_turn.elapsed() < kDeliverBudgetMs)) {
+        emit textMessageReceived(m_incoming.dequeue());
+        if (!self)
+            return; // deleted by a listener
+    }
+    m_delivering = false;
+}
 
 void ChatWebSocketClient::onErrorOccurred(QAbstractSocket::SocketError error)
 {
@@ -138,6 +177,12 @@ void sendChatWsMessage(const QString& message)
 {
     if (g_client)
         g_client->sendMessage(message);
+}
+
+void deliverPendingChatWsMessages()
+{
+    if (g_client)
+        g_client->deliverPending();
 }
 
 bool isChatWsConnected() { return g_client && g_client->state() == QAbstractSocket::ConnectedState; }

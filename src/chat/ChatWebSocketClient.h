@@ -4,9 +4,16 @@
 // Every part of the program reaches it through the three free functions below, never through a
 // pointer of its own: there is at most one client, replaced per room and dropped for a custom
 // push address; a message sent while it is not connected is lost (logged, never queued).
+//
+// Incoming messages are handed on in order, as many in one turn of the event loop as fit in
+// kDeliverBudgetMs; a burst read at once waits for the following turns, so a busy room never holds
+// the event loop for long. Nothing overtakes a message received earlier: a send, the host's own
+// row (deliverPendingChatWsMessages) and the disconnection hand on what is waiting first.
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QQueue>
 #include <QTimer>
 #include <QUrl>
 #include <QWebSocket>
@@ -23,6 +30,8 @@ public:
     // Larger incoming messages close the connection (the room's messages are far smaller); one
     // endless message would otherwise be gathered in memory until the program fails.
     static constexpr quint64 kMaxIncomingMessageBytes = 32 * 1024 * 1024;
+    // Incoming messages are handed on for at most this long per turn of the event loop.
+    static constexpr int kDeliverBudgetMs = 8;
 
     explicit ChatWebSocketClient(QObject* parent = nullptr, int reconnectIntervalMs = kReconnectIntervalMs,
                                  int handshakeTimeoutMs = kHandshakeTimeoutMs);
@@ -36,6 +45,10 @@ public:
     QUrl serverUrl() const { return m_serverUrl; }
     QAbstractSocket::SocketState state() const { return m_webSocket.state(); }
     int reconnectInterval() const { return m_reconnectInterval; }
+    // Hands on every message received and not yet handed on (none while one is being handed on:
+    // those before it are out already).
+    void deliverPending();
+    int pendingCount() const { return m_incoming.size(); }
 
 signals:
     void connected();
@@ -53,6 +66,9 @@ public slots:
 private:
     void open();
     void onHandshakeTimeout();
+    // Hands on waiting messages while the turn's budget lasts (all of them when `all`).
+    void deliver(bool all);
+    void nextTurn();
 
     QWebSocket m_webSocket;
     QUrl m_serverUrl;
@@ -60,6 +76,9 @@ private:
     QTimer* m_handshakeTimer;
     int m_reconnectInterval;
     bool m_shouldReconnect = true;
+    QQueue<QString> m_incoming;  // received, not yet handed on
+    QElapsedTimer m_turn;        // since the turn's first message (invalid: no turn under way)
+    bool m_delivering = false;
 };
 
 // The client, created (without parent) when there is none.
@@ -70,6 +89,9 @@ ChatWebSocketClient* getChatWsClient();
 void destroyChatWsClient();
 // Hands the text to the client; dropped when there is none.
 void sendChatWsMessage(const QString& message);
+// Hands on what the client has received and not yet handed on (the host's own row is shown after
+// it).
+void deliverPendingChatWsMessages();
 // Whether a client exists and its socket is connected (a send would go out now).
 bool isChatWsConnected();
 

@@ -263,6 +263,9 @@ void LiveMainWindow::addItemChatRecord(ItemChatRecord& value, bool isWss)
             return;
         }
     }
+    // The host's own row comes after every message the room sent before it.
+    if (value.local_seq != -1)
+        deliverPendingChatWsMessages();
     flushHeldChatRows(-1);
     if (!isWss) {
         insertChatRow(value, false);

@@ -3,6 +3,7 @@
 #include "chat/RoomProtocol.h"
 #include "support/SimulatorProcess.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -236,6 +237,44 @@ private slots:
         QVERIFY(down.size() >= 1);
         client.closeConnection();
         qDeleteAll(peers);
+    }
+
+    // Messages read at once are handed on in order, no more in one turn of the event loop than
+    // fit in the budget (a slow listener here); the rest follow in the next turns, and a send or
+    // the host's own row hands on all that waits before it goes.
+    void burstIsHandedOnInOrderOverSeveralTurns()
+    {
+        ChatWebSocketClient client(nullptr, 100);
+        QStringList seen;
+        connect(&client, &ChatWebSocketClient::textMessageReceived, this, [&seen](const QString& text) {
+            seen << text;
+            QElapsedTimer busy; // a listener that takes 1 ms a message
+            busy.start();
+            while (busy.nsecsElapsed() < 1000000) {
+            }
+        });
+        QStringList sent;
+        const auto burst = [&](int from) {
+            for (int i = from; i < from + 30; ++i) {
+                sent << QString::number(i);
+                client.onTextMessageReceived(QString::number(i));
+            }
+        };
+        burst(0);
+        QVERIFY2(seen.size() <= ChatWebSocketClient::kDeliverBudgetMs + 2, qPrintable(QString::number(seen.size())));
+        QVERIFY(client.pendingCount() > 0);
+        QCOMPARE(seen + QStringList(sent.mid(seen.size())), sent);
+        QTRY_COMPARE(seen, sent); // the next turns
+
+        burst(30);
+        QVERIFY(client.pendingCount() > 0);
+        client.sendMessage(QStringLiteral("reply")); // not connected: dropped, after the messages
+        QCOMPARE(seen, sent);
+        burst(60);
+        deliverPendingChatWsMessages(); // not the shared client: nothing changes
+        QVERIFY(client.pendingCount() > 0);
+        client.deliverPending();
+        QCOMPARE(seen, sent);
     }
 };
 
