@@ -259,7 +259,7 @@ void DemoTour::addBroadcastSteps()
     probe.stages << Stage{QStringLiteral("ffprobe finds H.264 video and AAC audio"),
                           [this] {
                               auto store = CDataCenter::getInstance();
-                              m_probe.start(store->pushServer + QLatin1Char('/') + store->pushKey, kProbeTimeoutMs);
+                              asHarness([&] { m_probe.start(store->pushServer + QLatin1Char('/') + store->pushKey, kProbeTimeoutMs); });
                           },
                           [this] { return m_probe.isFinished() && m_probe.hasVideoAndAudio(); }, kProbeTimeoutMs + 5000,
                           [this] { return m_probe.isFinished() ? m_probe.summary() : QString(); }};
@@ -424,7 +424,7 @@ void DemoTour::addPauseResumeStopSteps()
     resume.stages << Stage{QStringLiteral("the status says ") + kLive, [this] { click(mainNamed("live_mode_btn")); },
                            [this] { return mainText("live_status_label") == kLive; }};
     resume.stages << Stage{QStringLiteral("ffprobe finds H.264 video and AAC audio again"),
-                           [this] { m_probe.start(m_probe.url(), kProbeTimeoutMs); },
+                           [this] { asHarness([this] { m_probe.start(m_probe.url(), kProbeTimeoutMs); }); },
                            [this] { return m_probe.isFinished() && m_probe.hasVideoAndAudio(); },
                            kProbeTimeoutMs + 5000,
                            [this] { return m_probe.isFinished() ? m_probe.summary() : QString(); }};

@@ -149,6 +149,10 @@ private:
     QTimer* m_watchdog = nullptr;
     QElapsedTimer m_watchdogClock;
     qint64 m_longestStallMs = 0;
+    // Time the tour itself held the GUI thread (starting ffprobe or a server: a fork of this large
+    // process), left out of the stalls the watchdog counts.
+    qint64 m_harnessMs = 0;
+    void asHarness(const std::function<void()>& action);
     QString m_longestStallStep;
     IngestServer* m_ingest = nullptr;
     struct IngestResult {

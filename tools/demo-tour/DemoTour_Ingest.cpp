@@ -136,7 +136,7 @@ void DemoTour::addIngestCase(const QString& label, int downS)
         // Back for whatever comes next.
         Step back;
         back.title = QStringLiteral("start the RTMP server again");
-        back.stages << Stage{QStringLiteral("the server accepts"), [this] { m_ingest->start(); },
+        back.stages << Stage{QStringLiteral("the server accepts"), [this] { asHarness([this] { m_ingest->start(); }); },
                              [this] { return m_ingest->accepting(); }, kServerStartMs};
         m_runner.add(back);
         return;
@@ -151,7 +151,7 @@ void DemoTour::addIngestCase(const QString& label, int downS)
 
     Step restart;
     restart.title = QStringLiteral("start the RTMP server again");
-    restart.stages << Stage{QStringLiteral("the server accepts"), [this] { m_ingest->start(); },
+    restart.stages << Stage{QStringLiteral("the server accepts"), [this] { asHarness([this] { m_ingest->start(); }); },
                             [this] { return m_ingest->accepting(); }, kServerStartMs, broadcastEnded};
     m_runner.add(restart);
 
@@ -160,12 +160,12 @@ void DemoTour::addIngestCase(const QString& label, int downS)
     Step again;
     again.title = QStringLiteral("the stream flows again at the server (ffprobe), the window says ") + kLiveText;
     again.stages << Stage{QStringLiteral("ffprobe finds H.264 video and AAC audio"),
-                          [this] { m_probe.start(m_probe.url(), kIngestProbeMs); },
+                          [this] { asHarness([this] { m_probe.start(m_probe.url(), kIngestProbeMs); }); },
                           [this, index] {
                               if (!m_probe.isFinished())
                                   return false;
                               if (!m_probe.hasVideoAndAudio()) {
-                                  m_probe.start(m_probe.url(), kIngestProbeMs);
+                                  asHarness([&] { m_probe.start(m_probe.url(), kIngestProbeMs); });
                                   return false;
                               }
                               if (mainText("live_status_label") != kLiveText)
