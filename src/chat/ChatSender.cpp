@@ -128,6 +128,8 @@ ChatSender::Outcome ChatSender::send(const Draft& draft)
             }
             if (!self->m_send(say))
                 self->drop(key, seq, true);
+            else if (seq >= 0 && self->hooks.ownMessageSent)
+                self->hooks.ownMessageSent(key, seq);
         },
         [self, key, seq](const QString& error) {
             qDebug() << "API_POST_JUDGE_WORD error" << error;

@@ -74,6 +74,8 @@ public:
         std::function<int(const QString& sayMessage)> showOwnMessage;
         // An own message that will never reach the room (its echo must not be waited for).
         std::function<void(const QString& key, int localSeq)> ownMessageDropped;
+        // An own message handed to the connected channel (its echo is awaited from now on).
+        std::function<void(const QString& key, int localSeq)> ownMessageSent;
         // The host is told that a message did not go out ("发送失败").
         std::function<void()> sendFailed;
     };

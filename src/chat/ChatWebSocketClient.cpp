@@ -153,12 +153,13 @@ void ChatWebSocketClient::onHandshakeTimeout()
 namespace {
 ChatWebSocketClient* g_client = nullptr;
 int g_reconnectInterval = ChatWebSocketClient::kReconnectIntervalMs;
+int g_handshakeTimeout = ChatWebSocketClient::kHandshakeTimeoutMs;
 } // namespace
 
 ChatWebSocketClient* getChatWsClient()
 {
     if (!g_client)
-        g_client = new ChatWebSocketClient(nullptr, g_reconnectInterval);
+        g_client = new ChatWebSocketClient(nullptr, g_reconnectInterval, g_handshakeTimeout);
     return g_client;
 }
 
@@ -188,3 +189,5 @@ void deliverPendingChatWsMessages()
 bool isChatWsConnected() { return g_client && g_client->state() == QAbstractSocket::ConnectedState; }
 
 void setChatWsReconnectInterval(int ms) { g_reconnectInterval = ms > 0 ? ms : ChatWebSocketClient::kReconnectIntervalMs; }
+
+void setChatWsHandshakeTimeout(int ms) { g_handshakeTimeout = ms > 0 ? ms : ChatWebSocketClient::kHandshakeTimeoutMs; }

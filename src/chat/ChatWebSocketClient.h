@@ -95,5 +95,7 @@ void deliverPendingChatWsMessages();
 // Whether a client exists and its socket is connected (a send would go out now).
 bool isChatWsConnected();
 
-// Reconnect interval of clients made by getChatWsClient from now on (tests shorten it).
+// Reconnect interval and handshake bound of clients made by getChatWsClient from now on (tests
+// shorten them; 0 or less restores the default).
 void setChatWsReconnectInterval(int ms);
+void setChatWsHandshakeTimeout(int ms);

@@ -65,6 +65,7 @@ ImCardRelay* ImCardRelay::of(SvV2TIMAdvancedMsgListener* listener)
 
 RoomMessageRouter::RoomMessageRouter(QObject* parent) : QObject(parent)
 {
+    m_clock.start();
     m_get = apitransport::netGetJson();
     m_post = apitransport::netPostJson();
     m_send = [](const QString& message) { sendChatWsMessage(message); };
@@ -125,6 +126,8 @@ void RoomMessageRouter::connWss()
 
 void RoomMessageRouter::initWss(const QString& ws_url)
 {
+    // No echo comes on a connection that is closed.
+    giveUpOwnMessages();
     destroyChatWsClient();
     ChatWebSocketClient* client = getChatWsClient();
     client->connectToServer(QUrl(ws_url));
@@ -135,11 +138,15 @@ void RoomMessageRouter::initWss(const QString& ws_url)
     const QString loginText = m_loginText;
     connect(client, &ChatWebSocketClient::connected, this, [this, loginText] { handleConnected(loginText); });
     connect(client, &ChatWebSocketClient::textMessageReceived, this, &RoomMessageRouter::onWsTextMessage);
+    // The server echoes a message to the connections in the room when it takes it; one that went
+    // out on a connection now lost gets no echo on the next.
+    connect(client, &ChatWebSocketClient::disconnected, this, [this] { giveUpOwnMessages(); });
 }
 
 void RoomMessageRouter::closeRoomChannel()
 {
     ++m_connGeneration;
+    giveUpOwnMessages();
     destroyChatWsClient();
 }
 
@@ -184,6 +191,23 @@ void RoomMessageRouter::getWsTokenAndTrtcLogin()
 }
 
 // ---- own messages ----
+
+void RoomMessageRouter::ownMessageSent(int localSeq)
+{
+    m_own.markSent(localSeq, m_clock.elapsed());
+    QTimer::singleShot(m_echoTimeout, Qt::PreciseTimer, this,
+                       [this] { giveUpOwnMessages(m_clock.elapsed() - m_echoTimeout); });
+}
+
+void RoomMessageRouter::giveUpOwnMessages(qint64 sentByMs)
+{
+    const auto givenUp = m_own.giveUp(sentByMs);
+    if (givenUp.isEmpty())
+        return;
+    qDebug() << "own messages without their echo given up:" << givenUp.size();
+    if (hooks.ownMessagesFailed)
+        hooks.ownMessagesFailed(givenUp.size());
+}
 
 int RoomMessageRouter::handleAdminSendMessageRecv(const QString& key, const QString& msgId)
 {

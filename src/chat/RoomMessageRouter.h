@@ -16,6 +16,7 @@
 #include "chat/PendingOwnMessages.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
@@ -24,6 +25,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 struct LoginInfo;
 class SvV2TIMAdvancedMsgListener;
@@ -72,6 +74,9 @@ public:
     using SendFn = std::function<void(const QString& message)>;
 
     static constexpr int kOnlineDownDelayMs = 100;
+    // An own message whose echo has not come this long after it went out is given up; the room
+    // echoes within a moment, so this only catches a message the server never took.
+    static constexpr int kEchoTimeoutMs = 15000;
 
     // What the window does with routed messages. Ids are space ids read leniently (-1: none).
     struct Hooks {
@@ -106,6 +111,9 @@ public:
             handleTrtcApply;
         std::function<bool(qint64 spaceId)> hasCoHostRow;
         std::function<void(const QString& text)> showFailureStatus; // a 2000 ms failure toast
+        // Own messages that went out were given up: their connection was lost before the echo
+        // came, or the echo is overdue. The host is told they failed.
+        std::function<void(int count)> ownMessagesFailed;
         // the co-host login message is ready (or rebuilt) after a token reply
         std::function<void(const QString& trtcLoginMessage)> trtcLoginPrepared;
     };
@@ -152,6 +160,13 @@ public:
     QString ownMessageServerId(int localSeq) const { return m_own.serverId(localSeq); }
     int ownLocalSeqForServerId(const QString& msgId) const { return m_own.localSeqForServerId(msgId); }
     PendingOwnMessages& ownMessages() { return m_own; }
+    // The pending own message was handed to the connected channel: its echo is awaited on this
+    // connection, for at most the echo timeout.
+    void ownMessageSent(int localSeq);
+    // Gives up the own messages that went out at or before sentByMs (m_clock); all by default.
+    void giveUpOwnMessages(qint64 sentByMs = std::numeric_limits<qint64>::max());
+    void setEchoTimeout(int ms) { m_echoTimeout = ms; }
+    int echoTimeout() const { return m_echoTimeout; }
 
     // ---- incoming chat records ----
     // An IM group chat card (bytes up to the first zero byte): queued as a record and drained.
@@ -202,6 +217,8 @@ private:
 
     int m_nextLocalSeq = 1;
     PendingOwnMessages m_own;
+    QElapsedTimer m_clock;
+    int m_echoTimeout = kEchoTimeoutMs;
     ChatRecordQueue m_queue;
 
     GetJsonFn m_get;

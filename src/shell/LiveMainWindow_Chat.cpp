@@ -146,9 +146,11 @@ ChatSideState* LiveMainWindow::chatSide()
     s->sender->hooks.ownMessageDropped = [router](const QString& key, int seq) {
         router->ownMessages().cancel(key, seq);
     };
+    s->sender->hooks.ownMessageSent = [router](const QString&, int seq) { router->ownMessageSent(seq); };
     s->sender->hooks.sendFailed = [] {
         Toast::getInstance()->showStatus(QString::fromUtf8("发送失败"), false, ChatSideState::kToastMs);
     };
+    h.ownMessagesFailed = [s](int) { s->sender->hooks.sendFailed(); };
 
     // A row asks for the server id of one of the host's own messages (known from its echo).
     QPointer<RoomMessageRouter> weakRouter(m_roomRouter);

@@ -120,5 +120,7 @@ void LiveMainWindow::handleSendChatRecordImg(QString imgUrl, qint64 roomId)
     if (!connected) {
         m_roomRouter->ownMessages().cancel(imgUrl, seq);
         Toast::getInstance()->showStatus(QString::fromUtf8("发送失败"), false, ChatSideState::kToastMs);
+    } else {
+        m_roomRouter->ownMessageSent(seq);
     }
 }

@@ -103,6 +103,9 @@ private slots:
             m_events << QStringLiteral("drop %1 %2").arg(key).arg(n);
         };
         m_sender->hooks.sendFailed = [this] { m_events << "failed"; };
+        m_sender->hooks.ownMessageSent = [this](const QString& key, int n) {
+            m_events << QStringLiteral("sent %1 %2").arg(key).arg(n);
+        };
     }
     void cleanup() { delete m_sender; }
 
@@ -170,6 +173,29 @@ private slots:
         p.forgetServerId(4);
         QCOMPARE(p.localSeqForServerId("s4"), -1);
         QCOMPARE(p.pendingCount(), 0);
+    }
+
+    // Sent messages wait for their echo until given up; a late echo still settles them, and a
+    // live identical text is completed before a given-up one.
+    void pendingOwnMessagesGivenUp()
+    {
+        PendingOwnMessages p;
+        p.add("a", 1);
+        p.add("a", 2);
+        p.add("b", 3);
+        p.markSent(1, 100);
+        p.markSent(3, 200);
+        QCOMPARE(p.giveUp(150), (QList<QPair<QString, int>>{{"a", 1}}));
+        QVERIFY(p.isGivenUp(1));
+        QCOMPARE(p.pendingCount(), 2);
+        QCOMPARE(p.giveUp(150), (QList<QPair<QString, int>>{}));
+        QCOMPARE(p.complete("a", "s2"), 2);   // the one still pending first
+        QCOMPARE(p.complete("a", "s1"), 1);   // then the late echo of the given-up one
+        QVERIFY(!p.isGivenUp(1));
+        QCOMPARE(p.complete("a", "s9"), -1);
+        QVERIFY(p.cancel("b", 3));            // taken back: no longer given up later
+        QCOMPARE(p.giveUp(1000), (QList<QPair<QString, int>>{}));
+        QCOMPARE(p.localSeqForServerId("s1"), 1);
     }
 
     void sensitiveWords()
@@ -257,7 +283,7 @@ private slots:
         QCOMPARE(content.value("content").toObject().contains("quote_content"), !quote.isEmpty());
         QCOMPARE(say.value("to_nick").toString(), nick);
         QCOMPARE(say.value("to_wechat_user_space_id").toString(), nick.isEmpty() ? QString() : "55");
-        QCOMPARE(m_events, QStringList{"show 1"});
+        QCOMPARE(m_events, (QStringList{"show 1", "sent " + sentText + " 1"})); // its echo is awaited now
     }
 
     void whatStopsAMessage_data()

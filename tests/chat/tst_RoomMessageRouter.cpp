@@ -187,6 +187,38 @@ private slots:
         }
     }
 
+    // An own message that went out waits for its echo only so long, and not past the end of its
+    // connection; one given up is settled by a late echo all the same, never shown twice.
+    void ownMessagesWithoutEchoAreGivenUp()
+    {
+        QList<int> failed;
+        m_router->hooks.ownMessagesFailed = [&failed](int n) { failed << n; };
+        m_router->setEchoTimeout(50);
+        m_router->addPendingOwnMessage("sent", 1);
+        m_router->ownMessageSent(1);
+        m_router->addPendingOwnMessage("still checking", 2); // not sent yet: no bound runs
+        QTRY_COMPARE(failed, QList<int>{1});
+        QVERIFY(m_router->ownMessages().isGivenUp(1));
+        QVERIFY(!m_router->ownMessages().isGivenUp(2));
+        QVERIFY(m_router->ownMessages().isPending("still checking"));
+        QTest::qWait(100);
+        QCOMPARE(failed, QList<int>{1}); // told once
+        feed(QStringLiteral(R"({"type":"say","insert_id":"s5","wechat_user_space_id":%1,"content":{"content":"sent"}})").arg(kHost));
+        QVERIFY(m_win.rows.isEmpty());
+        QCOMPARE(m_router->ownMessageServerId(1), QStringLiteral("s5"));
+        QVERIFY(!m_router->ownMessages().isGivenUp(1));
+
+        // The connection it went out on ends: given up at once, whatever the bound.
+        m_router->setEchoTimeout(60000);
+        m_router->addPendingOwnMessage("on the wire", 3);
+        m_router->ownMessageSent(3);
+        m_router->closeRoomChannel();
+        QCOMPARE(failed, (QList<int>{1, 1}));
+        QVERIFY(m_router->ownMessages().isGivenUp(3));
+        m_router->initWss(QStringLiteral("ws://127.0.0.1:9/ws"));
+        QCOMPARE(failed, (QList<int>{1, 1})); // nothing was out any more
+    }
+
     void queueRefusesDuplicateIds()
     {
         ChatRecordQueue q;

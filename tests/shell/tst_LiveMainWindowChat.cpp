@@ -272,6 +272,32 @@ private slots:
         QVERIFY(framesOfType("say").isEmpty());
     }
 
+    // A drop that catches the message on the wire: the room never takes it and no echo can come
+    // on the next connection, so the host is told at once; it is not sent again after the
+    // reconnection, and a late echo would settle it rather than add a row.
+    void messageCaughtByADropFails_data()
+    {
+        QTest::addColumn<QJsonObject>("drop");
+        QTest::newRow("close code") << QJsonObject{{"code", 1011}};
+        QTest::newRow("abort") << QJsonObject{{"abort", true}};
+    }
+    void messageCaughtByADropFails()
+    {
+        QFETCH(QJsonObject, drop);
+        QVERIFY(enterRoom(501, "Room A"));
+        drop.insert("room_id", "501");
+        drop.insert("on_next_frame", true);
+        QVERIFY(m_sim.control("/_sim/room/close", drop).toObject().value("closed").toInt() == 1);
+        send("caught");
+        QTRY_COMPARE_WITH_TIMEOUT(toastText(), QString::fromUtf8("发送失败"), kWait);
+        QVERIFY(router()->ownMessages().isGivenUp(1));
+        QCOMPARE(router()->ownMessages().pendingCount(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(framesOfType("login").size(), 2, kWait);
+        settle();
+        QCOMPARE(sentTexts(), QStringList{"caught"});
+        QCOMPARE(list()->count(), 1);
+    }
+
     // A pre-check still under way when the host picks another room sends to neither room.
     void roomChangeWhileChecking()
     {

@@ -9,7 +9,20 @@ Control API:
     POST /_sim/room/config         {"live_wss", "ping_interval", "room_id", "enter_msg_switch", "leave_room_reminder"}
     POST /_sim/room/host           {"wechat_user_space_id", "name", "photo"}: who a login token stands for
     POST /_sim/room/push           {"room_id"?, "frame": object or text}: send to the room (or every socket)
-    POST /_sim/room/close          {"room_id"?, "code"?, "abort"?}: close the room's sockets (or all)
+    POST /_sim/room/close          {"room_id"?, "code"?, "abort"?, "stall_handshakes"?}: close the room's
+                                   sockets (or all) with a close code (1001 by default) or without a
+                                   closing handshake ("abort"); the next "stall_handshakes" opening
+                                   handshakes are then left unanswered until the client gives up;
+                                   with "on_next_frame" each socket is dropped when its next frame
+                                   arrives, and that frame is not taken
+    POST /_sim/room/chatter        {"room_id", "rate", "viewers"?}: viewers say numbered messages in the
+                                   room, `rate` a second (0 stops), whether or not anyone listens;
+                                   answers "said", the messages of the chatter it replaced
+    GET  /_sim/room/connections    every socket since the last reset: "conn", "room_id", "logins" (its
+                                   "login" frames), "open", "delivered" (insert ids of the others'
+                                   "say" messages written to it, in order), "confirmed" (how many of
+                                   those preceded the last "ping" it answered), "unanswered" (pings
+                                   not answered yet); and "stalled" (handshakes left unanswered)
     POST /_sim/room/viewer/enter   {"room_id", "wechat_user_space_id", "name", "photo"?, ...}: "login" and
                                    "upordown_single" "up"; the viewer gets a numeric client_id (kept
                                    when it enters again) and its online entry a textual wus_id
@@ -38,6 +51,7 @@ Other route modules answer further kinds of frames by adding a coroutine
 handler(room, message, reply) to sim.room_frame_handlers (reply(text) answers the sender).
 """
 import asyncio
+import collections
 import itertools
 import json
 import time
@@ -57,6 +71,11 @@ class Conn:
         self.ws = ws
         self.room_id = None
         self.user = None  # identity after "login"
+        self.logins = 0
+        self.delivered = []  # insert ids of others' "say" messages written to the socket
+        self.ping_marks = collections.deque()  # len(delivered) when each unanswered "ping" went out
+        self.confirmed = 0  # delivered messages the client had read before its last "pong"
+        self.drop_on_frame = None  # how to drop the socket when its next frame arrives
 
 
 class Room:
@@ -99,6 +118,10 @@ def now_texts():
 def setup(app, sim):
     conns = {}  # conn id -> Conn; sockets survive a reset of the area state only until closed
     conn_ids = itertools.count(1)
+    seen = []  # every Conn since the last reset, closed ones too
+    # handshakes still to leave unanswered, those left so far, and the reset count that frees them
+    stalls = {"pending": 0, "stalled": 0, "epoch": 0}
+    chatters = {}  # room id -> [task, messages said] of /_sim/room/chatter
 
     def st():
         return sim.area("room", RoomState)
@@ -131,20 +154,26 @@ def setup(app, sim):
     def room_conns(room_id):
         return [c for c in conns.values() if room_id is None or c.room_id == str(room_id)]
 
-    async def send_text(conn, text):
+    async def send_text(conn, text, obj=None):
         if conn.ws.closed:
             return False
         try:
             await conn.ws.send_str(text)
-            return True
         except (ConnectionError, RuntimeError):
             return False
+        # What the socket was given, for the drills that check nothing delivered went missing.
+        kind = obj.get("type") if isinstance(obj, dict) else None
+        if kind == "say" and not (conn.user and obj.get("wechat_user_space_id") == conn.user["wechat_user_space_id"]):
+            conn.delivered.append(str(obj.get("insert_id", "")))
+        elif kind == "ping":
+            conn.ping_marks.append(len(conn.delivered))
+        return True
 
     async def broadcast(room_id, obj):
         text = obj if isinstance(obj, str) else json.dumps(obj, ensure_ascii=False)
         sent = 0
         for c in room_conns(room_id):
-            if await send_text(c, text):
+            if await send_text(c, text, obj if isinstance(obj, dict) else None):
                 sent += 1
         return sent
 
@@ -215,7 +244,12 @@ def setup(app, sim):
             return
         kind = msg.get("type")
         s = st()
+        if kind == "pong":
+            if conn.ping_marks:
+                conn.confirmed = conn.ping_marks.popleft()
+            return
         if kind == "login":
+            conn.logins += 1
             conn.room_id = str(msg.get("room_id", ""))
             conn.user = identity(msg.get("jwt_token", ""))
             room = s.room(conn.room_id)
@@ -273,22 +307,39 @@ def setup(app, sim):
             if interval and interval > 0:
                 await asyncio.sleep(interval)
                 if not conn.ws.closed and interval == st().ping_interval:
-                    await send_text(conn, '{"type":"ping"}')
+                    await send_text(conn, '{"type":"ping"}', {"type": "ping"})
             else:
                 await asyncio.sleep(0.5)
+
+    async def stall(request):
+        # The request was read; no answer comes until the client gives up (or a reset).
+        stalls["stalled"] += 1
+        epoch = stalls["epoch"]
+        while request.transport is not None and not request.transport.is_closing() and epoch == stalls["epoch"]:
+            await asyncio.sleep(0.1)
+        return web.Response(status=503)
 
     async def websocket(request):
         ws = web.WebSocketResponse(autoping=True)
         if not ws.can_prepare(request).ok:
             return web.Response(status=404, text="not a WebSocket request")
+        if stalls["pending"] > 0:
+            stalls["pending"] -= 1
+            return await stall(request)
         await ws.prepare(request)
         conn = Conn(next(conn_ids), ws, request)
         conns[conn.id] = conn
+        seen.append(conn)
         ping_task = asyncio.ensure_future(pinger(conn))
         try:
             async for m in ws:
                 if m.type == WSMsgType.TEXT:
                     sim.log_frame(conn.id, m.data)
+                    if conn.drop_on_frame is not None:
+                        # The drop catches this frame on the wire: the room never takes it.
+                        how, conn.drop_on_frame = conn.drop_on_frame, None
+                        await drop_conn(conn, how)
+                        break
                     await handle_frame(conn, m.data)
                 elif m.type == WSMsgType.ERROR:
                     break
@@ -349,16 +400,23 @@ def setup(app, sim):
         sent = await broadcast(b.get("room_id"), frame)
         return web.json_response({"ok": True, "sent": sent})
 
+    async def drop_conn(c, how):
+        if how.get("abort"):
+            # no closing handshake: the peer sees the connection drop
+            if c.request.transport is not None:
+                c.request.transport.close()
+        else:
+            await c.ws.close(code=int(how.get("code", 1001)))
+
     async def ctl_close(request):
         b = await read_json_object(request)
         targets = room_conns(b.get("room_id"))
+        stalls["pending"] = max(0, int(b.get("stall_handshakes", 0)))
         for c in targets:
-            if b.get("abort"):
-                # no closing handshake: the peer sees the connection drop
-                if c.request.transport is not None:
-                    c.request.transport.close()
+            if b.get("on_next_frame"):
+                c.drop_on_frame = b
             else:
-                await c.ws.close(code=int(b.get("code", 1001)))
+                await drop_conn(c, b)
         return web.json_response({"ok": True, "closed": len(targets)})
 
     async def ctl_viewer_enter(request):
@@ -475,6 +533,42 @@ def setup(app, sim):
     app.router.add_post("/liveSystem/Room/deleteMessage", delete_message)
     app.router.add_post("/MiniProgram/Live/shutUpAll", shut_up_all)
 
+    async def chatter(room_id, rate, viewers, said):
+        n = 0
+        start = time.time()
+        while True:
+            # Paced from the start, so a late message does not push back all later ones.
+            delay = start + n / rate - time.time()
+            if delay > 0:
+                await asyncio.sleep(delay)
+            room = st().room(room_id)
+            wid = 20001 + n % viewers
+            n += 1
+            said[0] = n
+            v = {"wechat_user_space_id": wid, "name": "观众%d" % wid, "photo": sim.base_url + "/pic/64x64/v%d" % wid}
+            await say_to_room(room, chat_object(room, v, "speak", {"content": "chatter %d" % n}))
+
+    async def ctl_chatter(request):
+        b = await read_json_object(request)
+        room_id = str(b.get("room_id", ""))
+        old = chatters.pop(room_id, None)
+        if old is not None:
+            old[0].cancel()
+        rate = float(b.get("rate", 0) or 0)
+        if rate > 0 and room_id:
+            said = [0]
+            task = asyncio.ensure_future(chatter(room_id, rate, max(1, int(b.get("viewers", 3))), said))
+            chatters[room_id] = [task, said]
+        return web.json_response({"ok": True, "said": old[1][0] if old else 0})
+
+    async def ctl_connections(request):
+        return web.json_response({
+            "connections": [{"conn": c.id, "room_id": c.room_id, "logins": c.logins, "open": not c.ws.closed,
+                             "delivered": c.delivered, "confirmed": c.confirmed,
+                             "unanswered": len(c.ping_marks)} for c in seen],
+            "stalled": stalls["stalled"],
+        })
+
     async def ctl_state(request):
         s = st()
         return web.json_response({
@@ -498,10 +592,17 @@ def setup(app, sim):
     app.router.add_post("/_sim/room/delete", ctl_delete)
     app.router.add_post("/_sim/room/history", ctl_history)
     app.router.add_get("/_sim/room/state", ctl_state)
+    app.router.add_post("/_sim/room/chatter", ctl_chatter)
+    app.router.add_get("/_sim/room/connections", ctl_connections)
 
     def on_reset():
         # A reset starts from no connections, so a test never inherits another's sockets.
         for c in list(conns.values()):
             asyncio.ensure_future(c.ws.close(code=1001))
+        seen.clear()
+        stalls.update(pending=0, stalled=0, epoch=stalls["epoch"] + 1)
+        for task, _ in chatters.values():
+            task.cancel()
+        chatters.clear()
 
     sim.on_reset(on_reset)
