@@ -11,13 +11,12 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/scripts/lib/common.sh"
-BUILD=$1 OUT=$2 CYCLES=${3:-100}
+mkdir -p "$1" "$2"
+BUILD=$(cd "$1" && pwd) OUT=$(cd "$2" && pwd) CYCLES=${3:-100}
 shift $(($# < 3 ? $# : 3))
 # The drill reaches the window through the tests' support library: built with the tests.
 cmake -S "$ROOT" -B "$BUILD" -DBUILD_TESTING=ON >/dev/null
 cmake --build "$BUILD" --parallel "${SOLVEK_JOBS:-$(nproc)}" --target soak_room_channel
-mkdir -p "$OUT"
-OUT=$(cd "$OUT" && pwd)
 private_runtime_dir
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 cd "$OUT"
