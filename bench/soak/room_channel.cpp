@@ -267,8 +267,7 @@ bool RoomChannelDrill::sync()
     return QTest::qWaitFor(
         [&] {
             const QJsonArray conns = connections().value("connections").toArray();
-            const QJsonObject last = conns.last().toObject();
-            return last.value("unanswered").toInt() == 0;
+            return !conns.isEmpty() && conns.last().toObject().value("unanswered").toInt() == 0;
         },
         10000);
 }
