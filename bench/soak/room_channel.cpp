@@ -12,7 +12,7 @@
 // line of figures; exits non-zero when anything was lost, doubled, left pending or sent twice.
 //
 //   soak_room_channel [--cycles 100] [--reconnect-ms 5000] [--handshake-ms 30000]
-//                     [--echo-ms N] [--rate 5] [--log FILE]
+//                     [--echo-ms N] [--rate 5] [--chat-ms 2000] [--log FILE]
 // The intervals default to the program's own; the short form in CI passes shorter ones.
 #include "support/ChatWindowFixture.h"
 #include "support/LiveMainWindowTestAccess.h"
@@ -115,6 +115,7 @@ struct Options {
     int handshakeMs = ChatWebSocketClient::kHandshakeTimeoutMs;
     int echoMs = 0; // 0: the program's own bound
     double rate = 5;
+    int chatMs = 2000; // viewers chat this long on the settled channel each cycle
 };
 
 class RoomChannelDrill
@@ -393,7 +394,7 @@ bool RoomChannelDrill::cycle(int n)
     const QString text = QString::fromLatin1(kHostPrefix) + QString::number(n);
 
     // Viewers chat for a moment on the settled channel; what the client read so far is checked.
-    QTest::qWait(300);
+    QTest::qWait(m_o.chatMs);
     if (!sync() || !checkDelivered())
         return false;
 
@@ -548,8 +549,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption echo("echo-ms", "The bound on waiting for an own message's echo (default the program's).",
                                   "ms", "0");
     const QCommandLineOption rate("rate", "Viewer messages a second.", "count", "5");
+    const QCommandLineOption chatMs("chat-ms", "How long viewers chat on the settled channel each cycle.", "ms", "2000");
     const QCommandLineOption log("log", "File for the program's log (default: none).", "file");
-    parser.addOptions({cycles, reconnect, handshake, echo, rate, log});
+    parser.addOptions({cycles, reconnect, handshake, echo, rate, chatMs, log});
     parser.process(app);
 
     Options o;
@@ -558,6 +560,7 @@ int main(int argc, char* argv[])
     o.handshakeMs = parser.value(handshake).toInt();
     o.echoMs = parser.value(echo).toInt();
     o.rate = parser.value(rate).toDouble();
+    o.chatMs = parser.value(chatMs).toInt();
     QFile logFile(parser.value(log));
     if (parser.isSet(log) && logFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
         g_log = &logFile;

@@ -25,7 +25,7 @@ void tst_SoakRoomChannel::nineDropsLoseNothing()
     drill.setProcessChannelMode(QProcess::MergedChannels);
     drill.setWorkingDirectory(out.path());
     drill.start(SOLVEK_BINARY_DIR "/bench/soak/soak_room_channel",
-                {"--cycles", "9", "--reconnect-ms", "200", "--handshake-ms", "1000", "--echo-ms", "2000", "--log",
+                {"--cycles", "9", "--reconnect-ms", "200", "--handshake-ms", "1000", "--echo-ms", "2000", "--chat-ms", "500", "--log",
                  out.filePath("solvek.log")});
     QVERIFY(drill.waitForStarted(10000));
     QVERIFY(drill.waitForFinished(100000));
