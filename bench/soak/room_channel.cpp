@@ -184,6 +184,8 @@ private:
     QTimer m_watchdog;
     QElapsedTimer m_watchdogClock;
     qint64 m_longestStallMs = 0;
+    QString m_phase;        // what the drill is doing, for the stall's place
+    QString m_longestStallIn;
     qint64 m_rssStart = -1, m_rssEnd = -1;
     int m_fdsStart = -1, m_fdsEnd = -1;
 };
@@ -394,9 +396,13 @@ bool RoomChannelDrill::cycle(int n)
     const QString text = QString::fromLatin1(kHostPrefix) + QString::number(n);
 
     // Viewers chat for a moment on the settled channel; what the client read so far is checked.
+    const QString cycleName = QStringLiteral("cycle %1 (%2 drop, host message %3)").arg(n).arg(dropName(d)).arg(momentName(moment));
+    m_phase = cycleName + QStringLiteral(": chat");
     QTest::qWait(m_o.chatMs);
+    m_phase = cycleName + QStringLiteral(": sync");
     if (!sync() || !checkDelivered())
         return false;
+    m_phase = cycleName + QStringLiteral(": send and drop");
 
     const QJsonObject before = connections();
     const int connectionsBefore = before.value("connections").toArray().size();
@@ -434,6 +440,7 @@ bool RoomChannelDrill::cycle(int n)
         fail(QStringLiteral("cycle %1: the simulator dropped no socket").arg(n));
         return false;
     }
+    m_phase = cycleName + QStringLiteral(": reconnect");
     if (!waitReconnected(connectionsBefore, stalledBefore, d)) {
         fail(QStringLiteral("cycle %1: no new connection logged in after the %2 drop").arg(n).arg(dropName(d)));
         return false;
@@ -459,7 +466,11 @@ bool RoomChannelDrill::run()
     m_watchdog.setInterval(kWatchdogMs);
     m_watchdogClock.start();
     QObject::connect(&m_watchdog, &QTimer::timeout, [this] {
-        m_longestStallMs = std::max(m_longestStallMs, m_watchdogClock.restart() - kWatchdogMs);
+        const qint64 gap = m_watchdogClock.restart() - kWatchdogMs;
+        if (gap > m_longestStallMs) {
+            m_longestStallMs = gap;
+            m_longestStallIn = m_phase;
+        }
     });
     m_watchdog.start();
     m_rssStart = residentKb();
@@ -477,6 +488,7 @@ bool RoomChannelDrill::run()
                  .toInt();
 
     // The last messages read, every own message at its end.
+    m_phase = QStringLiteral("the end");
     if (!sync() || !checkDelivered())
         fail(QStringLiteral("the last deliveries could not be checked"));
     const int bound = Access::roomRouter(*m_w)->echoTimeout() + 2000;
@@ -514,7 +526,7 @@ QString RoomChannelDrill::figures() const
 {
     return QStringLiteral("soak room_channel cycles=%1 sent=%2 delivered=%3 duplicated=%4 lost=%5 own_pending=%6 "
                           "own_resent=%7 rss_kb_start=%8 rss_kb_end=%9 fds_start=%10 fds_end=%11 "
-                          "longest_gui_stall_ms=%12 own_settled=%13 own_failed=%14 bad_logins=%15")
+                          "longest_gui_stall_ms=%12 own_settled=%13 own_failed=%14 bad_logins=%15 (stall in \"%16\")")
         .arg(m_cyclesDone)
         .arg(m_sent)
         .arg(m_delivered.size())
@@ -529,7 +541,8 @@ QString RoomChannelDrill::figures() const
         .arg(m_longestStallMs)
         .arg(m_ownSettled)
         .arg(m_ownFailed)
-        .arg(m_badLogins);
+        .arg(m_badLogins)
+        .arg(m_longestStallIn);
 }
 
 } // namespace

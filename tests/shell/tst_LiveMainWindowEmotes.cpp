@@ -117,7 +117,9 @@ private slots:
         UserRemindMsgWidget* band = chat()->remindWidget;
         QCOMPARE(band->parentWidget(), static_cast<QWidget*>(chat()->list));
         QVERIFY(band->isVisibleTo(chat()->list));
-        QCOMPARE(testsupport::plainText(band->noticeLabel()->text()), QString::fromUtf8("欢迎 <i>Bob</i> 进入直播间"));
+        // the host's own entry may be announced first
+        QTRY_COMPARE_WITH_TIMEOUT(testsupport::plainText(band->noticeLabel()->text()),
+                                  QString::fromUtf8("欢迎 <i>Bob</i> 进入直播间"), kWait);
 
         QVERIFY(control("/_sim/room/viewer/leave", {{"room_id", "501"}, {"wechat_user_space_id", 7}}));
         QTRY_COMPARE_WITH_TIMEOUT(testsupport::plainText(band->noticeLabel()->text()), QString::fromUtf8("<i>Bob</i> 离开直播间"),
