@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QFontMetrics>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -112,11 +111,9 @@ void ViewerModeration::send(const QString& entry, qint64 roomId, const QString& 
                 if (done)
                     done();
             };
-            const QJsonDocument doc = QJsonDocument::fromJson(reply);
-            if (doc.isObject() && doc.object().contains("code"))
-                doDataToJson(reply, ok, [](const QString& msg) { ChatItemWidget::hooks().showStatus(msg, false, kToastMs); });
-            else
-                ok(QJsonObject());
+            // Only the envelope's success code says the measure was taken: a reply that is no
+            // envelope (cut off, a proxy's page) is a failure, not a success.
+            doDataToJson(reply, ok, [](const QString& msg) { ChatItemWidget::hooks().showStatus(msg, false, kToastMs); });
         },
         [](const QString& error) { ChatItemWidget::hooks().showStatus(error, false, kToastMs); });
 }

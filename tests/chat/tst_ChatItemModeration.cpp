@@ -119,6 +119,11 @@ private slots:
         QTest::newRow("error code as text") << QJsonObject{{"body", QJsonObject{{"code", "500"}, {"msg", "失败了"}}}}
                                             << "失败了";
         QTest::newRow("server error") << QJsonObject{{"status", 500}, {"body", "oops"}} << "";
+        // A reply that is no envelope at all is no word that the measure was taken.
+        QTest::newRow("garbage") << QJsonObject{{"content_type", "application/json;charset=utf-8"},
+                                                {"body", "<html>{\"code\":200,\"da"}}
+                                 << "";
+        QTest::newRow("not an object") << QJsonObject{{"body", "[1]"}} << "JSON is not an object";
     }
 
     void refusalsShowFailure()
