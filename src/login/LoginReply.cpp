@@ -7,10 +7,25 @@
 namespace solvek
 {
 
+namespace
+{
+int s_loginRequestTimeoutMs = kLoginRequestTimeoutMs;
+}
+
+int loginRequestTimeoutMs()
+{
+    return s_loginRequestTimeoutMs;
+}
+
+void setLoginRequestTimeoutMs(int ms)
+{
+    s_loginRequestTimeoutMs = ms;
+}
+
 QNetworkRequest loginRequest(const QUrl& url)
 {
     QNetworkRequest request(url);
-    request.setTransferTimeout(kLoginRequestTimeoutMs);
+    request.setTransferTimeout(s_loginRequestTimeoutMs);
     return request;
 }
 

@@ -14,6 +14,9 @@ namespace solvek
 
 // Requests of the login tabs give up after this long, so a silent server cannot hang a tab.
 inline constexpr int kLoginRequestTimeoutMs = 30000;
+// The time-out the login requests use now (kLoginRequestTimeoutMs unless a test shortened it).
+int loginRequestTimeoutMs();
+void setLoginRequestTimeoutMs(int ms);
 
 // The exact content type of the open API's JSON replies; anything else is not a login reply.
 inline constexpr char kLoginJsonContentType[] = "application/json;charset=utf-8";

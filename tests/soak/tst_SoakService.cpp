@@ -1,0 +1,51 @@
+// test-label: soak
+// test-timeout: 240
+// The service-failure drill in its short form (scripts/soak runs it at full length): every
+// open-API request of the main road answers 500 and garbage, and two paths also answer late and
+// never, with the request time-out shortened to 1.5 s. Every path ends within the time-out, none
+// takes the failure for a success or writes the settings, and each action then works.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_SoakService : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyFailureEndsAndNothingIsWritten();
+};
+
+void tst_SoakService::everyFailureEndsAndNothingIsWritten()
+{
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    QProcess drill;
+    drill.setProcessChannelMode(QProcess::MergedChannels);
+    drill.start(SOLVEK_BINARY_DIR "/bench/soak/soak_service_failure",
+                {"--out", out.path(), "--timeout-ms", "1500", "--modes", "500,garbage,late,never", "--slow-paths",
+                 "chat send,room choice"});
+    QVERIFY(drill.waitForStarted(10000));
+    QVERIFY(drill.waitForFinished(200000));
+    const QString output = QString::fromUtf8(drill.readAll());
+    qInfo().noquote() << output;
+    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(drill.exitCode(), 0);
+
+    const QRegularExpressionMatch figures =
+        QRegularExpression("^soak service cases=(\\d+) passed=(\\d+) longest_wait_ms=(\\d+) .*"
+                           "settings_written_on_failure=(\\d+)",
+                           QRegularExpression::MultilineOption)
+            .match(output);
+    QVERIFY2(figures.hasMatch(), qPrintable(output));
+    // 13 paths in two modes, two of them in two more
+    QCOMPARE(figures.captured(1).toInt(), 13 * 2 + 2 * 2);
+    QCOMPARE(figures.captured(2), figures.captured(1));
+    QCOMPARE(figures.captured(4), QString("0"));
+    QVERIFY(output.contains("case chat send/never"));
+    QVERIFY(output.contains("start and stop after the cases: worked"));
+}
+
+QTEST_GUILESS_MAIN(tst_SoakService)
+#include "tst_SoakService.moc"
