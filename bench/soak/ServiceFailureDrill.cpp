@@ -120,10 +120,12 @@ QMap<QString, QByteArray> ServiceFailureDrill::settingsSnapshot() const
 {
     CDataCenter::getInstance()->sync();
     QMap<QString, QByteArray> files;
-    auto add = [&files](const QString& path) {
+    auto add = [this, &files](const QString& path) {
         QFile f(path);
-        if (f.open(QIODevice::ReadOnly))
-            files.insert(path, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
+        if (!f.open(QIODevice::ReadOnly))
+            return;
+        files.insert(path, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
+        m_settingsFiles.insert(QDir(m_home).relativeFilePath(path));
     };
     add(CDataCenter::getInstance()->settingsFileName());
     QDirIterator it(m_configHome, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -265,7 +267,9 @@ bool ServiceFailureDrill::setUp()
     m_watchdog->setInterval(kWatchdogMs);
     m_watchdogClock.start();
     connect(m_watchdog, &QTimer::timeout, this, [this] {
-        m_longestStallMs = std::max(m_longestStallMs, m_watchdogClock.restart() - kWatchdogMs);
+        const qint64 gap = m_watchdogClock.restart() - kWatchdogMs;
+        if (m_watching)
+            m_longestStallMs = std::max(m_longestStallMs, gap);
     });
     m_watchdog->start();
     return true;
@@ -421,7 +425,8 @@ QList<ServiceFailureDrill::Path> ServiceFailureDrill::roomPaths()
     paths << choice;
 
     // What the chosen room sets up in the background: the room channel's address (a failure
-    // falls back to the default address), the sensitive words and the first history page.
+    // falls back to the default address), the sensitive words, the first history page, the host's
+    // own tags, the account's kind and the IM group's login.
     auto background = [&](const QString& name, const QString& endpoint, std::function<bool()> ended) {
         Path p;
         p.name = name;
@@ -433,13 +438,20 @@ QList<ServiceFailureDrill::Path> ServiceFailureDrill::roomPaths()
         p.writtenBySuccess = QStringList{QStringLiteral("store: pushServer"), QStringLiteral("store: pushKey")};
         paths << p;
     };
+    auto logged = [this](const QString& line) { return [this, line] { return logSince(m_logMark, {line}); }; };
     background(QStringLiteral("room channel address"), QStringLiteral("/liveSystem/Account/getAccountConfig"),
                [this, logins] { return framesOfType("login") > *logins; });
     background(QStringLiteral("sensitive words"), QStringLiteral("/Wx/SolVek/SystemConfig/getSensitiveWordList"),
-               [this] { return logSince(m_logMark, {QStringLiteral("API_GET_SENSITIVE_WORD_LIST error")}); });
+               logged(QStringLiteral("API_GET_SENSITIVE_WORD_LIST error")));
     background(QStringLiteral("chat history"), QStringLiteral("/Wx/Interact/getChatRecord"), [this, chat] {
         return logSince(m_logMark, {QStringLiteral("API_GET_CHAT_RECORD_LIST error")}) && !chat->pageInFlight;
     });
+    background(QStringLiteral("host tags"), QStringLiteral("/Wx/WechatUser/getTagInfo"),
+               logged(QStringLiteral("API_POST_USER_TAG_INFO error")));
+    background(QStringLiteral("account kind"), QStringLiteral("/Mobile/Ucenter/appUserBase"),
+               logged(QStringLiteral("API_POST_UCENTER error")));
+    background(QStringLiteral("IM group login"), QStringLiteral("/Mobile/Im/Login/wechatUser"),
+               logged(QStringLiteral("API_GET_IMSDK_LOGININFO error")));
     return paths;
 }
 
@@ -579,9 +591,11 @@ bool ServiceFailureDrill::runCase(const Path& path, const QString& mode)
         }
         QElapsedTimer clock;
         clock.start();
+        m_watching = true;
         path.act();
         const bool ended = waitFor(path.ended, boundMs + 10000);
         waitMs = clock.elapsed();
+        m_watching = false;
         if (!ended)
             problems << QStringLiteral("never ended (waited %1 ms)").arg(waitMs);
         else if (waitMs > boundMs)
@@ -620,9 +634,11 @@ bool ServiceFailureDrill::runCase(const Path& path, const QString& mode)
                 QMutexLocker lock(&s_logMutex);
                 m_logMark = s_log.size();
             }
+            m_watching = true;
             path.act();
             if (!waitFor(path.recovered, kRecoveryMs))
                 problems << QStringLiteral("the same action then failed against a normal answer");
+            m_watching = false;
         }
     }
 
@@ -688,6 +704,9 @@ bool ServiceFailureDrill::run()
                  "soak service cases=%d passed=%d longest_wait_ms=%lld longest_gui_stall_ms=%lld "
                  "settings_written_on_failure=%d timeout_ms=%d\n",
                  m_cases, m_passed, m_longestWaitMs, m_longestStallMs, m_settingsWritten, m_options.timeoutMs);
+    QStringList compared(m_settingsFiles.begin(), m_settingsFiles.end());
+    compared.sort();
+    std::fprintf(m_out, "settings files compared: %s\n", qPrintable(compared.join(", ")));
     if (!m_longestWaitCase.isEmpty())
         std::fprintf(m_out, "longest wait in %s\n", qPrintable(m_longestWaitCase));
     std::fflush(m_out);

@@ -17,6 +17,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 #include <cstdio>
@@ -121,8 +122,12 @@ private:
     qint64 m_longestWaitMs = 0;
     QString m_longestWaitCase;
     int m_settingsWritten = 0;
+    mutable QSet<QString> m_settingsFiles; // the files the comparisons covered
     QStringList m_failures;
     QTimer* m_watchdog = nullptr;
     QElapsedTimer m_watchdogClock;
+    // The longest the GUI thread did not turn while the drill waited for a path (window set-up
+    // between the cases is not counted).
     qint64 m_longestStallMs = 0;
+    bool m_watching = false;
 };
