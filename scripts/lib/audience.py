@@ -2,9 +2,10 @@
 """A small audience for the demo: viewers enter, chat and leave in every room the host has joined.
 
 Talks only to the simulator's control API (/_sim/room/...), so it needs nothing but the standard
-library. Runs until it is terminated.
+library. Runs until it is terminated. With --busy a viewer says something at every tick (on a fixed
+schedule, however long the calls take) and about one tick in five a viewer also enters or leaves.
 
-    /usr/bin/python3 scripts/lib/audience.py http://127.0.0.1:PORT [--period 2.0] [--seed 7]
+    /usr/bin/python3 scripts/lib/audience.py http://127.0.0.1:PORT [--period 2.0] [--seed 7] [--busy]
 """
 import argparse
 import json
@@ -79,6 +80,16 @@ class Audience:
         self.call("POST", "/_sim/room/viewer/say", body)
         self.said += 1
 
+    def busy_tick(self):
+        for room in self.rooms_with_host():
+            inside = self.present.setdefault(room, set())
+            roll = self.rng.random()
+            if len(inside) < 2 or (roll < 0.1 and len(inside) < len(NAMES)):
+                self.enter(room)
+            elif roll < 0.2 and len(inside) > CROWD:
+                self.leave(room)
+            self.say(room)
+
     def tick(self):
         for room in self.rooms_with_host():
             inside = self.present.setdefault(room, set())
@@ -100,15 +111,19 @@ def main():
     ap.add_argument("base", help="the simulator's base address")
     ap.add_argument("--period", type=float, default=2.0, help="seconds between two audience actions")
     ap.add_argument("--seed", type=int, default=None)
+    ap.add_argument("--busy", action="store_true", help="a message at every tick, viewers entering and leaving")
     args = ap.parse_args()
     audience = Audience(args.base, random.Random(args.seed))
+    tick = audience.busy_tick if args.busy else audience.tick
+    due = time.monotonic()
     while True:
         try:
-            audience.tick()
+            tick()
         except (urllib.error.URLError, OSError, ValueError) as e:
             # The simulator may be starting or stopping: try again at the next tick.
             print("audience: %s" % e, file=sys.stderr, flush=True)
-        time.sleep(args.period)
+        due += args.period
+        time.sleep(max(0.0, due - time.monotonic()))
 
 
 if __name__ == "__main__":

@@ -26,9 +26,12 @@ start_simulator() {
   return 1
 }
 
-# start_audience LOG: viewers who enter, chat and leave in every room the host joins.
+# start_audience LOG: viewers who enter, chat and leave in every room the host joins (every
+# AUDIENCE_PERIOD seconds; AUDIENCE_BUSY=1: a message at every one).
 start_audience() {
-  "$PY" "$ROOT/scripts/lib/audience.py" "$SOLVEK_SERVICE_URL" --period "${AUDIENCE_PERIOD:-2}" >"$1" 2>&1 &
+  local busy=()
+  [ "${AUDIENCE_BUSY:-0}" = 1 ] && busy=(--busy)
+  "$PY" "$ROOT/scripts/lib/audience.py" "$SOLVEK_SERVICE_URL" --period "${AUDIENCE_PERIOD:-2}" "${busy[@]}" >"$1" 2>&1 &
   AUDIENCE_PID=$!
   SERVICE_PIDS+=("$AUDIENCE_PID")
   export AUDIENCE_PID

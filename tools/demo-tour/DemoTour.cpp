@@ -84,7 +84,7 @@ qint64 msSinceProcessStart()
 }
 
 DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
-    : QObject(parent), m_options(options), m_runner(QDir(options.outDir), progress, this)
+    : QObject(parent), m_options(options), m_runner(QDir(options.outDir), progress, this), m_progress(progress)
 {
     qApp->installEventFilter(this);
     connect(&m_runner, &TourRunner::finished, this, &DemoTour::finished);
@@ -99,6 +99,10 @@ DemoTour::DemoTour(const TourOptions& options, FILE* progress, QObject* parent)
     }
     if (!m_options.ingestCases.isEmpty()) {
         addIngestCases();
+        return;
+    }
+    if (m_options.longRoomMinutes > 0) {
+        addLongRoomSteps();
         return;
     }
     addRoomSteps();

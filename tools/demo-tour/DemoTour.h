@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class DocumentCreateWidget;
 namespace tour {
@@ -52,7 +53,17 @@ struct TourOptions {
     int reconnectRetries = 0; // the engine's retry budget in the drill (0: the program's own)
     int reconnectDelaySec = 0;
     int maxStallMs = 250;
+    // The long-room drill: after the broadcast started, this many minutes in a busy room (0: not
+    // the drill), memory and descriptors sampled every sampleSeconds; the memory slope is fitted
+    // from warmUpMinutes on.
+    double longRoomMinutes = 0;
+    int sampleSeconds = 60;
+    double warmUpMinutes = 10;
 };
+
+// Resident memory of this process in KiB and its open file descriptors (-1 when unreadable).
+qint64 residentKb();
+int openDescriptors();
 
 // Milliseconds since this process started (from SOLVEK_BENCH_T0_NS, the launcher's wall clock
 // in nanoseconds, when set; else from the kernel's start time, to 10 ms).
@@ -76,6 +87,9 @@ public:
     // The ingest drill's line: "soak ingest cases=.. recovered=.. failed_as_expected=.. ..."; empty
     // outside the drill.
     QString ingestFigures() const;
+    // The long-room drill's line: "soak long_room minutes=.. sent=.. delivered=.. lost=.. ..."; empty
+    // outside the drill.
+    QString longRoomFigures() const;
 
 signals:
     void finished(bool allHeld);
@@ -97,6 +111,13 @@ private:
     void addCustomAddressStep(int cycle);
     void addSampleStep(int cycle);
     void startWatchdog();
+    void addWatchStep();
+    // The long-room drill (DemoTour_LongRoom.cpp).
+    void addLongRoomSteps();
+    void watchChatRows();
+    void sampleRoom();
+    void fetchSentIds();
+    int countLost() const;
     void addPauseResumeStopSteps();
     // The ingest drill (DemoTour_Ingest.cpp).
     void addIngestCases();
@@ -164,6 +185,27 @@ private:
     };
     QList<IngestResult> m_ingestResults;
     QElapsedTimer m_ingestClock;
+    // The long-room drill: samples by minute since the busy room began, how often each message id
+    // reached the chat list (indexed by the simulator's numeric ids: a set of strings would itself
+    // grow the memory measured), the ids the simulator had sent when asked at the end.
+    struct TimedSample {
+        double minute = 0;
+        qint64 rssKb = -1;
+        int fds = -1;
+    };
+    QList<TimedSample> m_roomSamples;
+    QTimer* m_sampler = nullptr;
+    QElapsedTimer m_roomClock;
+    std::vector<quint8> m_seenIds;
+    int m_rowsReceived = 0;
+    int m_unnumberedRows = 0;
+    int m_duplicateRows = 0;
+    qint64 m_roomStallMs = -1; // the longest stall while the room was busy
+    QList<qint64> m_sentIds;
+    QString m_sentError;
+    bool m_sentKnown = false;
+    QElapsedTimer m_deliverySettle;
+    FILE* m_progress = nullptr;
     QPointer<LoginDialog> m_login;
     QPointer<LiveMainWindow> m_main;
     qint64 m_loginShownMs = -1;   // since process start

@@ -26,6 +26,7 @@ const QString kStartText = QString::fromUtf8("开始直播");
 constexpr qint64 kRssMarginKb = 48 * 1024;
 constexpr int kFdMargin = 4;
 constexpr int kWatchdogMs = 10;
+} // namespace
 
 qint64 residentKb()
 {
@@ -40,7 +41,6 @@ int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
 }
-} // namespace
 
 void DemoTour::startWatchdog()
 {
@@ -66,6 +66,14 @@ void DemoTour::asHarness(const std::function<void()>& action)
     clock.start();
     action();
     m_harnessMs += clock.elapsed();
+}
+
+void DemoTour::addWatchStep()
+{
+    Step watch;
+    watch.title = QStringLiteral("watch the GUI thread");
+    watch.stages << Stage{QStringLiteral("the watchdog runs"), [this] { startWatchdog(); }, [] { return true; }};
+    m_runner.add(watch);
 }
 
 void DemoTour::addCustomAddressStep(int cycle)
@@ -107,10 +115,7 @@ void DemoTour::addBroadcastCycles()
 {
     m_runner.setKeepShots(false);
     const int baseline = std::min(5, std::max(1, m_options.cycles - 1));
-    Step watch;
-    watch.title = QStringLiteral("watch the GUI thread");
-    watch.stages << Stage{QStringLiteral("the watchdog runs"), [this] { startWatchdog(); }, [] { return true; }};
-    m_runner.add(watch);
+    addWatchStep();
     for (int cycle = 1; cycle <= m_options.cycles; ++cycle) {
         m_runner.setTitlePrefix(QStringLiteral("cycle %1: ").arg(cycle));
         if (cycle % 2 == 1 || m_options.customBase.isEmpty())

@@ -6,6 +6,7 @@
 //                    [--cycles N [--custom-base URL]]         (the broadcast drill)
 //                    [--ingest-cases 5,30,never --rtmp-dir DIR [--reconnect-retries N --reconnect-delay S]]
 //                                                             (the ingest drill)
+//                    [--long-room MINUTES [--sample-seconds S --warm-up MINUTES]]   (the long-room drill)
 //
 // The service addresses come from SOLVEK_SERVICE_URL as for the program. The program's own log
 // goes to DIR/solvek.log, so the terminal shows only the tour.
@@ -23,6 +24,7 @@
 
 #include <util/bmem.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -83,6 +85,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption maxStall("max-stall-ms", "The ingest drill fails above this GUI-thread stall.", "ms");
     parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive, cycles, customBase});
     parser.addOptions({ingest, rtmpDir, retries, retryDelay, maxStall});
+    const QCommandLineOption longRoom("long-room", "The long-room drill: stay live this many minutes in a busy room.",
+                                      "minutes");
+    const QCommandLineOption sampleSeconds("sample-seconds", "The long-room drill: seconds between memory samples (60).",
+                                           "seconds");
+    const QCommandLineOption warmUp("warm-up", "The long-room drill: minutes before the memory slope is fitted (10).",
+                                    "minutes");
+    parser.addOptions({longRoom, sampleSeconds, warmUp});
     parser.process(app);
 
     tour::TourOptions options;
@@ -106,6 +115,11 @@ int main(int argc, char* argv[])
     options.reconnectDelaySec = parser.value(retryDelay).toInt();
     if (parser.isSet(maxStall))
         options.maxStallMs = parser.value(maxStall).toInt();
+    options.longRoomMinutes = parser.value(longRoom).toDouble();
+    if (parser.isSet(sampleSeconds))
+        options.sampleSeconds = std::max(1, parser.value(sampleSeconds).toInt());
+    if (parser.isSet(warmUp))
+        options.warmUpMinutes = parser.value(warmUp).toDouble();
     options.startupOnly = parser.isSet(startupOnly);
     options.holdLiveSeconds = parser.value(holdLive).toInt();
     if (!QDir().mkpath(options.outDir)) {
@@ -140,6 +154,8 @@ int main(int argc, char* argv[])
         std::fprintf(terminal, "%s\n", qPrintable(demo.ingestFigures()));
     if (!demo.soakFigures().isEmpty())
         std::fprintf(terminal, "%s libobs_allocs_at_exit=%ld\n", qPrintable(demo.soakFigures()), leaked);
+    if (!demo.longRoomFigures().isEmpty())
+        std::fprintf(terminal, "%s\n", qPrintable(demo.longRoomFigures()));
     std::fflush(terminal);
     if (options.cycles > 0 && leaked != 0)
         return 1;
