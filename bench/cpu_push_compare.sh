@@ -10,7 +10,7 @@ source "$(dirname "$0")/../scripts/lib/common.sh"
 
 SECS=${1:-60}
 BUILD=${SOLVEK_BENCH_BUILD_DIR:-$ROOT/build-bench}
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCHMARKS=ON -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$BUILD" --target livecore_push bare_obs_push >/dev/null
 
 WORK=$(mktemp -d /tmp/solvek-cpu.XXXXXX)

@@ -10,10 +10,17 @@ namespace {
 LiveCore* g_installed = nullptr;
 
 // One slot: a function called under the slot's own mutex.
+std::function<void()>& demandHandler()
+{
+    static auto* handler = new std::function<void()>;
+    return *handler;
+}
+
 template <typename Fn>
 struct CallbackSlot {
     std::mutex mutex;
     Fn callback;
+    std::atomic<bool> filled{false};
 
     void replace(Fn fn)
     {
@@ -22,8 +29,12 @@ struct CallbackSlot {
             std::lock_guard<std::mutex> lock(mutex);
             old = std::move(callback);
             callback = std::move(fn);
+            filled = bool(callback);
         }
-        // `old` goes here, outside the lock; no call made after the swap sees it.
+        // `old` goes here, outside the lock; no call made after the swap sees it. The engine is
+        // told outside the lock too: libobs' video thread holds its own lock while it calls in.
+        if (demandHandler())
+            demandHandler()();
     }
     template <typename... Args>
     void call(Args... args)
@@ -111,6 +122,11 @@ int UnRegisterRecvOBSVideoStreamCallback()
     videoSlot().replace(nullptr);
     return 0;
 }
+
+bool RecvOBSVideoStreamWanted() { return videoSlot().filled; }
+bool RecvOBSAudioStreamWanted() { return audioSlot().filled; }
+
+void SetRecvOBSStreamDemandHandler(std::function<void()> handler) { demandHandler() = std::move(handler); }
 
 std::mutex& RecvOBSVideoStreamMutex() { return videoSlot().mutex; }
 

@@ -189,6 +189,14 @@ std::mutex& RecvOBSVideoStreamMutex();
 void RecvOBSVideoStreamSize(uint32_t* width, uint32_t* height);
 void SetRecvOBSVideoStreamSize(uint32_t width, uint32_t height);
 
+// Whether a function sits in the video or the audio slot now. The engine asks libobs for raw
+// frames only while one does: converting every frame for nobody costs a share of a core.
+bool RecvOBSVideoStreamWanted();
+bool RecvOBSAudioStreamWanted();
+// Called on the registering thread after a slot gained or lost its function (the engine follows
+// with its libobs callbacks); one handler, an empty function removes it.
+void SetRecvOBSStreamDemandHandler(std::function<void()> handler);
+
 // The entry points libobs calls (also usable to push a frame through the bridge in tests).
 void obs_raw_video_callback(void* user_data, video_data* frame);
 void obs_raw_audio_callback(void* user_data, size_t mix_idx, audio_data* data);

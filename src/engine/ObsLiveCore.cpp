@@ -47,10 +47,14 @@ void shutDownRunningEngine()
 }
 } // namespace
 
-ObsLiveCore::ObsLiveCore() : m_context(newContext()) {}
+ObsLiveCore::ObsLiveCore() : m_context(newContext())
+{
+    SetRecvOBSStreamDemandHandler([this] { syncRawCallbacks(); });
+}
 
 ObsLiveCore::~ObsLiveCore()
 {
+    SetRecvOBSStreamDemandHandler({});
     core_shutdown();
     delete m_windowWatch;
     delete m_context;

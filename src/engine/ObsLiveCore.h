@@ -108,6 +108,10 @@ public:
 
     // ---- read-backs and settings for tests and benchmarks -------------------------------------
     const LiveCoreState& state() const { return status; }
+    // Stands a picture in for the host camera on machines without one (the benchmarks' scene):
+    // "camera source" becomes a picture of `file`, out of the scene until a caller adds it, and
+    // the camera list holds one entry, so the canvas code places it as it places a camera.
+    bool standInCameraPicture(const QString& file);
     obs_output* streamOutput() const { return stream_output; }
     // Reconnect settings of start_stream (20 retries, 10 s apart); tests shorten them.
     static constexpr int kReconnectRetries = 20;
@@ -115,6 +119,9 @@ public:
     void setReconnectSettings(int retries, int delaySec);
     // Number of draw registrations attached to a window's display by this engine.
     int drawRegistrations(LiveWindowHandle window) const;
+    // libobs' raw video and audio callbacks are attached (or on their way, on the raw callback worker).
+    bool rawVideoAttached() const { return raw_video_added; }
+    bool rawAudioAttached() const { return raw_audio_added; }
 
     // The libobs log handler: one line of at most 4095 characters to the debugger output.
     static void obs_log_to_debugger(int level, const char* format, va_list args, void* param);
@@ -128,6 +135,7 @@ private:
     void destroyDisplay(LiveWindowHandle window);
     void windowGone(LiveWindowHandle window);
     void windowResized(LiveWindowHandle window, int width, int height);
+    void windowSeen(LiveWindowHandle window, bool seen);
     void fitPreview(int width, int height, bool withMargin, bool storeShownSize);
 
     // ---- sources ----
@@ -153,6 +161,7 @@ private:
     // Adds and removes the raw frame callbacks, in order: libobs takes a removal only between two
     // frames, and the encoders encode inside a frame, so a removal can wait a long while.
     StreamWorker* rawCallbackWorker();
+    void syncRawCallbacks();
     void joinRetiredOutputs();
     // Starts the output on its worker (once a lost or paused output has ended); false only when
     // there is no output. A start that libobs refuses is reported as a stop with an error.
@@ -190,7 +199,13 @@ private:
     QObject* m_windowWatch = nullptr; // destroys a display before its window goes
     bool modules_loaded = false;
     bool torn_down = false;
-    bool raw_callbacks_added = false;
+    // Raw frames: the stream objects are set up (raw_stream_ready) for frames of this size, and
+    // libobs' callbacks are attached only while a function sits in the matching slot.
+    bool raw_stream_ready = false;
+    bool raw_video_added = false;
+    bool raw_audio_added = false;
+    uint32_t raw_width = 0;
+    uint32_t raw_height = 0;
     bool output_signals_connected = false;
     int reconnect_retries = kReconnectRetries;
     int reconnect_delay_sec = kReconnectDelaySec;

@@ -9,7 +9,10 @@
 #include <obs.h>
 
 #include <QDebug>
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QHash>
+#include <QPointer>
 #include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
 #include <QWidget>
@@ -62,13 +65,22 @@ void render_main_view_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(cx,
 // window (the widget is deleted, or made non-native), its display goes first, so libobs never
 // renders into a window that no longer exists; when one changes size (a label taken out to full
 // screen and put back keeps its window), its display follows, so the canvas fills the window.
-class DisplayWindowWatch : public QObject
+// A display that cannot be seen (its window wholly covered, or the window it sits in minimised or
+// hidden) is not drawn until it can be seen again.
+class DisplayWindowWatch : public QObject, public QAbstractNativeEventFilter
 {
 public:
     DisplayWindowWatch(std::function<void(LiveWindowHandle)> gone,
-                       std::function<void(LiveWindowHandle, int, int)> resized)
-        : m_gone(std::move(gone)), m_resized(std::move(resized))
+                       std::function<void(LiveWindowHandle, int, int)> resized,
+                       std::function<void(LiveWindowHandle, bool)> seen)
+        : m_gone(std::move(gone)), m_resized(std::move(resized)), m_seen(std::move(seen))
     {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~DisplayWindowWatch() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(this);
     }
 
     void watch(LiveWindowHandle window)
@@ -80,6 +92,15 @@ public:
         m_watched.insert(handle, window);
         handle->installEventFilter(this);
         connect(handle, &QObject::destroyed, this, [this, handle] { m_watched.remove(handle); });
+        platform::watchCovering(window);
+        // The window the display sits in: minimised or hidden, nothing of it is seen.
+        QWidget* top = widget->window();
+        if (top != widget) {
+            if (!m_top.key(top))
+                top->installEventFilter(this);
+            m_top.insert(window, top);
+        }
+        update(window);
     }
 
     void forget(LiveWindowHandle window)
@@ -93,6 +114,21 @@ public:
                 ++it;
             }
         }
+        if (QWidget* top = m_top.take(window); top && !m_top.key(top))
+            top->removeEventFilter(this);
+        m_covered.remove(window);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, long*) override
+    {
+        LiveWindowHandle window = 0;
+        bool covered = false;
+        if (type == "xcb_generic_event_t" && platform::coveringReport(message, &window, &covered) &&
+            m_watched.key(window)) {
+            m_covered[window] = covered;
+            update(window);
+        }
+        return false;
     }
 
 protected:
@@ -104,7 +140,11 @@ protected:
             auto it = m_watched.find(static_cast<QWindow*>(object));
             if (it != m_watched.end())
                 m_gone(it.value()); // forgets the window on its way
-        } else if (event->type() == QEvent::Resize) {
+        } else if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
+                   event->type() == QEvent::Hide) {
+            if (object->isWidgetType())
+                topChanged(static_cast<QWidget*>(object));
+        } else if (event->type() == QEvent::Resize && !object->isWidgetType()) {
             auto* window = static_cast<QWindow*>(object);
             auto it = m_watched.find(window);
             if (it != m_watched.end()) {
@@ -116,9 +156,27 @@ protected:
     }
 
 private:
+    void topChanged(QWidget* top)
+    {
+        for (auto it = m_top.begin(); it != m_top.end(); ++it) {
+            if (it.value() == top)
+                update(it.key());
+        }
+    }
+
+    void update(LiveWindowHandle window)
+    {
+        QWidget* top = m_top.value(window);
+        const bool topShown = !top || (top->isVisible() && !top->isMinimized());
+        m_seen(window, topShown && !m_covered.value(window));
+    }
+
     std::function<void(LiveWindowHandle)> m_gone;
     std::function<void(LiveWindowHandle, int, int)> m_resized;
+    std::function<void(LiveWindowHandle, bool)> m_seen;
     QHash<QWindow*, LiveWindowHandle> m_watched;
+    QHash<LiveWindowHandle, QPointer<QWidget>> m_top;
+    QHash<LiveWindowHandle, bool> m_covered;
 };
 
 void ObsLiveCore::windowGone(LiveWindowHandle window)
@@ -130,6 +188,13 @@ void ObsLiveCore::windowGone(LiveWindowHandle window)
     if (status.share_preview_hwnd == window)
         status.share_preview_hwnd = 0;
     destroyDisplay(window);
+}
+
+void ObsLiveCore::windowSeen(LiveWindowHandle window, bool seen)
+{
+    auto it = status.displays.find(window);
+    if (it != status.displays.end() && it->second && obs_display_enabled(it->second) != seen)
+        obs_display_set_enabled(it->second, seen);
 }
 
 void ObsLiveCore::windowResized(LiveWindowHandle window, int width, int height)
@@ -158,11 +223,13 @@ obs_display* ObsLiveCore::get_display(LiveWindowHandle window)
         info.zsformat = GS_ZS_NONE;
         info.adapter = 0;
         display = obs_display_create(&info, 0);
+        status.displays[window] = display; // before the watch, which may switch it off at once
         if (display) {
             if (!m_windowWatch)
                 m_windowWatch = new DisplayWindowWatch(
                     [this](LiveWindowHandle w) { windowGone(w); },
-                    [this](LiveWindowHandle w, int width, int height) { windowResized(w, width, height); });
+                    [this](LiveWindowHandle w, int width, int height) { windowResized(w, width, height); },
+                    [this](LiveWindowHandle w, bool seen) { windowSeen(w, seen); });
             static_cast<DisplayWindowWatch*>(m_windowWatch)->watch(window);
         }
     } else {

@@ -59,6 +59,20 @@ bool ObsLiveCore::core_create_image_source(const char* name, int /*unused*/)
     return createVideoSource(obs_types::image, "Image Source", name, 4) != nullptr;
 }
 
+bool ObsLiveCore::standInCameraPicture(const QString& file)
+{
+    const char* camera = "camera source";
+    if (!status.obs_started)
+        return false;
+    scene_remove_source(camera); // the entry stays: the camera is kept out of the scene only
+    while (status.remove_source(camera)) {
+    }
+    if (!createVideoSource(obs_types::image, "camera picture", camera, 3))
+        return false;
+    status.camera_list = {ObsListItem{"camera picture", file.toStdString()}};
+    return source_set_image_file(camera, file, false);
+}
+
 bool ObsLiveCore::core_create_monitor_source(const char* name)
 {
     // Modules were loaded once at start-up; loading them again here is not needed.

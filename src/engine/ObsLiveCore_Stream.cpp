@@ -24,15 +24,10 @@ void logEncoderFailure(const char* what)
 
 void ObsLiveCore::releaseStreamObjects()
 {
-    // Only what was added is removed: libobs counts raw video users, and a removal without an
-    // addition would leave the count below zero and stop frames for the next broadcast.
-    if (raw_callbacks_added) {
-        rawCallbackWorker()->post([] {
-            obs_remove_raw_video_callback(obs_raw_video_callback, nullptr);
-            obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr);
-            SetRecvOBSVideoStreamSize(0, 0);
-        });
-        raw_callbacks_added = false;
+    if (raw_stream_ready) {
+        raw_stream_ready = false;
+        syncRawCallbacks();
+        rawCallbackWorker()->post([] { SetRecvOBSVideoStreamSize(0, 0); });
     }
     ++stream_generation; // whatever the old output still reports is stale now
     endReconnecting();
@@ -191,24 +186,48 @@ bool ObsLiveCore::core_init_stream()
 
     const StreamQualitySize push = streamQualitySize(store->streamQuality);
     qDebug() << "obs raw callback width:" << push.width << "height: " << push.height;
-    rawCallbackWorker()->post([push] {
-        // The size first: no frame of this registration may be read at an earlier size.
-        SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height));
-        video_scale_info video = {};
-        video.format = VIDEO_FORMAT_I420;
-        video.width = uint32_t(push.width);
-        video.height = uint32_t(push.height);
-        video.range = VIDEO_RANGE_DEFAULT;
-        video.colorspace = VIDEO_CS_DEFAULT;
-        obs_add_raw_video_callback(&video, obs_raw_video_callback, nullptr);
-        audio_convert_info audio = {};
-        audio.samples_per_sec = 44100;
-        audio.format = AUDIO_FORMAT_16BIT;
-        audio.speakers = SPEAKERS_STEREO;
-        obs_add_raw_audio_callback(0, &audio, obs_raw_audio_callback, nullptr);
-    });
-    raw_callbacks_added = true;
+    raw_width = uint32_t(push.width);
+    raw_height = uint32_t(push.height);
+    // The size first: no frame of this registration may be read at an earlier size.
+    rawCallbackWorker()->post([push] { SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height)); });
+    raw_stream_ready = true;
+    syncRawCallbacks();
     return true;
+}
+
+void ObsLiveCore::syncRawCallbacks()
+{
+    // Decided here, carried out in order on the raw callback worker. Only what was added is
+    // removed: libobs counts raw video users, and a removal without an addition would leave the
+    // count below zero and stop frames for the next broadcast.
+    const bool video = raw_stream_ready && status.obs_started && RecvOBSVideoStreamWanted();
+    if (video && !raw_video_added) {
+        rawCallbackWorker()->post([width = raw_width, height = raw_height] {
+            video_scale_info info = {};
+            info.format = VIDEO_FORMAT_I420;
+            info.width = width;
+            info.height = height;
+            info.range = VIDEO_RANGE_DEFAULT;
+            info.colorspace = VIDEO_CS_DEFAULT;
+            obs_add_raw_video_callback(&info, obs_raw_video_callback, nullptr);
+        });
+    } else if (!video && raw_video_added) {
+        rawCallbackWorker()->post([] { obs_remove_raw_video_callback(obs_raw_video_callback, nullptr); });
+    }
+    raw_video_added = video;
+    const bool audio = raw_stream_ready && status.obs_started && RecvOBSAudioStreamWanted();
+    if (audio && !raw_audio_added) {
+        rawCallbackWorker()->post([] {
+            audio_convert_info info = {};
+            info.samples_per_sec = 44100;
+            info.format = AUDIO_FORMAT_16BIT;
+            info.speakers = SPEAKERS_STEREO;
+            obs_add_raw_audio_callback(0, &info, obs_raw_audio_callback, nullptr);
+        });
+    } else if (!audio && raw_audio_added) {
+        rawCallbackWorker()->post([] { obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr); });
+    }
+    raw_audio_added = audio;
 }
 
 bool ObsLiveCore::set_stream_parameters(const char* server, const char* key, int /*unused*/, int audio_bitrate)

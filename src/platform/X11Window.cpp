@@ -5,8 +5,10 @@
 #include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QX11Info>
 
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 
 namespace platform {
@@ -87,6 +89,30 @@ bool isNativeWindow(quintptr window)
 {
     int w = 0, h = 0;
     return nativeClientSize(window, &w, &h);
+}
+
+bool watchCovering(quintptr window)
+{
+    Display* d = QX11Info::isPlatformX11() ? QX11Info::display() : nullptr;
+    if (!d || window == 0)
+        return false;
+    X11ErrorTrap trap(d);
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(d, static_cast<Window>(window), &attrs) || trap.failed())
+        return false;
+    XSelectInput(d, static_cast<Window>(window), attrs.your_event_mask | VisibilityChangeMask);
+    return !trap.failed();
+}
+
+bool coveringReport(void* xcbEvent, quintptr* window, bool* covered)
+{
+    auto* event = static_cast<xcb_generic_event_t*>(xcbEvent);
+    if (!event || (event->response_type & 0x7f) != XCB_VISIBILITY_NOTIFY)
+        return false;
+    auto* visibility = reinterpret_cast<xcb_visibility_notify_event_t*>(event);
+    *window = visibility->window;
+    *covered = visibility->state == XCB_VISIBILITY_FULLY_OBSCURED;
+    return true;
 }
 
 void primaryScreenSize(int* width, int* height)

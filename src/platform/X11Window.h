@@ -37,6 +37,13 @@ bool isNativeWindow(quintptr window);
 // Size of the window's client area; false (and 0 x 0) when it is not a window.
 bool nativeClientSize(quintptr window, int* width, int* height);
 
+// Asks the X server to tell this program (Qt's connection) when the window becomes wholly covered
+// or uncovered, keeping the events Qt selected on it; false when it is not a window.
+bool watchCovering(quintptr window);
+// For an xcb event seen by a native event filter: true when it tells that a window became wholly
+// covered (`covered` true) or at least partly uncovered, with that window.
+bool coveringReport(void* xcbEvent, quintptr* window, bool* covered);
+
 // The primary screen in physical pixels (Qt's primary screen, else the X default screen).
 void primaryScreenSize(int* width, int* height);
 

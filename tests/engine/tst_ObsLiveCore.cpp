@@ -255,6 +255,40 @@ private slots:
         QVERIFY(!m_core.state().main_preview_drawn);
     }
 
+    void displayOutOfSightIsNotDrawn()
+    {
+        // A preview inside a window: minimised, hidden or wholly covered, its display is not drawn.
+        QWidget frame;
+        frame.setGeometry(100, 100, 360, 220);
+        auto* preview = new NativeView;
+        preview->setParent(&frame);
+        preview->setGeometry(20, 20, 320, 180);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        const LiveWindowHandle id = preview->winId();
+        QVERIFY(m_core.core_create_display("image_source", id));
+        obs_display_t* display = m_core.state().displays.at(id);
+        QVERIFY(obs_display_enabled(display));
+
+        frame.showMinimized();
+        QTRY_VERIFY(!obs_display_enabled(display));
+        frame.showNormal();
+        QTRY_VERIFY(obs_display_enabled(display));
+
+        QWidget cover;
+        cover.setGeometry(frame.geometry().adjusted(-10, -10, 10, 10));
+        cover.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!obs_display_enabled(display), 10000);
+        cover.hide();
+        QTRY_VERIFY_WITH_TIMEOUT(obs_display_enabled(display), 10000);
+
+        frame.hide();
+        QTRY_VERIFY(!obs_display_enabled(display));
+        frame.show();
+        QTRY_VERIFY(obs_display_enabled(display));
+        QVERIFY(m_core.core_destory_display("image_source"));
+    }
+
     void displayGoesBeforeItsWindow()
     {
         auto* view = new NativeView;
@@ -282,6 +316,21 @@ private slots:
         QVERIFY(m_core.state().displays.count(0x7ffffff0));
         QVERIFY(m_core.core_destory_display("image_source"));
         QVERIFY(m_core.state().displays.empty());
+    }
+
+    void pictureStandsInForTheCamera()
+    {
+        // The benchmarks' camera on a machine without one: a picture under the camera's name, one
+        // table entry, one listed camera, out of the scene until the canvas code adds it.
+        QVERIFY(m_core.standInCameraPicture(m_picture));
+        QCOMPARE(m_core.state().entry_count("camera source"), 1);
+        QCOMPARE(m_core.core_get_camera_count(), 1);
+        QVERIFY(!m_core.scene_has_source("camera source"));
+        obs_source_t* camera = m_core.state().find_source("camera source");
+        QCOMPARE(QString(obs_source_get_id(camera)), QString("image_source"));
+        QVERIFY(m_core.scene_add_source(nullptr, nullptr, "camera source", true));
+        QTRY_COMPARE(obs_source_get_width(camera), uint32_t(QImage(m_picture).width()));
+        m_core.scene_remove_source("camera source");
     }
 
     void cleanupTestCase()

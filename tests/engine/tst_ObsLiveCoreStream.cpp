@@ -111,13 +111,21 @@ private slots:
     {
         std::atomic<int> frames{0};
         std::atomic<uint32_t> lineSize{0};
+        QVERIFY(startTo(m_rtmp.url(), "KEY1"));
+        QCOMPARE(serviceUrl(), m_rtmp.url());
+        QVERIFY(m_rtmp.waitForRecording("KEY1", 60000, 20000));
+        // libobs converts raw frames only while a function takes them.
+        QVERIFY(!m_core.rawVideoAttached());
+        QVERIFY(!m_core.rawAudioAttached());
+        RegisterRecvOBSAudioStreamCallback([](void*, uint64_t, audio_data*) {});
+        QVERIFY(m_core.rawAudioAttached());
+        UnRegisterRecvOBSAudioStreamCallback();
+        QVERIFY(!m_core.rawAudioAttached());
         RegisterRecvOBSVideoStreamCallback([&](void*, video_data* frame) {
             ++frames;
             lineSize = frame->linesize[0];
         });
-        QVERIFY(startTo(m_rtmp.url(), "KEY1"));
-        QCOMPARE(serviceUrl(), m_rtmp.url());
-        QVERIFY(m_rtmp.waitForRecording("KEY1", 60000, 20000));
+        QVERIFY(m_core.rawVideoAttached());
         // Raw frames come at the push size, one for each frame libobs puts out (25 a second on an
         // idle machine; a loaded one puts out fewer, which says nothing about the bridge).
         obs_video_info ovi = {};
@@ -129,6 +137,7 @@ private slots:
         const int delivered = frames - before;
         const int output = int(video_output_get_total_frames(obs_get_video()) - outputBefore);
         UnRegisterRecvOBSVideoStreamCallback();
+        QVERIFY(!m_core.rawVideoAttached());
         // The two counters are read a moment apart: a frame or two either way.
         QVERIFY2(qAbs(output - delivered) <= 2, qPrintable(QStringLiteral("%1 delivered, %2 put out").arg(delivered).arg(output)));
         QVERIFY(lineSize >= 640u);

@@ -38,7 +38,9 @@ struct TourOptions {
     QString room = QString::fromUtf8("新品发布会直播间");
     QString chat = QString::fromUtf8("大家好，欢迎来到直播间");
     bool startupOnly = false; // the start-up benchmark: stop once the main window is drawn
-    int holdLiveSeconds = 0;  // the CPU benchmark: stay live this long after the stream arrived
+    int holdLiveSeconds = 0;  // the CPU benchmark: stay live this long once the output runs
+    // The CPU benchmark writes the scene libobs holds at the end of the hold here (JSON); empty: not.
+    QString benchScene;
     // Where the tour writes the documents it puts on the canvas (documents.py has written the Word
     // document there); empty leaves the canvas steps out.
     QString documentsDir;
@@ -101,7 +103,10 @@ private:
     void addLoginSteps();
     void addRoomSteps();
     void addBroadcastSteps();
+    // The CPU benchmark (DemoTour_Bench.cpp): a document page with the camera overlay, then the hold.
+    void addBenchSceneSteps();
     void addHoldLiveStep();
+    void writeBenchScene(const QString& path) const;
     void addDocumentSteps();
     void addShareSteps();
     void addLayoutSteps();
@@ -209,6 +214,8 @@ private:
     QPointer<LoginDialog> m_login;
     QPointer<LiveMainWindow> m_main;
     qint64 m_loginShownMs = -1;   // since process start
+    qint64 m_startedMs = -1;      // the tour made (the application object is up), since process start
+    qint64 m_loginShowMs = -1;    // the login dialog shown (before its first paint), since process start
     QElapsedTimer m_sinceLoginClick;
     qint64 m_mainDrawnMs = -1;    // since the login click
     QElapsedTimer m_settle;

@@ -2,7 +2,7 @@
 // windows through the tour. Prints the steps and a summary; exits 0 only when every step held.
 //
 //   solvek-demo-tour --out DIR [--phone P --password W --room NAME --chat TEXT --documents DIR]
-//                    [--startup-only | --hold-live SECONDS]   (the benchmarks' modes)
+//                    [--startup-only | --hold-live SECONDS [--bench-scene FILE]]   (the benchmarks' modes)
 //                    [--cycles N [--custom-base URL]]         (the broadcast drill)
 //                    [--ingest-cases 5,30,never --rtmp-dir DIR [--reconnect-retries N --reconnect-delay S]]
 //                                                             (the ingest drill)
@@ -69,8 +69,10 @@ int main(int argc, char* argv[])
                                        "Folder of the documents the tour puts on the canvas (holding documents.py's Word document).",
                                        "dir");
     const QCommandLineOption startupOnly("startup-only", "Stop once the main window is drawn; print start-up figures.");
-    const QCommandLineOption holdLive("hold-live", "Stay live this long once the stream arrived, print CPU figures and end there.",
+    const QCommandLineOption holdLive("hold-live", "Start the broadcast, stay live this long once the output runs, print CPU figures and end there.",
                                       "seconds");
+    const QCommandLineOption benchScene("bench-scene", "With --hold-live: write the scene libobs holds at the end to this JSON file.",
+                                        "file");
     const QCommandLineOption cycles("cycles", "The broadcast drill: this many choose/start/pause/resume/stop cycles.", "count");
     const QCommandLineOption customBase("custom-base",
                                         "RTMP application address for the drill's custom-address cycles (default $RTMP_URL).", "url");
@@ -83,7 +85,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption retries("reconnect-retries", "The engine's reconnect retries in the ingest drill.", "count");
     const QCommandLineOption retryDelay("reconnect-delay", "Seconds between the engine's reconnect retries.", "seconds");
     const QCommandLineOption maxStall("max-stall-ms", "The ingest drill fails above this GUI-thread stall.", "ms");
-    parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive, cycles, customBase});
+    parser.addOptions({out, phone, password, room, chat, documents, startupOnly, holdLive, benchScene, cycles, customBase});
     parser.addOptions({ingest, rtmpDir, retries, retryDelay, maxStall});
     const QCommandLineOption longRoom("long-room", "The long-room drill: stay live this many minutes in a busy room.",
                                       "minutes");
@@ -122,6 +124,7 @@ int main(int argc, char* argv[])
         options.warmUpMinutes = parser.value(warmUp).toDouble();
     options.startupOnly = parser.isSet(startupOnly);
     options.holdLiveSeconds = parser.value(holdLive).toInt();
+    options.benchScene = parser.value(benchScene);
     if (!QDir().mkpath(options.outDir)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(options.outDir));
         return 2;
