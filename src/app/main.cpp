@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
 {
     // 8-bit text written to standard output is UTF-8 (the console needs no code page here).
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    solvek::prepareApplication();
     QApplication app(argc, argv);
     solvek::applyServiceOverride();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/favicon.ico")));

@@ -91,6 +91,12 @@ UpdateReply parseUpdateReply(const QByteArray& body)
     return out;
 }
 
+void prepareApplication()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
 AppStartup::AppStartup()
     : m_launcher([](const QString& program, const QStringList& arguments) {
           return QProcess::startDetached(program, arguments);

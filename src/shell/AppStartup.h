@@ -42,6 +42,13 @@ struct UpdateReply {
 };
 UpdateReply parseUpdateReply(const QByteArray& body);
 
+// Called before the application object is made. The program's windows never draw through Qt's
+// OpenGL (the engine has its own EGL context on its own connection), but on X11 Qt loads the GL
+// driver to pick the visual of every translucent window, the login dialog's first of all: over a
+// hundred milliseconds before its first paint here. Qt's GL integration stays off, unless the
+// environment already chose one.
+void prepareApplication();
+
 class AppStartup
 {
 public:

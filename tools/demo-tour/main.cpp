@@ -53,6 +53,7 @@ FILE* divertProgramLog(const QString& logFile)
 int main(int argc, char* argv[])
 {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    solvek::prepareApplication();
     QApplication app(argc, argv);
     solvek::applyServiceOverride();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/favicon.ico")));
