@@ -65,8 +65,8 @@ void render_main_view_callback(void*, uint32_t cx, uint32_t cy) { drawCanvas(cx,
 // window (the widget is deleted, or made non-native), its display goes first, so libobs never
 // renders into a window that no longer exists; when one changes size (a label taken out to full
 // screen and put back keeps its window), its display follows, so the canvas fills the window.
-// A display that cannot be seen (its window wholly covered, or the window it sits in minimised or
-// hidden) is not drawn until it can be seen again.
+// A display that cannot be seen (its window wholly covered, or the window it sits in unmapped:
+// minimised by the window manager, or hidden) is not drawn until it can be seen again.
 class DisplayWindowWatch : public QObject, public QAbstractNativeEventFilter
 {
 public:
@@ -93,9 +93,11 @@ public:
         handle->installEventFilter(this);
         connect(handle, &QObject::destroyed, this, [this, handle] { m_watched.remove(handle); });
         platform::watchCovering(window);
-        // The window the display sits in: minimised or hidden, nothing of it is seen.
-        QWidget* top = widget->window();
-        if (top != widget) {
+        // The window the display sits in: unmapped (minimised or hidden), nothing of it is seen.
+        // Its exposure is what the X server says; a minimise that no window manager carries out
+        // leaves it on the screen.
+        QWindow* top = widget->window()->windowHandle();
+        if (top && top != handle) {
             if (!m_top.key(top))
                 top->installEventFilter(this);
             m_top.insert(window, top);
@@ -114,7 +116,7 @@ public:
                 ++it;
             }
         }
-        if (QWidget* top = m_top.take(window); top && !m_top.key(top))
+        if (QWindow* top = m_top.take(window); top && !m_top.key(top))
             top->removeEventFilter(this);
         m_covered.remove(window);
     }
@@ -140,11 +142,9 @@ protected:
             auto it = m_watched.find(static_cast<QWindow*>(object));
             if (it != m_watched.end())
                 m_gone(it.value()); // forgets the window on its way
-        } else if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
-                   event->type() == QEvent::Hide) {
-            if (object->isWidgetType())
-                topChanged(static_cast<QWidget*>(object));
-        } else if (event->type() == QEvent::Resize && !object->isWidgetType()) {
+        } else if (event->type() == QEvent::Expose) {
+            topChanged(static_cast<QWindow*>(object));
+        } else if (event->type() == QEvent::Resize) {
             auto* window = static_cast<QWindow*>(object);
             auto it = m_watched.find(window);
             if (it != m_watched.end()) {
@@ -156,7 +156,7 @@ protected:
     }
 
 private:
-    void topChanged(QWidget* top)
+    void topChanged(QWindow* top)
     {
         for (auto it = m_top.begin(); it != m_top.end(); ++it) {
             if (it.value() == top)
@@ -166,8 +166,8 @@ private:
 
     void update(LiveWindowHandle window)
     {
-        QWidget* top = m_top.value(window);
-        const bool topShown = !top || (top->isVisible() && !top->isMinimized());
+        QWindow* top = m_top.value(window);
+        const bool topShown = !top || top->isExposed();
         m_seen(window, topShown && !m_covered.value(window));
     }
 
@@ -175,7 +175,7 @@ private:
     std::function<void(LiveWindowHandle, int, int)> m_resized;
     std::function<void(LiveWindowHandle, bool)> m_seen;
     QHash<QWindow*, LiveWindowHandle> m_watched;
-    QHash<LiveWindowHandle, QPointer<QWidget>> m_top;
+    QHash<LiveWindowHandle, QPointer<QWindow>> m_top;
     QHash<LiveWindowHandle, bool> m_covered;
 };
 

@@ -18,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
+#include <QX11Info>
+
+#include <X11/Xlib.h>
 
 namespace
 {
@@ -257,7 +260,8 @@ private slots:
 
     void displayOutOfSightIsNotDrawn()
     {
-        // A preview inside a window: minimised, hidden or wholly covered, its display is not drawn.
+        // A preview inside a window: wholly covered, or the window unmapped (a window manager's
+        // minimise, or hidden), its display is not drawn.
         QWidget frame;
         frame.setGeometry(100, 100, 360, 220);
         auto* preview = new NativeView;
@@ -270,10 +274,18 @@ private slots:
         obs_display_t* display = m_core.state().displays.at(id);
         QVERIFY(obs_display_enabled(display));
 
+        // What a window manager does to a minimised window.
+        XUnmapWindow(QX11Info::display(), Window(frame.winId()));
+        XFlush(QX11Info::display());
+        QTRY_VERIFY_WITH_TIMEOUT(!obs_display_enabled(display), 10000);
+        XMapWindow(QX11Info::display(), Window(frame.winId()));
+        XFlush(QX11Info::display());
+        QTRY_VERIFY_WITH_TIMEOUT(obs_display_enabled(display), 10000);
+        // A minimise no window manager carries out leaves the window on the screen, drawn.
         frame.showMinimized();
-        QTRY_VERIFY(!obs_display_enabled(display));
+        QTest::qWait(100);
+        QVERIFY(obs_display_enabled(display));
         frame.showNormal();
-        QTRY_VERIFY(obs_display_enabled(display));
 
         QWidget cover;
         cover.setGeometry(frame.geometry().adjusted(-10, -10, 10, 10));
@@ -283,9 +295,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(obs_display_enabled(display), 10000);
 
         frame.hide();
-        QTRY_VERIFY(!obs_display_enabled(display));
+        QTRY_VERIFY_WITH_TIMEOUT(!obs_display_enabled(display), 10000);
         frame.show();
-        QTRY_VERIFY(obs_display_enabled(display));
+        QTRY_VERIFY_WITH_TIMEOUT(obs_display_enabled(display), 10000);
         QVERIFY(m_core.core_destory_display("image_source"));
     }
 
