@@ -131,6 +131,7 @@ private slots:
         obs_video_info ovi = {};
         QVERIFY(obs_get_video_info(&ovi));
         QCOMPARE(ovi.fps_num / ovi.fps_den, 25u);
+        QTRY_VERIFY_WITH_TIMEOUT(frames > 0, 30000); // attached on the engine's raw callback thread
         const uint32_t outputBefore = video_output_get_total_frames(obs_get_video());
         const int before = frames;
         QTRY_VERIFY_WITH_TIMEOUT(frames - before >= 50, 30000);
