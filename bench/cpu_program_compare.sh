@@ -78,7 +78,7 @@ for round in $(seq "$ROUNDS"); do
 done
 
 "$PY" - "$WORK" "$ROUNDS" <<'PY'
-import json, re, statistics, sys
+import json, os, re, statistics, sys
 work, rounds = sys.argv[1], int(sys.argv[2])
 PAGE_RED, WHITE, OVERLAY = (220, 40, 40), (255, 255, 255), (250, 140, 0)
 
@@ -110,10 +110,20 @@ for line in open(f"{work}/figures"):
     kv = dict(re.findall(r"(\w+)=([\d.\-]+)", rest))
     figures[(side, int(rnd))] = kv
 
+def same_shape(value):
+    # Each round renders its page into its own folder: files are compared by name, not folder.
+    if isinstance(value, dict):
+        return {k: same_shape(v) for k, v in value.items()}
+    if isinstance(value, list):
+        return [same_shape(v) for v in value]
+    if isinstance(value, str) and value.startswith("/"):
+        return os.path.basename(value)
+    return value
+
 for rnd in range(1, rounds + 1):
     scene = json.load(open(f"{work}/scene{rnd}.json"))
     first = json.load(open(f"{work}/scene1.json"))
-    if scene["items"] != first["items"] or scene["displays"] != first["displays"]:
+    if same_shape(scene["items"]) != same_shape(first["items"]) or scene["displays"] != first["displays"]:
         problems.append(f"round {rnd}: the program's scene differs from round 1's")
     overlay = [i for i in scene["items"] if i["settings"].get("file", "").endswith("demo-orange.png") and i["visible"]]
     if len(overlay) != 1:
