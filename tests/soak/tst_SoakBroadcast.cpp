@@ -3,10 +3,11 @@
 // The broadcast drill in its short form (bench/soak/broadcast.sh runs 50 cycles): three rounds of
 // choose -> start -> pause -> resume -> stop through the windows, the second to a custom address,
 // every stream found by ffprobe, memory and descriptors flat, and libobs holding nothing at exit.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/SoakDrill.h"
 
 class tst_SoakBroadcast : public QObject
 {
@@ -20,15 +21,10 @@ void tst_SoakBroadcast::threeCyclesLoseNothing()
 {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    QProcess drill;
-    drill.setProcessChannelMode(QProcess::MergedChannels);
-    drill.start("bash", {SOLVEK_SOURCE_DIR "/bench/soak/broadcast.sh", SOLVEK_BINARY_DIR, out.path(), "3"});
-    QVERIFY(drill.waitForStarted(10000));
-    QVERIFY(drill.waitForFinished(240000));
-    const QString output = QString::fromUtf8(drill.readAll());
-    qInfo().noquote() << output;
-    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(drill.exitCode(), 0);
+    const testsupport::DrillRun run =
+        testsupport::runDrill("bash", {SOLVEK_SOURCE_DIR "/bench/soak/broadcast.sh", SOLVEK_BINARY_DIR, out.path(), "3"}, 240000);
+    QVERIFY2(run.ok, qPrintable(run.output));
+    const QString& output = run.output;
 
     const QRegularExpressionMatch figures =
         QRegularExpression("^soak broadcast cycles=(\\d+) .* libobs_allocs_at_exit=(\\d+)$",

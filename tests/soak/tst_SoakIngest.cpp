@@ -6,10 +6,11 @@
 // hint and idle once a short retry budget (4 retries 2 s apart) has run out. The GUI thread never
 // stalls more than a moment throughout: here at most 1000 ms, as CI machines may be loaded (the
 // stalls this guards against lasted seconds); the full-length drill holds it to 250 ms.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/SoakDrill.h"
 
 class tst_SoakIngest : public QObject
 {
@@ -23,18 +24,12 @@ void tst_SoakIngest::serverBackRecoversServerGoneFails()
 {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    QProcess drill;
-    drill.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("MAX_STALL_MS", "1000");
-    drill.setProcessEnvironment(env);
-    drill.start("bash", {SOLVEK_SOURCE_DIR "/bench/soak/ingest.sh", SOLVEK_BINARY_DIR, out.path(), "5,never", "4", "2"});
-    QVERIFY(drill.waitForStarted(10000));
-    QVERIFY(drill.waitForFinished(200000));
-    const QString output = QString::fromUtf8(drill.readAll());
-    qInfo().noquote() << output;
-    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(drill.exitCode(), 0);
+    const testsupport::DrillRun run =
+        testsupport::runDrill("bash", {SOLVEK_SOURCE_DIR "/bench/soak/ingest.sh", SOLVEK_BINARY_DIR, out.path(), "5,never", "4", "2"}, 200000, env);
+    QVERIFY2(run.ok, qPrintable(run.output));
+    const QString& output = run.output;
 
     const QRegularExpressionMatch figures =
         QRegularExpression("^soak ingest cases=(\\d+) recovered=(\\d+) failed_as_expected=(\\d+) .* result=ok$",

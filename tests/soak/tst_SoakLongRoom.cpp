@@ -3,10 +3,11 @@
 // The long-room drill in its short form (bench/soak/long-room.sh runs two hours): one minute live in
 // the busy room, memory sampled every 5 s, and every message the audience said found in the chat
 // list, none twice, with the broadcast still reaching the RTMP server at the end.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/SoakDrill.h"
 
 class tst_SoakLongRoom : public QObject
 {
@@ -20,15 +21,10 @@ void tst_SoakLongRoom::oneMinuteLosesNothing()
 {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    QProcess drill;
-    drill.setProcessChannelMode(QProcess::MergedChannels);
-    drill.start("bash", {SOLVEK_SOURCE_DIR "/bench/soak/long-room.sh", SOLVEK_BINARY_DIR, out.path(), "1", "5", "0.2"});
-    QVERIFY(drill.waitForStarted(10000));
-    QVERIFY(drill.waitForFinished(240000));
-    const QString output = QString::fromUtf8(drill.readAll());
-    qInfo().noquote() << output;
-    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(drill.exitCode(), 0);
+    const testsupport::DrillRun run =
+        testsupport::runDrill("bash", {SOLVEK_SOURCE_DIR "/bench/soak/long-room.sh", SOLVEK_BINARY_DIR, out.path(), "1", "5", "0.2"}, 240000);
+    QVERIFY2(run.ok, qPrintable(run.output));
+    const QString& output = run.output;
 
     const QRegularExpressionMatch figures =
         QRegularExpression("^soak long_room minutes=([\\d.]+) sent=(\\d+) delivered=(\\d+) lost=(\\d+) "

@@ -4,10 +4,11 @@
 // with the program's own intervals): nine drops with short intervals, each kind of drop met by the
 // host's message at each moment (settled, on the wire, while down), nothing lost or doubled,
 // every own message settled or failed, one login per connection.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/SoakDrill.h"
 
 class tst_SoakRoomChannel : public QObject
 {
@@ -21,18 +22,12 @@ void tst_SoakRoomChannel::nineDropsLoseNothing()
 {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    QProcess drill;
-    drill.setProcessChannelMode(QProcess::MergedChannels);
-    drill.setWorkingDirectory(out.path());
-    drill.start(SOLVEK_BINARY_DIR "/bench/soak/soak_room_channel",
+    const testsupport::DrillRun run =
+        testsupport::runDrill(SOLVEK_BINARY_DIR "/bench/soak/soak_room_channel",
                 {"--cycles", "9", "--reconnect-ms", "200", "--handshake-ms", "1000", "--echo-ms", "2000", "--chat-ms", "500", "--log",
-                 out.filePath("solvek.log")});
-    QVERIFY(drill.waitForStarted(10000));
-    QVERIFY(drill.waitForFinished(100000));
-    const QString output = QString::fromUtf8(drill.readAll());
-    qInfo().noquote() << output;
-    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(drill.exitCode(), 0);
+                 out.filePath("solvek.log")}, 100000, QProcessEnvironment::systemEnvironment(), out.path());
+    QVERIFY2(run.ok, qPrintable(run.output));
+    const QString& output = run.output;
 
     const QRegularExpressionMatch figures =
         QRegularExpression("^soak room_channel cycles=(\\d+) sent=(\\d+) delivered=(\\d+) duplicated=(\\d+) "

@@ -4,10 +4,11 @@
 // open-API request of the main road answers 500 and garbage, and two paths also answer late and
 // never, with the request time-out shortened to 2 s. Every path ends within the time-out, none
 // takes the failure for a success or writes the settings, and each action then works.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/SoakDrill.h"
 
 class tst_SoakService : public QObject
 {
@@ -21,17 +22,12 @@ void tst_SoakService::everyFailureEndsAndNothingIsWritten()
 {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    QProcess drill;
-    drill.setProcessChannelMode(QProcess::MergedChannels);
-    drill.start(SOLVEK_BINARY_DIR "/bench/soak/soak_service_failure",
+    const testsupport::DrillRun run =
+        testsupport::runDrill(SOLVEK_BINARY_DIR "/bench/soak/soak_service_failure",
                 {"--out", out.path(), "--timeout-ms", "2000", "--modes", "500,garbage,late,never", "--slow-paths",
-                 "chat send,room choice"});
-    QVERIFY(drill.waitForStarted(10000));
-    QVERIFY(drill.waitForFinished(200000));
-    const QString output = QString::fromUtf8(drill.readAll());
-    qInfo().noquote() << output;
-    QCOMPARE(drill.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(drill.exitCode(), 0);
+                 "chat send,room choice"}, 200000);
+    QVERIFY2(run.ok, qPrintable(run.output));
+    const QString& output = run.output;
 
     const QRegularExpressionMatch figures =
         QRegularExpression("^soak service cases=(\\d+) passed=(\\d+) longest_wait_ms=(\\d+) .*"
