@@ -275,8 +275,11 @@ void RoomMessageRouter::onWsTextMessage(const QString& message)
     if (!parseFrame(message, &msg))
         return;
     const Handler handler = routes().value(readText(msg, QStringLiteral("type")), nullptr);
-    if (handler)
-        (this->*handler)(msg);
+    if (!handler)
+        return;
+    if (handler != &RoomMessageRouter::onSay && hooks.showHeldRows)
+        hooks.showHeldRows();
+    (this->*handler)(msg);
 }
 
 void RoomMessageRouter::onPing(QJsonObject&) { send(RoomProtocol::pongMessage()); }

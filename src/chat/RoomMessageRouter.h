@@ -85,6 +85,9 @@ public:
         std::function<void(const ItemChatRecord& record, bool pinned)> setPinnedMessage;
         std::function<QString()> pinnedMessageId;
         std::function<void(bool muted)> setMuteAllState;
+        // Live rows the list holds back to add them together are added now: every frame but a
+        // viewer's message acts only after the rows that came before it are in the list.
+        std::function<void()> showHeldRows;
         // "row_delete": delete the row of that message id; ownLocalSeq >= 0 when the id is the
         // server id of one of the host's own messages (its row is filed by that number).
         std::function<void(const QString& messageId, int ownLocalSeq)> removeChatRow;

@@ -35,10 +35,10 @@ public:
     static constexpr int kToastMs = 2000;
     static constexpr int kLateScrollMs = 500;
     static constexpr int kFlushBudgetMs = 8;
-    // Live messages that follow shown ones within this time are added together. Zero: those
-    // that arrive before control is back in the event loop (a row never waits beyond the next
-    // turn of the loop, which callers of the channel rely on).
-    static constexpr int kGroupMs = 0;
+    // Live messages that follow shown ones within this time are added together (a busy room
+    // lays the list out and paints it a few times a second, not once per message). Any other
+    // frame of the channel, the host's own row and a switch of rooms first add what is held.
+    static constexpr int kGroupMs = 40;
     // Message rows the list keeps at most; tests set a smaller bound.
     static constexpr int kMaxChatRows = 1000;
     // History pages that add no row (all shown already) are skipped by asking for the next one at

@@ -112,6 +112,7 @@ ChatSideState* LiveMainWindow::chatSide()
     auto& h = m_roomRouter->hooks;
     h.addItemChatRecord = [this](ItemChatRecord& record, bool isWss) { addItemChatRecord(record, isWss); };
     h.pinnedMessageId = [s] { return s->pinnedId; };
+    h.showHeldRows = [this] { flushHeldChatRows(-1); };
     h.removeChatRow = [this](const QString& id, int ownSeq) { removeChatRow(id, ownSeq); };
     h.setPinnedMessage = [this](const ItemChatRecord& record, bool pinned) {
         ItemChatRecord copy = record;

@@ -495,6 +495,22 @@ private slots:
         QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", router()->ownMessageServerId(1)}}));
         QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 0, kWait);
         QVERIFY(chat()->rows.isEmpty());
+
+        // Messages close together are added to the list as a group, a moment later; a delete
+        // that follows them at once still finds its row and takes it.
+        const auto say = [this](const QString& text) {
+            return m_sim.control("/_sim/room/viewer/say", {{"room_id", "501"}, {"wechat_user_space_id", 5}, {"text", text}})
+                .toObject()
+                .value("insert_id")
+                .toString();
+        };
+        say("first");
+        const QString second = say("second");
+        QVERIFY(control("/_sim/room/delete", {{"room_id", "501"}, {"row_id", second}}));
+        QTRY_COMPARE_WITH_TIMEOUT(list()->count(), 1, kWait);
+        QTest::qWait(300);
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(chat()->rows.idCount(), 1);
     }
 };
 
