@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <malloc.h>
 #include <thread>
 
 namespace {
@@ -66,6 +67,10 @@ void ObsLiveCore::retireOutputSet()
         obs_service_release(oldService);
         obs_encoder_release(video);
         obs_encoder_release(audio);
+        // The encoders' and the output's threads freed their buffers in arenas of their own,
+        // which the allocator keeps mapped; a host broadcasting many times a day would see the
+        // resident size climb with each broadcast. Hand the free pages back.
+        malloc_trim(0);
     });
     output_worker->finish();
     retired_workers.push_back(std::move(output_worker));
