@@ -1,4 +1,5 @@
 #include "DemoTour.h"
+#include "TourTexts.h"
 
 #include "HostActions.h"
 
@@ -31,16 +32,9 @@
 namespace tour {
 
 namespace {
+using namespace tour::texts;
 // Tool tips of outside text are plain text converted to markup; this is the text they show.
 QString toolTipText(QWidget* w) { return QTextDocumentFragment::fromHtml(w->toolTip()).toPlainText(); }
-const QString kLive = QString::fromUtf8("直播中");
-const QString kPaused = QString::fromUtf8("直播暂停中");
-const QString kPreparing = QString::fromUtf8("直播准备中");
-const QString kStartText = QString::fromUtf8("开始直播");
-const QString kChooseText = QString::fromUtf8("选择\n开播方式");
-const QString kPauseRow = QString::fromUtf8("暂停直播");
-const QString kStopRow = QString::fromUtf8("结束直播");
-const QString kSend = QString::fromUtf8("发送");
 constexpr int kProbeTimeoutMs = 30000;
 constexpr int kChatSettleMs = 1500;
 

@@ -5,6 +5,7 @@
 // scene as libobs holds it at the end (sources, item transforms, displays, video, encoders) is
 // written out, so that a bare libobs program can rebuild exactly that scene.
 #include "DemoTour.h"
+#include "TourTexts.h"
 
 #include "HostActions.h"
 
@@ -27,7 +28,7 @@
 namespace tour {
 
 namespace {
-const QString kLive = QString::fromUtf8("直播中");
+using namespace tour::texts;
 const QString kAddDocument = QString::fromUtf8("添加文档");
 constexpr int kBenchTimeoutMs = 60000;
 

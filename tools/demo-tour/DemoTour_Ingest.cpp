@@ -4,6 +4,7 @@
 // push-failed hint and the idle state once the retries have run out. A GUI-thread watchdog notes
 // the longest stall over the whole drill, which must stay a moment.
 #include "DemoTour.h"
+#include "TourTexts.h"
 
 #include "HostActions.h"
 #include "IngestServer.h"
@@ -18,11 +19,7 @@
 namespace tour {
 
 namespace {
-const QString kLiveText = QString::fromUtf8("直播中");
-const QString kPreparingText = QString::fromUtf8("直播准备中");
-const QString kChooseButtonText = QString::fromUtf8("选择\n开播方式");
-const QString kStopRowText = QString::fromUtf8("结束直播");
-const QString kPushFailed = QString::fromUtf8("推流失败");
+using namespace tour::texts;
 constexpr int kIngestProbeMs = 30000;
 constexpr int kServerStartMs = 10000;
 } // namespace
@@ -95,7 +92,7 @@ void DemoTour::addIngestCase(const QString& label, int downS)
     const int index = m_ingestResults.size();
     m_ingestResults << IngestResult{label, downS < 0, false, -1, false};
     auto broadcastEnded = [this]() -> QString {
-        return mainText("live_status_label") != kLiveText ? QStringLiteral("the window left \"直播中\"") : QString();
+        return mainText("live_status_label") != kLive ? QStringLiteral("the window left \"直播中\"") : QString();
     };
 
     Step kill;
@@ -121,10 +118,10 @@ void DemoTour::addIngestCase(const QString& label, int downS)
                                  return true;
                              },
                              budgetMs};
-        fail.stages << Stage{QStringLiteral("the window is idle: ") + kPreparingText, {},
+        fail.stages << Stage{QStringLiteral("the window is idle: ") + kPreparing, {},
                              [this, index] {
-                                 const bool idle = mainText("live_status_label") == kPreparingText &&
-                                                   mainText("live_mode_btn") == kChooseButtonText;
+                                 const bool idle = mainText("live_status_label") == kPreparing &&
+                                                   mainText("live_mode_btn") == kChooseText;
                                  m_ingestResults[index].failedAsExpected = idle;
                                  return idle;
                              },
@@ -158,7 +155,7 @@ void DemoTour::addIngestCase(const QString& label, int downS)
     // ffprobe waits at the server for the stream to come back; a probe that gives up is run again.
     const int recoverMs = reconnectDelaySec() * 2000 + kIngestProbeMs + 20000;
     Step again;
-    again.title = QStringLiteral("the stream flows again at the server (ffprobe), the window says ") + kLiveText;
+    again.title = QStringLiteral("the stream flows again at the server (ffprobe), the window says ") + kLive;
     again.stages << Stage{QStringLiteral("ffprobe finds H.264 video and AAC audio"),
                           [this] { asHarness([this] { m_probe.start(m_probe.url(), kIngestProbeMs); }); },
                           [this, index] {
@@ -168,7 +165,7 @@ void DemoTour::addIngestCase(const QString& label, int downS)
                                   asHarness([&] { m_probe.start(m_probe.url(), kIngestProbeMs); });
                                   return false;
                               }
-                              if (mainText("live_status_label") != kLiveText)
+                              if (mainText("live_status_label") != kLive)
                                   return false;
                               m_ingestResults[index].recovered = true;
                               m_ingestResults[index].ms = m_ingestClock.elapsed();
@@ -184,14 +181,14 @@ void DemoTour::addIngestCase(const QString& label, int downS)
 
     Step stop;
     stop.title = QStringLiteral("stop");
-    stop.stages << Stage{QStringLiteral("the pause/stop popup offers \"") + kStopRowText + QStringLiteral("\""),
+    stop.stages << Stage{QStringLiteral("the pause/stop popup offers \"") + kStopRow + QStringLiteral("\""),
                          [this] { click(mainNamed("live_mode_btn")); },
-                         [this] { return visibleChildWithText(pauseOrStopPopup(), kStopRowText) != nullptr; }};
+                         [this] { return visibleChildWithText(pauseOrStopPopup(), kStopRow) != nullptr; }};
     stop.stages << Stage{QStringLiteral("the window is idle"),
-                         [this] { click(visibleChildWithText(pauseOrStopPopup(), kStopRowText)); },
+                         [this] { click(visibleChildWithText(pauseOrStopPopup(), kStopRow)); },
                          [this] {
-                             return mainText("live_status_label") == kPreparingText &&
-                                    mainText("live_mode_btn") == kChooseButtonText;
+                             return mainText("live_status_label") == kPreparing &&
+                                    mainText("live_mode_btn") == kChooseText;
                          }};
     m_runner.add(stop);
 }

@@ -5,6 +5,7 @@
 // added, so rows the list's bound later drops still count); the broadcast must still be live and
 // reaching the RTMP server at the end.
 #include "DemoTour.h"
+#include "TourTexts.h"
 
 #include "chat/ChatListWidget.h"
 #include "chat/ItemChatRecord.h"
@@ -24,7 +25,7 @@
 namespace tour {
 
 namespace {
-const QString kLive = QString::fromUtf8("直播中");
+using namespace tour::texts;
 // Messages said just before the simulator was asked are still on their way (the list adds live
 // rows together within a few tens of ms): they get this long to arrive.
 constexpr int kDeliveryMs = 10000;

@@ -4,6 +4,7 @@
 // cycle and after the last one; a GUI-thread watchdog notes the longest stall. The last step fails
 // when memory or descriptors grew beyond a small margin.
 #include "DemoTour.h"
+#include "TourTexts.h"
 
 #include "HostActions.h"
 
@@ -19,7 +20,7 @@
 namespace tour {
 
 namespace {
-const QString kStartText = QString::fromUtf8("开始直播");
+using namespace tour::texts;
 // Growth between the baseline cycle and the last one that still counts as flat: allocator and
 // driver caches swing by some 20 MiB from one cycle to the next (llvmpipe, x264); a leak of a MiB
 // per cycle shows beyond this over the 45 cycles after the baseline.
