@@ -3,7 +3,9 @@
 
 One port serves the open-API and gateway paths, pictures, the room WebSocket, object storage and
 the real-time / IM loopback channels. Each area lives in a module under routes/ that defines
-setup(app, sim). The control API under /_sim/ lets tests script replies and read what arrived.
+setup(app, sim). The control API under /_sim/ lets tests script replies and read what arrived;
+GET /_sim/secrets lists every credential handed out so far (tokens, signatures, storage
+credentials, the secrets of signed push addresses).
 
     /usr/bin/python3 tools/service-sim/sim.py --port 0 --data DIR [--rtmp rtmp://127.0.0.1:1935/live]
 
@@ -39,6 +41,7 @@ class Sim:
         self.scripts = collections.defaultdict(collections.deque)
         self.state = {}             # per-area state, keyed by area name
         self.reset_hooks = []       # callables run by /_sim/reset
+        self.secrets = []           # every credential handed out (kept across resets)
 
     # ---- helpers for route modules ----
     def area(self, name, factory):
@@ -57,6 +60,13 @@ class Sim:
         self.state.clear()
         for fn in self.reset_hooks:
             fn()
+
+    def secret(self, value):
+        """Notes a credential handed to the client (tests look for it where it must not be) and
+        returns it."""
+        if isinstance(value, str) and value and value not in self.secrets:
+            self.secrets.append(value)
+        return value
 
     def log_frame(self, conn, text):
         self.frames.append({"conn": conn, "text": text, "time": time.time()})
@@ -136,6 +146,9 @@ def make_app(sim):
             sim.scripts[spec["path"]].append(dict(r))
         return web.json_response({"ok": True})
 
+    async def ctl_secrets(request):
+        return web.json_response(sim.secrets)
+
     async def ctl_reset(request):
         sim.reset()
         return web.json_response({"ok": True})
@@ -147,6 +160,7 @@ def make_app(sim):
 
     app.router.add_get("/_sim/requests", ctl_requests)
     app.router.add_get("/_sim/frames", ctl_frames)
+    app.router.add_get("/_sim/secrets", ctl_secrets)
     app.router.add_post("/_sim/script", ctl_script)
     app.router.add_post("/_sim/reset", ctl_reset)
     app.router.add_post("/_sim/clear-log", ctl_clear_log)

@@ -95,7 +95,7 @@ def setup(app, sim):
         if st()["auto_groups"] and gid not in st()["groups"]:
             st()["groups"][gid] = {"type": "AVChatRoom", "name": gid, "owner": "", "members": set()}
         return json_reply(envelope({"imSdkAppId": APP_ID, "imGroupId": gid,
-                                    "sig": user_sig(user), "imUserId": user}))
+                                    "sig": sim.secret(user_sig(user)), "imUserId": user}))
 
     # ---- channel ----
     def log_op(session, msg):

@@ -81,10 +81,15 @@ def setup(app, sim):
             st["account"] = demo_account(sim.base_url)
         return st["account"]
 
+    def signed_in_reply():
+        acct = dict(account())
+        sim.secret(acct.get("token"))
+        return json_reply(envelope(acct))
+
     async def user_login(request):
         form = await read_form(request)
         if form.get("mobile") == DEMO_PHONE and form.get("password") == DEMO_PASSWORD:
-            return json_reply(envelope(dict(account())))
+            return signed_in_reply()
         return json_reply(envelope(code=400, msg=WRONG_LOGIN_MSG))
 
     async def show_qrcode(request):
@@ -107,7 +112,7 @@ def setup(app, sim):
         if st is None or st == "failed":
             return json_reply(envelope(code=400, msg=EXPIRED_MSG))
         if st == "confirmed":
-            return json_reply(envelope(dict(account())))
+            return signed_in_reply()
         return json_reply(envelope(code=400, msg=PENDING_MSG))
 
     async def ctl_qrcode(request):
@@ -149,7 +154,7 @@ def setup(app, sim):
         if (form.get("uid") not in offered or form.get("openid") != sub.get("openid")
                 or form.get("unionid") != sub.get("unionid")):
             return json_reply(envelope(code=400, msg=SUB_REFUSED_MSG))
-        token = "sim-sub-token-%s-%s" % (form["uid"], secrets.token_hex(4))
+        token = sim.secret("sim-sub-token-%s-%s" % (form["uid"], secrets.token_hex(4)))
         data = {
             "token": token,
             "openid": sub.get("openid", ""),

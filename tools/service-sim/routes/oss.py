@@ -60,8 +60,8 @@ def setup(app, sim):
 
     async def get_sts(request):
         s = st()
-        key_id = "STS.sim%d" % next(s.ids)
-        cred = {"secret": secrets.token_hex(16), "token": secrets.token_urlsafe(24),
+        key_id = sim.secret("STS.sim%d" % next(s.ids))
+        cred = {"secret": sim.secret(secrets.token_hex(16)), "token": sim.secret(secrets.token_urlsafe(24)),
                 "expires": time.time() + s.lifetime}
         s.creds[key_id] = cred
         expiration = time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(cred["expires"]))

@@ -364,7 +364,7 @@ def setup(app, sim):
         room_id = str(form.get("room_id", ""))
         if form.get("type") != "main_broad" or not room_id:
             return json_reply(envelope(None, code=400, msg="参数错误"))
-        token = "wst-%s-%d" % (room_id, next(st().token_ids))
+        token = sim.secret("wst-%s-%d" % (room_id, next(st().token_ids)))
         st().ws_tokens[room_id] = token
         return json_reply(envelope(token))
 

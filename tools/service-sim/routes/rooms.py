@@ -9,7 +9,9 @@
     GET  /wxacode/<room>.png           the room's mini-program code (a PNG)
 
 The open-API calls need the "openapitoken" header. Push addresses are the simulator's RTMP base
-(--rtmp) + "/" + the room's stream name, so a push goes to the local RTMP server.
+(--rtmp) + "/" + the room's stream name, so a push goes to the local RTMP server; signed ones
+(/_sim/rooms/signed) carry "?txSecret=<fresh secret>&txTime=<hex>" after the stream name, as a
+CDN's signed address does.
 
 Control:
     POST /_sim/rooms/set    {"rooms": [...]}: replaces the account's rooms; each element is sent
@@ -20,9 +22,12 @@ Control:
                             taken relative to the simulator), of the pictures' content types, of
                             the mini-program code's size ([w, h]), and a mini-program code that
                             never ends (a PNG header, then bytes until the client goes)
+    POST /_sim/rooms/signed {"on": bool}: push addresses from now on are signed or plain
     GET  /_sim/rooms/state  the rooms and the overrides
 """
 import copy
+import secrets
+import time
 
 from aiohttp import web
 
@@ -42,7 +47,7 @@ DEMO_ROOMS = [
 
 
 def fresh_state():
-    return {"rooms": copy.deepcopy(DEMO_ROOMS), "share": {}}
+    return {"rooms": copy.deepcopy(DEMO_ROOMS), "share": {}, "signed": False}
 
 
 def as_int(value):
@@ -101,6 +106,8 @@ def setup(app, sim):
         if room is None:
             return refused("直播间不存在")
         url = sim.rtmp_base.rstrip("/") + "/" + stream_name(room, room_id)
+        if state()["signed"]:
+            url += "?txSecret=%s&txTime=%X" % (sim.secret(secrets.token_hex(16)), int(time.time()) + 86400)
         return json_reply(envelope({"push_url": url, "app_id": room_id}))
 
     async def share(request):
@@ -155,6 +162,11 @@ def setup(app, sim):
                                           "mini_size", "mini_endless")})
         return web.json_response({"ok": True})
 
+    async def ctl_signed(request):
+        spec = await request.json()
+        state()["signed"] = bool(spec.get("on"))
+        return web.json_response({"ok": True})
+
     async def ctl_state(request):
         s = state()
         return web.json_response({"rooms": s["rooms"], "share": s["share"], "rtmp_base": sim.rtmp_base})
@@ -167,4 +179,5 @@ def setup(app, sim):
     app.router.add_get("/wxacode/{room:-?[0-9]+}.png", mini_code)
     app.router.add_post("/_sim/rooms/set", ctl_set)
     app.router.add_post("/_sim/rooms/share", ctl_share)
+    app.router.add_post("/_sim/rooms/signed", ctl_signed)
     app.router.add_get("/_sim/rooms/state", ctl_state)

@@ -192,7 +192,7 @@ def setup(app, sim):
         uid = form.get("uid", "")
         if not uid or not form.get("room_id", "").strip():
             return json_reply(envelope(code=400, msg="参数错误"))
-        return json_reply(envelope({"app_id": APP_ID, "sig": user_sig(uid)}))
+        return json_reply(envelope({"app_id": APP_ID, "sig": sim.secret(user_sig(uid))}))
 
     # ---- control channel ----
     async def leave(session, reason=0, notify=True):
@@ -235,7 +235,7 @@ def setup(app, sim):
         session.user_id = uid
         session.room_id = str(room_id)
         session.entered = True
-        session.media_token = secrets.token_hex(16)
+        session.media_token = sim.secret(secrets.token_hex(16))
         room_users(session.room_id)[uid] = {"video": False, "audio": False, "injected": False}
         await emit(session, "onEnterRoom", result=result, media=session.media_token)
         for other_uid, user in list(room_users(session.room_id).items()):
