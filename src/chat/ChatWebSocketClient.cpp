@@ -1,5 +1,7 @@
 #include "chat/ChatWebSocketClient.h"
 
+#include "core/NetUtils.h"
+
 #include <QDebug>
 #include <QPointer>
 
@@ -56,7 +58,8 @@ void ChatWebSocketClient::closeConnection()
 
 void ChatWebSocketClient::sendMessage(const QString& message)
 {
-    qDebug() << "wss send message:" << message;
+    // Frames carry credentials too (the login's token, the co-host link token).
+    qDebug() << "wss send message:" << solvek::loggable(message.toUtf8());
     deliverPending(); // a reply never overtakes what came before it
     if (m_webSocket.state() == QAbstractSocket::ConnectedState)
         m_webSocket.sendTextMessage(message);

@@ -4,6 +4,7 @@
 #include "chat/ImSDKManager.h"
 #include "chat/RoomProtocol.h"
 #include "core/FormBody.h"
+#include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginInfo.h"
 
@@ -133,7 +134,7 @@ void RoomMessageRouter::initWss(const QString& ws_url)
     client->connectToServer(QUrl(ws_url));
 
     m_loginText = RoomProtocol::loginMessage(m_roomId, m_login ? m_login->token : QByteArray());
-    qDebug() << "loginInfo:" << m_loginText;
+    qDebug() << "loginInfo:" << solvek::loggable(m_loginText.toUtf8());
     // Every connection of this client, reconnections included, sends the text made for its room.
     const QString loginText = m_loginText;
     connect(client, &ChatWebSocketClient::connected, this, [this, loginText] { handleConnected(loginText); });

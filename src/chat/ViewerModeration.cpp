@@ -105,7 +105,7 @@ void ViewerModeration::send(const QString& entry, qint64 roomId, const QString& 
     NetUtils::getInstance()->postRaw(
         url, body,
         [entry, done](const QByteArray& reply) {
-            qDebug() << entry + QStringLiteral("返回数据：") << reply;
+            qDebug() << entry + QStringLiteral("返回数据：") << solvek::loggable(reply);
             const auto ok = [entry, done](const QJsonObject&) {
                 ChatItemWidget::hooks().showStatus(QStringLiteral("%1成功").arg(entry), true, kToastMs);
                 if (done)

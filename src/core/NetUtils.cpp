@@ -1,5 +1,7 @@
 #include "core/NetUtils.h"
 
+#include "core/ServiceConstants.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QJsonDocument>
@@ -31,15 +33,37 @@ QByteArray loggable(const QByteArray& body)
         QStringLiteral(R"re(((?:"|\b)[A-Za-z_]{0,40}(?:token|sig|password|passwd|pwd|secret|accesskey|access_key|)re"
                        R"re(credential|authorization|security)[A-Za-z_]{0,40}"?\s*[:=]\s*)("(?:[^"\\]|\\.)*(?:"|$)|[^&,}\s]*))re"),
         QRegularExpression::CaseInsensitiveOption);
+    // A push address: what follows its host and application (the stream name with its signature)
+    // is the stream key, whatever key the address stands under (JSON may escape its slashes).
+    static const QRegularExpression pushAddress(
+        QStringLiteral(
+            R"re(\b((?:rtmp[a-z]?|trtc|srt):\\?/\\?/[^/\\\s"'?#]*(?:\\?/[^/\\\s"'?#]*(?=\\?/))?))re"
+            R"re((?:\\?/|[?#])[^\s"'<>]*)re"),
+        QRegularExpression::CaseInsensitiveOption);
     // Only a window around what can reach the log is read.
     QString text = QString::fromUtf8(body.left(4 * kMaxLoggedBodyBytes));
     text.replace(secret, QStringLiteral("\\1***"));
+    text.replace(pushAddress, QStringLiteral("\\1/***"));
     QByteArray out = text.toUtf8();
     if (out.size() > kMaxLoggedBodyBytes || body.size() > 4 * kMaxLoggedBodyBytes) {
         out.truncate(kMaxLoggedBodyBytes);
         out += "... (" + QByteArray::number(body.size()) + " bytes)";
     }
     return out;
+}
+
+bool repliesWithCredentials(const QUrl& url)
+{
+    static const ServiceUrl* const kEndpoints[] = {
+        &API_LOGIN_USER_LOGIN,  &API_LOGIN_WECHAT_QRCODE_LOGIN, &API_LOGIN_SUB_LOGIN,
+        &API_LIVE_GET_PUSH_URL, &API_GET_PUSHFLOW_URL,          &API_GET_PUSHFLOW_WSTOKEN,
+        &API_GET_TRTC_USIG,     &API_GET_IMSDK_LOGININFO,       &API_GET_OSS_STS,
+    };
+    const QUrl plain = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    for (const ServiceUrl* endpoint : kEndpoints)
+        if (endpoint->toUrl().adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment) == plain)
+            return true;
+    return false;
 }
 
 } // namespace solvek
@@ -121,7 +145,16 @@ void NetUtils::watch(QNetworkReply* reply, const char* what, const NetRawCallbac
             return;
         }
         const QByteArray data = reply->readAll();
-        qDebug() << what << solvek::loggable(data);
+        if (solvek::repliesWithCredentials(reply->url())) {
+            // What such a reply carries may stand under any key (the co-host link token is the
+            // bare "data"): only its envelope is logged.
+            const QJsonObject envelope = QJsonDocument::fromJson(data).object();
+            qDebug() << what << "(credentials," << data.size()
+                     << "bytes) code:" << envelope.value("code").toVariant()
+                     << "msg:" << envelope.value("msg").toString().left(solvek::kMaxLoggedBodyBytes);
+        } else {
+            qDebug() << what << solvek::loggable(data);
+        }
         if (onSuccess)
             onSuccess(data);
     });

@@ -33,8 +33,13 @@ void limitReplySize(QNetworkReply* reply, qint64 maxBytes);
 // A bounded, secret-free form of a request or reply body for the log: the values of keys that
 // hold credentials (token, signature, password, secret, access keys...) are masked, in JSON and
 // in form bodies alike, and the text is cut to a few hundred bytes.
+// Push addresses (rtmp, trtc...) keep only their host and application: the stream name and its
+// signature are the stream key. Room frames go through this too.
 QByteArray loggable(const QByteArray& body);
 constexpr int kMaxLoggedBodyBytes = 512;
+// Whether `url` is an endpoint whose replies hand out credentials (login tokens, signatures,
+// storage credentials, push addresses, the co-host link token): only their envelope is logged.
+bool repliesWithCredentials(const QUrl& url);
 } // namespace solvek
 
 // Judges the envelope of a reply body: success ("code" "200", "1", 1 or 200) calls onSuccess with

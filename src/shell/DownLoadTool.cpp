@@ -89,7 +89,8 @@ void DownloadTool::startRequest(const QUrl& url)
     connect(reply, &QNetworkReply::finished, this, &DownloadTool::httpFinished);
     connect(reply, &QIODevice::readyRead, this, &DownloadTool::httpReadyRead);
     connect(reply, &QNetworkReply::downloadProgress, this, &DownloadTool::networkReplyProgress);
-    qDebug() << QStringLiteral("Downloading %1...").arg(url.toString());
+    // A signed download address carries its signature in the query.
+    qDebug() << QStringLiteral("Downloading %1...").arg(url.toString(QUrl::RemoveQuery));
 }
 
 bool DownloadTool::isRedirect() const

@@ -372,7 +372,7 @@ void LiveModeDialog::on_ok_btn_clicked()
         // Blanks around a pasted address would end up in the stream key and push to another stream.
         const QString text = ui->stream_url_edit->text().trimmed();
         const livemode::PushAddress address = livemode::customPushAddress(text);
-        qDebug() << text;
+        qDebug() << "custom push address:" << solvek::loggable(text.toUtf8());
         if (text.isEmpty() || text == QString::fromUtf8(kPlaceholder)) {
             showHint(QString::fromUtf8(kPlaceholder));
             return;

@@ -274,6 +274,25 @@ private slots:
                                         << QByteArray(R"({"data":{"imSdkAppId":1400000001,"sig":***,"imUserId":"host_1"}})");
         QTest::newRow("nothing secret") << QByteArray("{\"code\":200,\"msg\":\"ok\"}")
                                         << QByteArray("{\"code\":200,\"msg\":\"ok\"}");
+        // Push addresses keep their host and application only, under any key and in room frames.
+        QTest::newRow("signed push address")
+            << QByteArray(
+                   "{\"data\":{\"push_url\":\"rtmp://push.example.com/live/sv1?txSecret=ab12&txTime=6A\"}}")
+            << QByteArray("{\"data\":{\"push_url\":\"rtmp://push.example.com/live/***\"}}");
+        QTest::newRow("escaped slashes")
+            << QByteArray("{\"url\":\"rtmp:\\/\\/push.example.com:1935\\/live\\/sv1\",\"n\":1}")
+            << QByteArray("{\"url\":\"rtmp:\\/\\/push.example.com:1935\\/live/***\",\"n\":1}");
+        QTest::newRow("key right after the host")
+            << QByteArray("rtmps://h/streamkey and more") << QByteArray("rtmps://h/*** and more");
+        QTest::newRow("trtc address")
+            << QByteArray("trtc://cloud.example.com/push/sv1?sdkappid=1&usersig=eJx")
+            << QByteArray("trtc://cloud.example.com/push/***");
+        QTest::newRow("login frame")
+            << QByteArray(
+                   "{\"type\":\"login\", \"terminal\":20,\"room_id\":\"7\",\"jwt_token\":\"eyJhbGci\"}")
+            << QByteArray("{\"type\":\"login\", \"terminal\":20,\"room_id\":\"7\",\"jwt_token\":***}");
+        QTest::newRow("web address kept") << QByteArray("{\"img_src\":\"https://h/a/b.png?x=1\"}")
+                                          << QByteArray("{\"img_src\":\"https://h/a/b.png?x=1\"}");
     }
 
     void loggable()

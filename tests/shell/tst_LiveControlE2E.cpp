@@ -63,24 +63,7 @@ void tst_LiveControlE2E::cleanupTestCase()
 
 bool tst_LiveControlE2E::chooseRoom(qint64 roomId)
 {
-    bool picked = false;
-    Access::setRoomDialogRunner([&](QDialog& dialog) {
-        auto& rooms = static_cast<LiveModeDialog&>(dialog);
-        dialog.show();
-        if (!QTest::qWaitFor([&] { return rooms.roomState().roomMap.contains(roomId); }, 15000))
-            return int(QDialog::Rejected);
-        auto* box = dialog.findChild<QComboBox*>("live_room_cbx");
-        box->setCurrentIndex(box->findData(roomId));
-        QTest::mouseClick(dialog.findChild<QPushButton*>("ok_btn"), Qt::LeftButton);
-        picked = dialog.result() == QDialog::Accepted;
-        return dialog.result();
-    });
-    QTest::mouseClick(formWidget<QPushButton>(*m_window, "select_live_btn"), Qt::LeftButton);
-    LiveControl* control = Access::liveControl(*m_window);
-    return picked &&
-           QTest::qWaitFor(
-               [&] { return control->state() == mainwin::LiveStateReady && control->roomId() == roomId; },
-               15000);
+    return chooseRoomInDialog(*m_window, roomId);
 }
 
 qint64 tst_LiveControlE2E::recordedBytes(const QString& key) const

@@ -2,9 +2,14 @@
 // Lets the main window's tests reach its private state (the window befriends this struct).
 #include "shell/ChatSideState.h"
 #include "shell/OnlineSideState.h"
+#include "shell/LiveControl.h"
 #include "shell/LiveMainWindow.h"
+#include "shell/LiveModeDialog.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -80,6 +85,7 @@ struct LiveMainWindowTestAccess {
     static QLabel* liveEndLabel(LiveMainWindow& w) { return w.m_liveEndLabel; }
     static QLabel* liveTimeLabel(LiveMainWindow& w) { return w.m_liveTimeLabel; }
     static qint64 lastRoomId(LiveMainWindow& w) { return w.m_lastRoomId; }
+    static std::function<int(QDialog&)> roomDialogRunner() { return LiveMainWindow::s_runRoomDialog; }
     static void setRoomDialogRunner(std::function<int(QDialog&)> runner)
     {
         LiveMainWindow::s_runRoomDialog = std::move(runner);
@@ -128,4 +134,30 @@ inline QLabel* labelWithText(QWidget& parent, const char* text)
         if (label->text() == QString::fromUtf8(text))
             return label;
     return nullptr;
+}
+
+// Chooses a room through the window's room dialog, as the host does; true once the live control
+// has it ready.
+inline bool chooseRoomInDialog(LiveMainWindow& window, qint64 roomId, int waitMs = 15000)
+{
+    bool picked = false;
+    const std::function<int(QDialog&)> previous = LiveMainWindowTestAccess::roomDialogRunner();
+    LiveMainWindowTestAccess::setRoomDialogRunner([&](QDialog& dialog) {
+        auto& rooms = static_cast<LiveModeDialog&>(dialog);
+        dialog.show();
+        if (!QTest::qWaitFor([&] { return rooms.roomState().roomMap.contains(roomId); }, waitMs))
+            return int(QDialog::Rejected);
+        auto* box = dialog.findChild<QComboBox*>("live_room_cbx");
+        box->setCurrentIndex(box->findData(roomId));
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ok_btn"), Qt::LeftButton);
+        picked = dialog.result() == QDialog::Accepted;
+        return dialog.result();
+    });
+    QTest::mouseClick(formWidget<QPushButton>(window, "select_live_btn"), Qt::LeftButton);
+    LiveMainWindowTestAccess::setRoomDialogRunner(previous);
+    LiveControl* control = LiveMainWindowTestAccess::liveControl(window);
+    return picked &&
+           QTest::qWaitFor(
+               [&] { return control->state() == mainwin::LiveStateReady && control->roomId() == roomId; },
+               waitMs);
 }
