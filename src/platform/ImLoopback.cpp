@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QStringList>
 #include <QThread>
+#include <QTimer>
 #include <QWebSocket>
 
 #include <algorithm>
@@ -147,7 +148,7 @@ private:
         m_socket->setMaxAllowedIncomingMessageSize(quint64(kMaxIncomingFrameBytes));
         m_socket->setMaxAllowedIncomingFrameSize(quint64(kMaxIncomingFrameBytes));
         connect(m_socket, &QWebSocket::connected, this, &ImLoopbackWorker::onConnected);
-        connect(m_socket, &QWebSocket::disconnected, this, &ImLoopbackWorker::onGone);
+        connect(m_socket, &QWebSocket::disconnected, this, [this] { onGone(); });
         connect(m_socket, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), this,
                 [this](QAbstractSocket::SocketError) {
                     if (m_socket && m_socket->state() == QAbstractSocket::UnconnectedState)
@@ -161,6 +162,15 @@ private:
                 this, [this] { onGone(); }, Qt::QueuedConnection);
             return;
         }
+        const int bound = m_owner->m_handshakeTimeoutMs > 0 ? int(m_owner->m_handshakeTimeoutMs)
+                                                            : kLoopbackHandshakeTimeoutMs;
+        QTimer::singleShot(bound, m_socket, [this, bound, socket = m_socket] {
+            if (socket != m_socket || m_open)
+                return;
+            m_owner->log(V2TIM_LOG_WARN,
+                         QStringLiteral("opening handshake not answered within %1 ms").arg(bound));
+            onGone(QStringLiteral("opening handshake timed out"));
+        });
         m_socket->open(url);
     }
 
@@ -174,14 +184,16 @@ private:
         m_owner->notifyConnected(true, QString());
     }
 
-    void onGone()
+    // `reason`: why the channel is given up, when it is not the socket's own error.
+    void onGone(const QString& reason = QString())
     {
         if (!m_socket)
             return;
         const bool wasOpen = m_open;
         m_open = false;
-        const QString why = m_socket->errorString();
+        const QString why = reason.isEmpty() ? m_socket->errorString() : reason;
         m_socket->disconnect(this);
+        m_socket->abort();
         m_socket->deleteLater();
         m_socket = nullptr;
         m_unsent.clear();

@@ -71,6 +71,10 @@ public:
 
     // Closes the channel and ends the worker; a later call starts them again.
     void shutdown();
+    // The channel's handshake bound for connections opened from now on (tests shorten it; 0 or
+    // less restores kLoopbackHandshakeTimeoutMs). Calls waiting for a channel not open by then
+    // fail with kErrConnection.
+    void setHandshakeTimeout(int ms) { m_handshakeTimeoutMs = ms; }
     bool workerRunning() const;
     // The worker thread (null while none runs).
     QThread* workerThread() const;
@@ -102,4 +106,5 @@ private:
     QCoreApplication* m_quitApp = nullptr; // the application whose quitting ended the worker
     QMetaObject::Connection m_quitConnection;
     std::atomic<int> m_status{V2TIM_STATUS_LOGOUT};
+    std::atomic<int> m_handshakeTimeoutMs{0};
 };

@@ -241,8 +241,19 @@ QJsonObject mixJson(const TrtcMixConfig& config)
 
 } // namespace
 
-TrtcLoopback::TrtcLoopback(const QString& serviceBase) : m_serviceBase(serviceBase)
+TrtcLoopback::TrtcLoopback(const QString& serviceBase)
+    : m_serviceBase(serviceBase), m_handshakeTimer(new QTimer(this))
 {
+    m_handshakeTimer->setInterval(kLoopbackHandshakeTimeoutMs);
+    m_handshakeTimer->setSingleShot(true);
+    connect(m_handshakeTimer, &QTimer::timeout, this, [this] {
+        if (!m_control || m_control->state() == QAbstractSocket::ConnectedState ||
+            m_control->state() == QAbstractSocket::UnconnectedState)
+            return;
+        qWarning() << "real-time room channel: opening handshake not answered within"
+                   << m_handshakeTimer->interval() << "ms";
+        m_control->abort(); // reported as closed: an entry waiting for it fails
+    });
     // The first use may come from a libobs thread; the channels belong to the GUI thread.
     if (QCoreApplication* app = QCoreApplication::instance())
         moveToThread(app->thread());
@@ -334,7 +345,10 @@ void TrtcLoopback::ensureChannels()
     if (m_control || m_shutDown)
         return;
     m_control = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
-    m_control->setMaxAllowedIncomingMessageSize(1024 * 1024);
+    // The frame bound is checked at the frame's header, the message bound only once the frame is
+    // whole: without the first, a frame announcing a gigabyte is gathered first.
+    m_control->setMaxAllowedIncomingMessageSize(kMaxControlMessage);
+    m_control->setMaxAllowedIncomingFrameSize(kMaxControlMessage);
     connect(m_control, &QWebSocket::connected, this, &TrtcLoopback::onControlConnected);
     connect(m_control, &QWebSocket::textMessageReceived, this, &TrtcLoopback::onControlText);
     // A refused connection never reports "disconnected": the state is watched instead.
@@ -369,8 +383,14 @@ void TrtcLoopback::sendOp(const QJsonObject& op)
     }
 }
 
+void TrtcLoopback::setHandshakeTimeout(int ms)
+{
+    m_handshakeTimer->setInterval(ms > 0 ? ms : kLoopbackHandshakeTimeoutMs);
+}
+
 void TrtcLoopback::onControlConnected()
 {
+    m_handshakeTimer->stop();
     const QStringList ops = m_pendingOps;
     m_pendingOps.clear();
     for (const QString& op : ops)
@@ -380,6 +400,7 @@ void TrtcLoopback::onControlConnected()
 
 void TrtcLoopback::onControlClosed()
 {
+    m_handshakeTimer->stop();
     m_pendingOps.clear();
     const bool wasInRoom = m_inRoom.exchange(false);
     if (m_sender)
@@ -465,6 +486,7 @@ void TrtcLoopback::enterRoom(const TrtcEnterParams& params, int scene)
             postToGui([this] { dispatch([](TrtcCloudCallback* c) { c->onEnterRoom(kUnreachableResult); }); });
             return;
         }
+        m_handshakeTimer->start();
         m_control->open(url);
     }
     sendOp(QJsonObject{{"op", "enterRoom"},

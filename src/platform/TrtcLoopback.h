@@ -32,6 +32,7 @@
 #include <vector>
 
 class QThread;
+class QTimer;
 class QWebSocket;
 class QWidget;
 class TrtcMediaSender;
@@ -52,6 +53,8 @@ constexpr qint64 kMaxUnwrittenBytes = 4 * 1024 * 1024;
 // Bounds of what the media channel accepts from the cloud.
 constexpr int kMaxRemoteSide = 4096;
 constexpr quint64 kMaxIncomingMessage = 32 * 1024 * 1024;
+// What the control channel accepts from the cloud, per frame and per message.
+constexpr quint64 kMaxControlMessage = 1024 * 1024;
 // The result reported when the control channel cannot be reached.
 constexpr int kUnreachableResult = -1;
 
@@ -104,6 +107,10 @@ public:
     quint64 droppedFrames() const;
     // Closes both channels and ends the sender thread (also run when the application quits).
     void shutdown();
+    // The control channel's handshake bound for connections opened from now on (tests shorten
+    // it; 0 or less restores kLoopbackHandshakeTimeoutMs). An entry whose channel is not open by
+    // then fails as an unreachable one.
+    void setHandshakeTimeout(int ms);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -135,6 +142,7 @@ private:
     std::vector<TrtcCloudCallback*> m_callbacks;
 
     QWebSocket* m_control = nullptr;
+    QTimer* m_handshakeTimer = nullptr;
     QStringList m_pendingOps; // written once the control channel is open
     bool m_entering = false;  // an entry awaits its answer
     QThread* m_senderThread = nullptr;
