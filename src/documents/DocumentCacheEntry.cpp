@@ -1,12 +1,55 @@
 #include "documents/DocumentCacheEntry.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
 
+namespace
+{
+// `text` as a part of a key: path separators become "_" (and the key's own separator "-" in an
+// extension), cut at a character so that its UTF-8 form stays within maxBytes.
+QString keyPart(const QString& text, bool extension, int maxBytes)
+{
+    QString out;
+    int bytes = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        QString c = text.mid(i, text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1);
+        i += c.size() - 1;
+        if (c == QLatin1String("/") || c == QLatin1String("\\"))
+            c = QStringLiteral("_");
+        else if (extension && c == QLatin1String("_"))
+            c = QStringLiteral("-");
+        bytes += c.toUtf8().size();
+        if (bytes > maxBytes)
+            break;
+        out += c;
+    }
+    return out;
+}
+} // namespace
+
 QString DocumentCacheEntry::makeKey(const QString& baseName, const QString& extension, qint64 size)
 {
-    return QStringLiteral("%1_%2_%3_%4").arg(QLatin1String(kKeyPrefix), baseName, extension).arg(size);
+    const QString sizeText = QString::number(size);
+    const QString ext = keyPart(extension, true, kMaxExtensionBytes);
+    const int nameBytes =
+        kMaxKeyBytes - int(qstrlen(kKeyPrefix)) - 3 - int(ext.toUtf8().size()) - int(sizeText.size());
+    return QStringLiteral("%1_%2_%3_%4")
+        .arg(QLatin1String(kKeyPrefix), keyPart(baseName, false, nameBytes), ext, sizeText);
+}
+
+QString DocumentCacheEntry::ownFolderOf(const QString& key, const QString& userDocDir)
+{
+    if (userDocDir.isEmpty() || key.isEmpty())
+        return QString();
+    const QString folder = QDir::cleanPath(pageDirFor(userDocDir, key));
+    const QFileInfo info(folder);
+    if (QDir::cleanPath(info.path()) != QDir::cleanPath(userDocDir) ||
+        !info.fileName().startsWith(QLatin1String(kKeyPrefix) + QLatin1Char('_')))
+        return QString();
+    return folder;
 }
 
 void DocumentCacheEntry::splitSourcePath(const QString& path, QString* baseName, QString* extension)

@@ -20,8 +20,14 @@ struct DocumentCacheEntry {
     QString pageDir;   // per-user folder + "/" + key
 
     static constexpr const char kKeyPrefix[] = "svpczsjz";
+    // A made key stays within this many bytes (UTF-8), well below the file system's 255 for a
+    // folder name; the extension takes at most kMaxExtensionBytes of it.
+    static constexpr int kMaxKeyBytes = 200;
+    static constexpr int kMaxExtensionBytes = 32;
 
-    // "svpczsjz_<baseName>_<extension>_<size>".
+    // "svpczsjz_<baseName>_<extension>_<size>", made so that fromKey reads it back: a path
+    // separator ("/" or "\") in either part becomes "_", a "_" in the extension "-", and the
+    // name is cut (at a character) to keep the key within kMaxKeyBytes.
     static QString makeKey(const QString& baseName, const QString& extension, qint64 size);
 
     // Splits a source path into base name and extension, both taken from the file name (the
@@ -32,6 +38,11 @@ struct DocumentCacheEntry {
     // A key that names a folder inside the per-user folder and nothing else: not empty, no path
     // separator, not made of dots only (a delete removes that folder with everything in it).
     static bool isSafeKey(const QString& key);
+
+    // The folder a saved key names when it is one of the per-user folder's own page folders (a
+    // folder directly inside it whose name starts with the key prefix), or empty. A key refused by
+    // fromKey may still name one: it goes with the key.
+    static QString ownFolderOf(const QString& key, const QString& userDocDir);
 
     // Reads a saved key back. Nothing for a key of three parts or fewer, and for a key that is not
     // safe (a damaged settings file must not point a page folder outside userDocDir).

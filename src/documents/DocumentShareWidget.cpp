@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -126,16 +127,18 @@ DocumentCreateWidget* DocumentShareWidget::makeTile(const QString& path, int kin
 void DocumentShareWidget::loadSavedDocuments()
 {
     const auto store = CDataCenter::getInstance();
+    QStringList unlisted; // folders of entries not listed
     for (const QString& key : store->getDocInfoList()) {
         // The list never held more; a longer one comes from a damaged file.
         if (m_tiles.size() >= doclist::kMaxFiles)
             break;
         const std::optional<DocumentCacheEntry> entry = DocumentCacheEntry::fromKey(key, store->userDocDir);
-        if (!entry || store->userDocDir.isEmpty())
-            continue;
-        // Pages gone from the disk: the document could not be shown; the next save drops it.
-        if (!QFileInfo(DocumentCacheEntry::pagePath(entry->pageDir, 0)).isFile()) {
-            qDebug() << "saved document without pages skipped:" << key;
+        // An entry that is not listed is dropped by the next save: what it left on disk would
+        // stay for good, and no delete could reach it.
+        const bool unreadable = !entry || store->userDocDir.isEmpty();
+        if (unreadable || !QFileInfo(DocumentCacheEntry::pagePath(entry->pageDir, 0)).isFile()) {
+            qDebug() << "saved document" << (unreadable ? "refused:" : "without pages skipped:") << key;
+            unlisted << DocumentCacheEntry::ownFolderOf(key, store->userDocDir);
             continue;
         }
         const int kind = entry->isPicture() ? doclist::kKindPicture : doclist::kKindDocument;
@@ -145,6 +148,12 @@ void DocumentShareWidget::loadSavedDocuments()
         tile->setSaveFilePath(key);
         m_tiles.append(tile);
     }
+    // A damaged entry may name the folder of one that is listed.
+    for (const DocumentCreateWidget* tile : qAsConst(m_tiles))
+        unlisted.removeAll(QDir::cleanPath(tile->pageDir()));
+    for (const QString& folder : qAsConst(unlisted))
+        if (!folder.isEmpty())
+            QDir(folder).removeRecursively();
     m_fileCount = m_tiles.size();
     updateCountLabel();
     store->documentWidgets = m_tiles;

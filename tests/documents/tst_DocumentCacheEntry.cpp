@@ -19,6 +19,16 @@ private slots:
         // A dot in a folder name is no extension, so no "/" ever reaches the key.
         QTest::newRow("dotted folder") << "/home/me/my.docs/notes" << qint64(3) << "svpczsjz_notes__3";
         QTest::newRow("over 2 GB") << "/v/big.pdf" << qint64(5000000000) << "svpczsjz_big_.pdf_5000000000";
+        // A key is read back from its last three parts and names a folder of its own.
+        QTest::newRow("backslash") << "/a/slides\\page1.png" << qint64(4) << "svpczsjz_slides_page1_.png_4";
+        QTest::newRow("underscore in extension") << "/a/b.png_old" << qint64(4) << "svpczsjz_b_.png-old_4";
+        QTest::newRow("long extension")
+            << "/a/b." + QString(40, 'x') << qint64(4) << "svpczsjz_b_." + QString(31, 'x') + "_4";
+        QTest::newRow("long name") << "/a/" + QString(300, 'n') + ".pdf" << qint64(12345)
+                                   << "svpczsjz_" + QString(200 - 8 - 3 - 4 - 5, 'n') + "_.pdf_12345";
+        // Cut between characters, never inside one (three bytes each here).
+        QTest::newRow("long wide name") << "/a/" + QString(100, QChar(0x9875)) + ".png" << qint64(1)
+                                        << "svpczsjz_" + QString(61, QChar(0x9875)) + "_.png_1";
     }
     void keyFromSourcePath()
     {
@@ -65,16 +75,70 @@ private slots:
         QCOMPARE(DocumentCacheEntry::pagePath(entry->pageDir, 12), "/u/42/" + key + "/pic12.png");
     }
 
+    void keyRoundTrip_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("underscore in name") << "/x/a_b.pdf"
+                                            << "a_b"
+                                            << ".pdf";
+        QTest::newRow("backslash") << "/x/a\\b.png"
+                                   << "a_b"
+                                   << ".png";
+        QTest::newRow("leading dot") << "/x/.a.png"
+                                     << ".a"
+                                     << ".png";
+        QTest::newRow("only dots") << "/x/..."
+                                   << ".."
+                                   << ".";
+        QTest::newRow("newline") << "/x/a\nb.pdf"
+                                 << "a\nb"
+                                 << ".pdf";
+        QTest::newRow("no extension") << "/x/plain"
+                                      << "plain"
+                                      << "";
+        QTest::newRow("underscore in extension") << "/x/a.b_c"
+                                                 << "a"
+                                                 << ".b-c";
+    }
     void keyRoundTrip()
     {
+        QFETCH(QString, path);
         QString base, ext;
-        DocumentCacheEntry::splitSourcePath(QStringLiteral("/x/a_b.pdf"), &base, &ext);
-        const auto entry =
-            DocumentCacheEntry::fromKey(DocumentCacheEntry::makeKey(base, ext, 77), QStringLiteral("/u"));
+        DocumentCacheEntry::splitSourcePath(path, &base, &ext);
+        const QString key = DocumentCacheEntry::makeKey(base, ext, 77);
+        const auto entry = DocumentCacheEntry::fromKey(key, QStringLiteral("/u"));
         QVERIFY(entry);
-        QCOMPARE(entry->baseName, QStringLiteral("a_b"));
-        QCOMPARE(entry->extension, QStringLiteral(".pdf"));
+        QTEST(entry->baseName, "baseName");
+        QTEST(entry->extension, "extension");
         QCOMPARE(entry->size, qint64(77));
+        QCOMPARE(DocumentCacheEntry::ownFolderOf(key, QStringLiteral("/u")), "/u/" + key);
+    }
+
+    void ownFolderOfAKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("refused, inside") << "svpczsjz_a\\b_.png_5"
+                                         << "/u/svpczsjz_a\\b_.png_5";
+        QTest::newRow("too few parts") << "svpczsjz_x"
+                                       << "/u/svpczsjz_x";
+        QTest::newRow("not a page folder") << "notes"
+                                           << "";
+        QTest::newRow("the per-user folder") << "svpczsjz_x/.."
+                                             << "";
+        QTest::newRow("outside") << "../svpczsjz_x_.pdf_1"
+                                 << "";
+        QTest::newRow("deeper") << "svpczsjz_x/svpczsjz_y_.pdf_1"
+                                << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void ownFolderOfAKey()
+    {
+        QFETCH(QString, key);
+        QTEST(DocumentCacheEntry::ownFolderOf(key, QStringLiteral("/u")), "folder");
     }
 };
 

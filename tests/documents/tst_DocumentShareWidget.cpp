@@ -425,6 +425,81 @@ private slots:
         QCOMPARE(CDataCenter::getInstance()->documentWidgets, again.tiles());
     }
 
+    // Names legal here that the key must carry safely: converted, listed, listed again after a
+    // restart (under the name its key keeps), then deleted with nothing left on disk.
+    void unusualNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("restoredName");
+        QTest::newRow("backslash") << "slides\\page1.png"
+                                   << "slides_page1.png";
+        QTest::newRow("leading dot") << ".hidden.png"
+                                     << ".hidden.png";
+        QTest::newRow("only dots") << "...png"
+                                   << "...png";
+        QTest::newRow("newline") << "line\nbreak.png"
+                                 << "line\nbreak.png";
+        QTest::newRow("settings file marks") << "a,b;c=d\"e #f.png"
+                                             << "a,b;c=d\"e #f.png";
+        QTest::newRow("blanks around") << " spaced .png"
+                                       << " spaced .png";
+        // 240 bytes of name: with the key's other parts it would pass the file system's 255.
+        QTest::newRow("very long name") << QString(80, QChar(0x9875)) + ".png" << QString();
+    }
+    void unusualNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, restoredName);
+        DocumentShareWidget& list = freshList();
+        upload(pictureNamed(name));
+        QCOMPARE(namesOf(list.tiles()), QStringList{name});
+        QTRY_COMPARE_WITH_TIMEOUT(list.tiles().at(0)->state(), 2, kConversionMs);
+        const QString key = list.tiles().at(0)->getSaveFilePath();
+        QVERIFY(QFileInfo(m_user + '/' + key + "/pic0.png").isFile());
+        QTest::mouseClick(list.findChild<QPushButton*>("close_btn"), Qt::LeftButton);
+
+        testsupport::installDocumentStore(m_root);
+        DocumentShareWidget& restored = freshList();
+        QCOMPARE(restored.tiles().size(), 1);
+        DocumentCreateWidget* tile = restored.tiles().at(0);
+        QCOMPARE(tile->getSaveFilePath(), key);
+        if (restoredName.isEmpty()) { // cut, at a character, to a name the file system takes
+            QVERIFY(name.startsWith(tile->fileName().chopped(4)) && tile->fileName().endsWith(".png"));
+            QVERIFY(key.toUtf8().size() <= 255);
+        } else {
+            QCOMPARE(tile->fileName(), restoredName);
+        }
+        QCOMPARE(tile->pageDir(), m_user + '/' + key);
+
+        press(tile, "lblDel");
+        QVERIFY(restored.tiles().isEmpty());
+        QCOMPARE(QDir(m_user).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"pdf"});
+        QCOMPARE(QDir(m_user + "/pdf").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{});
+    }
+
+    // A saved entry refused at restore still takes its own folder with it, when that folder is one
+    // of the per-user folder's own; nothing else is touched.
+    void refusedEntriesLeaveNothing()
+    {
+        const QString kept = cached("kept.pdf");
+        const QString backslash = "svpczsjz_a\\b_.png_5";
+        const QString noSize = "svpczsjz_x";
+        QVERIFY(testsupport::writeCachedDocument(m_user, backslash));
+        QVERIFY(testsupport::writeCachedDocument(m_user, noSize));
+        QVERIFY(QDir().mkpath(m_root + "/outside"));
+        QVERIFY(QDir().mkpath(m_user + "/notes"));
+        saveKeys({kept, backslash, noSize, "../outside", "notes", "..", "", kept + "/"});
+        DocumentShareWidget& list = freshList();
+        QCOMPARE(namesOf(list.tiles()), QStringList{"kept.pdf"});
+        QVERIFY(!QFileInfo::exists(m_user + '/' + backslash));
+        QVERIFY(!QFileInfo::exists(m_user + '/' + noSize));
+        QVERIFY(QFileInfo(m_user + '/' + kept + "/pic0.png").isFile());
+        QVERIFY(QDir(m_root + "/outside").exists());
+        QVERIFY(QDir(m_user + "/notes").exists());
+    }
+
     void thumbnails_data()
     {
         QTest::addColumn<QSize>("page");
