@@ -8,8 +8,9 @@
 
 namespace
 {
-// `text` as a part of a key: path separators become "_" (and the key's own separator "-" in an
-// extension), cut at a character so that its UTF-8 form stays within maxBytes.
+// `text` as a part of a key: path separators become "_" in the name, and "-" in an extension, where
+// the key's own separator "_" becomes "-" too; cut at a character so that its UTF-8 form stays
+// within maxBytes.
 QString keyPart(const QString& text, bool extension, int maxBytes)
 {
     QString out;
@@ -17,10 +18,8 @@ QString keyPart(const QString& text, bool extension, int maxBytes)
     for (int i = 0; i < text.size(); ++i) {
         QString c = text.mid(i, text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1);
         i += c.size() - 1;
-        if (c == QLatin1String("/") || c == QLatin1String("\\"))
-            c = QStringLiteral("_");
-        else if (extension && c == QLatin1String("_"))
-            c = QStringLiteral("-");
+        if (c == QLatin1String("/") || c == QLatin1String("\\") || (extension && c == QLatin1String("_")))
+            c = extension ? QStringLiteral("-") : QStringLiteral("_");
         bytes += c.toUtf8().size();
         if (bytes > maxBytes)
             break;

@@ -26,8 +26,8 @@ struct DocumentCacheEntry {
     static constexpr int kMaxExtensionBytes = 32;
 
     // "svpczsjz_<baseName>_<extension>_<size>", made so that fromKey reads it back: a path
-    // separator ("/" or "\") in either part becomes "_", a "_" in the extension "-", and the
-    // name is cut (at a character) to keep the key within kMaxKeyBytes.
+    // separator ("/" or "\") becomes "_" in the name and "-" in the extension, as does a "_" in
+    // the extension, and the name is cut (at a character) to keep the key within kMaxKeyBytes.
     static QString makeKey(const QString& baseName, const QString& extension, qint64 size);
 
     // Splits a source path into base name and extension, both taken from the file name (the

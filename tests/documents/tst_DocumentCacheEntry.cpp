@@ -101,6 +101,9 @@ private slots:
         QTest::newRow("underscore in extension") << "/x/a.b_c"
                                                  << "a"
                                                  << ".b-c";
+        QTest::newRow("backslash in extension") << "/x/a.png_\\ld"
+                                                << "a"
+                                                << ".png--ld";
     }
     void keyRoundTrip()
     {
