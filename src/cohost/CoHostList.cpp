@@ -143,22 +143,36 @@ void CoHostList::addTile(ItemConnectMicWidget* r)
     m_strip->updateRemoteWidgets();
 }
 
-void CoHostList::handleTrtcOnline(const QJsonObject& message)
+bool CoHostList::readOnlineList(const QJsonObject& message, QList<OnlineEntry>* out)
 {
     const QJsonValue data = message.value(QLatin1String("data"));
-    // A list that is not there says nothing about who is connected.
     if (!data.isArray())
-        return;
-    QSet<qint64> present;
+        return false;
     for (const QJsonValue& element : data.toArray()) {
         const QJsonObject user = element.toObject();
-        const qint64 id = readOnlineUserId(user.value(QLatin1String("wechat_user_space_id")));
+        OnlineEntry entry;
+        entry.id = readOnlineUserId(user.value(QLatin1String("wechat_user_space_id")));
+        entry.name = RoomProtocol::readText(user, QStringLiteral("name"));
+        entry.photo = RoomProtocol::readText(user, QStringLiteral("photo"));
+        entry.trtcTag = RoomProtocol::readText(user, QStringLiteral("trtc_tag"));
+        out->append(entry);
+    }
+    return true;
+}
+
+void CoHostList::handleTrtcOnline(const QJsonObject& message)
+{
+    QList<OnlineEntry> entries;
+    // A list that is not there says nothing about who is connected.
+    if (!readOnlineList(message, &entries))
+        return;
+    QSet<qint64> present;
+    for (const OnlineEntry& entry : qAsConst(entries)) {
+        const qint64 id = entry.id;
         present.insert(id);
         if (id == m_hostId || !isRowId(id) || m_rows.contains(int(id)))
             continue;
-        handleTrtcApply(id, RoomProtocol::readText(user, QStringLiteral("name")),
-                        RoomProtocol::readText(user, QStringLiteral("photo")),
-                        RoomProtocol::readText(user, QStringLiteral("trtc_tag")), false);
+        handleTrtcApply(id, entry.name, entry.photo, entry.trtcTag, false);
         qDebug() << "handleTrtcLogin " << id;
         if (ItemConnectMicWidget* r = row(id))
             addTile(r);

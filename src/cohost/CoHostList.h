@@ -18,6 +18,7 @@
 
 #include <QHash>
 #include <QJsonObject>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -64,6 +65,15 @@ public:
 
     // A space id as the online list gives it: a decimal text, a number, -1 for anything else.
     static qint64 readOnlineUserId(const QJsonValue& value);
+    // One co-host of "get_trtc_online_list", its fields read as the room's texts are.
+    struct OnlineEntry {
+        qint64 id = -1;
+        QString name;
+        QString photo;
+        QString trtcTag;
+    };
+    // The co-hosts an online list names; false (and nothing) when its "data" is no list.
+    static bool readOnlineList(const QJsonObject& message, QList<OnlineEntry>* out);
     // Whether an id can key a row (positive and within int).
     static bool isRowId(qint64 id);
     // The space id of a co-host's user id of the real-time room ("wechat_<id>_<room>"); false

@@ -104,22 +104,30 @@ void ConnectMicInviteDialog::onWebCastInfo(quint64 serial, const QJsonObject& re
     if (serial != m_roomSerial)
         return; // a reply for a room that is no longer the chosen one
     qDebug() << "API_GET_WEB_CASTINFO success";
-    const QJsonValue data = reply.value(QStringLiteral("data"));
-    if (!data.isObject())
-        return;
-    const QJsonObject info = data.toObject();
-    const QJsonValue url = info.value(QStringLiteral("second_broad_url"));
-    if (url.isString()) {
-        m_link = url.toString();
+    const WebCastInfo info = readWebCastInfo(reply);
+    if (info.link) {
+        m_link = *info.link;
         ui->lineEdit->setText(m_link);
         ui->lineEdit->setCursorPosition(0);
         ui->lineEdit_2->setText(m_roomNumber);
     }
-    const QJsonValue pwd = info.value(QStringLiteral("second_broad_pwd"));
-    if (pwd.isString()) {
-        m_password = pwd.toString();
+    if (info.password) {
+        m_password = *info.password;
         ui->lineEdit_3->setText(m_password);
     }
+}
+
+ConnectMicInviteDialog::WebCastInfo ConnectMicInviteDialog::readWebCastInfo(const QJsonObject& reply)
+{
+    WebCastInfo out;
+    const QJsonObject info = reply.value(QStringLiteral("data")).toObject();
+    const QJsonValue url = info.value(QStringLiteral("second_broad_url"));
+    if (url.isString())
+        out.link = url.toString();
+    const QJsonValue pwd = info.value(QStringLiteral("second_broad_pwd"));
+    if (pwd.isString())
+        out.password = pwd.toString();
+    return out;
 }
 
 void ConnectMicInviteDialog::onPictureReply(quint64 serial, QNetworkReply* reply)

@@ -13,6 +13,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QPoint>
+#include <QString>
+
+#include <optional>
 
 class CustomWidget;
 class QJsonObject;
@@ -43,6 +46,14 @@ public:
 
     // The cache file of the QR picture.
     static QString pictureFile();
+
+    // The invitation reply: its "data" object's "second_broad_url" and "second_broad_pwd"; a
+    // member that is not text is absent (and leaves what is shown as it is).
+    struct WebCastInfo {
+        std::optional<QString> link;
+        std::optional<QString> password;
+    };
+    static WebCastInfo readWebCastInfo(const QJsonObject& reply);
 
     // The two tabs ("网页直播", "小程序直播").
     CustomWidget* webTab() const { return m_webTab; }

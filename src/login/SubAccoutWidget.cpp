@@ -114,25 +114,58 @@ void SubAccoutWidget::requestQrcode()
     });
 }
 
+SubAccoutWidget::CodeReply SubAccoutWidget::readCodeReply(const QJsonObject& reply)
+{
+    const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
+    CodeReply out;
+    out.picture = data.value(QStringLiteral("img_src")).toString();
+    out.scene = data.value(QStringLiteral("qrscene")).toString();
+    // A number or a decimal text; a fraction counts by its whole seconds.
+    const QJsonValue expire = data.value(QStringLiteral("expire_seconds"));
+    const double seconds = expire.isString() ? expire.toString().toInt() : expire.toDouble();
+    if (seconds >= 1)
+        out.expireSeconds = int(qMin(seconds, double(kMaxExpireSeconds)));
+    return out;
+}
+
+QList<LoginInfo> SubAccoutWidget::readAccounts(const QJsonObject& reply, const QString& scene)
+{
+    const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
+    const QJsonObject subUser = data.value(QStringLiteral("sub_user")).toObject();
+    LoginInfo record;
+    record.openid = subUser.value(QStringLiteral("openid")).toString();
+    record.unionid = subUser.value(QStringLiteral("unionid")).toString();
+    record.qrscene = scene;
+    QList<LoginInfo> out;
+    for (const QJsonValue& value : data.value(QStringLiteral("users")).toArray()) {
+        const QJsonObject user = value.toObject();
+        record.uid = user.value(QStringLiteral("uid")).toInt(0);
+        record.wechat_user_space_id = user.value(QStringLiteral("wechat_user_space_id")).toInt(0);
+        record.name = user.value(QStringLiteral("name")).toString();
+        record.photo = user.value(QStringLiteral("photo")).toString();
+        out << record;
+    }
+    return out;
+}
+
 void SubAccoutWidget::onQrcode(const QJsonObject& reply)
 {
     if (m_stopped)
         return;
-    const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
+    const CodeReply code = readCodeReply(reply);
     const int generation = m_codeGeneration;
-    const bool fetching = solvek::fetchLoginPicture(
-        data.value(QStringLiteral("img_src")).toString(), this, [this, generation](const QPixmap& picture) {
+    const bool fetching =
+        solvek::fetchLoginPicture(code.picture, this, [this, generation](const QPixmap& picture) {
             if (generation == m_codeGeneration)
                 showCode(picture);
         });
     if (!fetching)
         showCode(ImageUtils::fallbackPixmap());
-    m_qrscene = data.value(QStringLiteral("qrscene")).toString();
-    // The lifetime is in seconds. A code without one is kept until the choice is declined:
-    // replacing it at once would ask for codes without pause.
-    const int seconds = data.value(QStringLiteral("expire_seconds")).toVariant().toInt();
-    if (seconds > 0)
-        m_refreshTimer.start(qMin(seconds, kMaxExpireSeconds) * 1000);
+    m_qrscene = code.scene;
+    // A code without a lifetime is kept until the choice is declined: replacing it at once would
+    // ask for codes without pause.
+    if (code.expireSeconds > 0)
+        m_refreshTimer.start(code.expireSeconds * 1000);
     else
         m_refreshTimer.stop();
 }
@@ -166,24 +199,10 @@ void SubAccoutWidget::onMasterUsers(const QJsonObject& reply)
 {
     if (m_stopped)
         return;
-    const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
-    const QJsonObject subUser = data.value(QStringLiteral("sub_user")).toObject();
-    const QJsonArray users = data.value(QStringLiteral("users")).toArray();
-
-    LoginInfo record;
-    record.openid = subUser.value(QStringLiteral("openid")).toString();
-    record.unionid = subUser.value(QStringLiteral("unionid")).toString();
-    record.qrscene = m_qrscene;
-    for (const QJsonValue& value : users) {
-        const QJsonObject user = value.toObject();
-        auto* card = new UserWidget(nullptr, user.value(QStringLiteral("photo")).toString(),
-                                    user.value(QStringLiteral("name")).toString());
+    for (const LoginInfo& record : readAccounts(reply, m_qrscene)) {
+        auto* card = new UserWidget(nullptr, record.photo, record.name);
         card->installEventFilter(this);
         m_cards << card;
-        record.uid = user.value(QStringLiteral("uid")).toInt(0);
-        record.wechat_user_space_id = user.value(QStringLiteral("wechat_user_space_id")).toInt(0);
-        record.name = user.value(QStringLiteral("name")).toString();
-        record.photo = user.value(QStringLiteral("photo")).toString();
         card->setLoginInfo(record);
         m_dialog.addUser(card);
     }

@@ -38,6 +38,18 @@ public:
     // The longest lifetime a code may announce; a code is replaced once its lifetime is over.
     static constexpr int kMaxExpireSeconds = 24 * 3600;
 
+    // The code's reply, read leniently: the picture's address, the scene, and the lifetime in
+    // seconds (0 when missing or not positive, at most kMaxExpireSeconds).
+    struct CodeReply {
+        QString picture;
+        QString scene;
+        int expireSeconds = 0;
+    };
+    static CodeReply readCodeReply(const QJsonObject& reply);
+    // The main accounts a scan offers ("users"), each as the record its card signs in to: the
+    // scanning user's openid and unionid, `scene`, and the account's uid, space id, name, photo.
+    static QList<LoginInfo> readAccounts(const QJsonObject& reply, const QString& scene);
+
     explicit SubAccoutWidget(QWidget* parent = nullptr);
 
     void setLoginObserver(LoginObserver* observer);

@@ -62,6 +62,35 @@ bool readMessage(const QJsonObject& frame, V2TIMMessage* out)
     return true;
 }
 
+Frame readFrame(const QString& text)
+{
+    Frame out;
+    const QJsonObject obj = QJsonDocument::fromJson(text.toUtf8()).object();
+    const QString op = obj.value(QLatin1String("op")).toString();
+    if (op == QLatin1String("result")) {
+        out.kind = Frame::Result;
+        out.seq = obj.value(QLatin1String("seq")).toInt(-1);
+        const QJsonValue code = obj.value(QLatin1String("code"));
+        out.code = code.isDouble() ? code.toInt(kErrConnection) : kErrConnection;
+        out.desc = obj.value(QLatin1String("desc")).toString();
+        out.groups = obj.value(QLatin1String("groups")).toArray();
+    } else if (readMessage(obj, &out.message)) {
+        out.kind = Frame::Message;
+    }
+    return out;
+}
+
+TXV2TIMGroupInfoVector readGroups(const QJsonArray& groups)
+{
+    TXV2TIMGroupInfoVector found;
+    for (const QJsonValue& g : groups) {
+        V2TIMGroupInfo info;
+        info.groupID = V2TIMString(g.toObject().value(QLatin1String("groupID")).toString().toStdString());
+        found.PushBack(info);
+    }
+    return found;
+}
+
 } // namespace imloopback
 
 using namespace imloopback;
@@ -210,23 +239,15 @@ private:
             pending.value(seq)(kErrConnection, QStringLiteral("connection closed"), QJsonArray());
     }
 
-    void onText(const QString& frame)
+    void onText(const QString& text)
     {
-        const QJsonObject obj = QJsonDocument::fromJson(frame.toUtf8()).object();
-        const QString op = obj.value(QLatin1String("op")).toString();
-        if (op == QLatin1String("result")) {
-            const int seq = obj.value(QLatin1String("seq")).toInt(-1);
-            const ImLoopback::Done done = m_pending.take(seq);
-            if (!done)
-                return;
-            const QJsonValue code = obj.value(QLatin1String("code"));
-            // An answer without a readable code is no success.
-            done(code.isDouble() ? code.toInt(kErrConnection) : kErrConnection,
-                 obj.value(QLatin1String("desc")).toString(), obj.value(QLatin1String("groups")).toArray());
-        } else if (op == QLatin1String("message")) {
-            V2TIMMessage message;
-            if (readMessage(obj, &message))
-                m_owner->deliver(message);
+        const Frame frame = readFrame(text);
+        if (frame.kind == Frame::Result) {
+            const ImLoopback::Done done = m_pending.take(frame.seq);
+            if (done)
+                done(frame.code, frame.desc, frame.groups);
+        } else if (frame.kind == Frame::Message) {
+            m_owner->deliver(frame.message);
         }
     }
 
@@ -316,14 +337,7 @@ void ImLoopback::SearchGroups(const V2TIMGroupSearchParam& param,
         keywords.append(text(param.keywordList[i]));
     post(QJsonObject{{"op", "searchGroups"}, {"keywords", keywords}, {"byGroupId", param.isSearchGroupID}},
          [callback](int code, const QString& desc, const QJsonArray& groups) {
-             TXV2TIMGroupInfoVector found;
-             for (const QJsonValue& g : groups) {
-                 V2TIMGroupInfo info;
-                 info.groupID =
-                     V2TIMString(g.toObject().value(QLatin1String("groupID")).toString().toStdString());
-                 found.PushBack(info);
-             }
-             answer(callback, code, desc, found);
+             answer(callback, code, desc, readGroups(groups));
          });
 }
 

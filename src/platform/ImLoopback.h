@@ -47,6 +47,20 @@ QUrl channelUrl(const QString& serviceBase);
 // Reads a pushed "message" frame; false when the frame is not one. Bad fields are read as empty.
 bool readMessage(const QJsonObject& frame, V2TIMMessage* out);
 
+// One frame of the channel, read: the answer to a call, a pushed message, or nothing of use.
+struct Frame {
+    enum Kind { Other, Result, Message };
+    Kind kind = Other;
+    int seq = -1;
+    int code = kErrConnection; // an answer without a readable code is no success
+    QString desc;
+    QJsonArray groups;
+    V2TIMMessage message;
+};
+Frame readFrame(const QString& text);
+// The groups of a search's answer (an entry without a text id gives an empty one).
+TXV2TIMGroupInfoVector readGroups(const QJsonArray& groups);
+
 } // namespace imloopback
 
 class ImLoopback : public V2TIMManager, public V2TIMMessageManager, public V2TIMGroupManager

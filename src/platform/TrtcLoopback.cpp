@@ -41,6 +41,23 @@ void writeFrame(QByteArray& out, quint8 kind, int stream, quint32 a, quint32 b, 
         std::memcpy(p + kHeaderBytes + idBytes, payload, size_t(payloadBytes));
 }
 
+bool readMediaFrame(const QByteArray& message, MediaFrame* out)
+{
+    if (message.size() < kHeaderBytes || !message.startsWith("SVMF"))
+        return false;
+    const char* p = message.constData();
+    const int idBytes = qFromLittleEndian<quint16>(p + 6);
+    if (message.size() < kHeaderBytes + idBytes)
+        return false;
+    out->kind = quint8(p[4]);
+    out->a = qFromLittleEndian<quint32>(p + 8);
+    out->b = qFromLittleEndian<quint32>(p + 12);
+    out->userId = QByteArray(p + kHeaderBytes, idBytes);
+    out->payload = p + kHeaderBytes + idBytes;
+    out->payloadBytes = message.size() - kHeaderBytes - idBytes;
+    return true;
+}
+
 QImage i420ToImage(const char* data, int length, int width, int height)
 {
     if (!data || width <= 0 || height <= 0 || width % 2 || height % 2 || width > kMaxRemoteSide
@@ -178,21 +195,14 @@ signals:
 private:
     void onBinary(const QByteArray& message)
     {
-        if (message.size() < kHeaderBytes || !message.startsWith("SVMF"))
+        MediaFrame frame;
+        if (!readMediaFrame(message, &frame) || frame.kind != kKindVideo)
             return;
-        const char* p = message.constData();
-        const quint8 kind = quint8(p[4]);
-        const int idBytes = qFromLittleEndian<quint16>(p + 6);
-        const quint32 a = qFromLittleEndian<quint32>(p + 8);
-        const quint32 b = qFromLittleEndian<quint32>(p + 12);
-        if (kind != kKindVideo || message.size() < kHeaderBytes + idBytes)
-            return;
-        const QByteArray userId(p + kHeaderBytes, idBytes);
-        const int payload = message.size() - kHeaderBytes - idBytes;
-        const QImage image = i420ToImage(p + kHeaderBytes + idBytes, payload, int(std::min<quint32>(a, 1u << 20)),
-                                         int(std::min<quint32>(b, 1u << 20)));
+        const QImage image =
+            i420ToImage(frame.payload, frame.payloadBytes, int(std::min<quint32>(frame.a, 1u << 20)),
+                        int(std::min<quint32>(frame.b, 1u << 20)));
         if (!image.isNull())
-            emit remoteVideo(userId, image);
+            emit remoteVideo(frame.userId, image);
     }
 
     QWebSocket* m_socket = nullptr;

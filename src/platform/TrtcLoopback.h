@@ -61,6 +61,18 @@ constexpr int kUnreachableResult = -1;
 // Fills `out` with one media frame (header, user id, payload).
 void writeFrame(QByteArray& out, quint8 kind, int stream, quint32 a, quint32 b, quint64 timestamp,
                 const QByteArray& userId, const char* payload, int payloadBytes);
+// One media frame as read from the cloud; the payload points into the message read.
+struct MediaFrame {
+    quint8 kind = 0;
+    QByteArray userId;
+    quint32 a = 0; // width or sample rate
+    quint32 b = 0; // height or channels
+    const char* payload = nullptr;
+    int payloadBytes = 0;
+};
+// Reads a media frame; false when the message is not one (too short, another mark, a user id
+// longer than what follows the header).
+bool readMediaFrame(const QByteArray& message, MediaFrame* out);
 // An I420 picture (tightly packed planes, even sides) as an RGB image; null when the length does
 // not fit the sides.
 QImage i420ToImage(const char* data, int length, int width, int height);
