@@ -2,8 +2,9 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan, in a build folder of their
 # own) and runs one for a number of inputs (default 1000000):
 #   tests/fuzz/run.sh [runs] [extra libFuzzer options...]
-# SOLVEK_FUZZ_TARGET names the target (default fuzz_RoomFrames); its seed corpus is corpus/ for
-# fuzz_RoomFrames and corpus-<target>/ (when present) for the others.
+# SOLVEK_FUZZ_TARGET names the target (default fuzz_RoomFrames); its seed corpus is
+# corpus-<target>/, which the tests also run the target over (without fuzzing); a dictionary
+# <target>.dict is used when present.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
@@ -26,10 +27,12 @@ CORPUS=$(mktemp -d /tmp/solvek-fuzz.XXXXXX)
 trap 'rm -rf "$CORPUS" "$XDG_RUNTIME_DIR"' EXIT
 
 EXTRA=()
-if [ "$TARGET" = fuzz_RoomFrames ]; then
-    cp "$HERE"/corpus/* "$CORPUS"/
-    EXTRA=(-max_len=4096 -dict="$HERE/room_frames.dict")
-elif [ -d "$HERE/corpus-$TARGET" ]; then
+if [ -d "$HERE/corpus-$TARGET" ]; then
     cp "$HERE/corpus-$TARGET"/* "$CORPUS"/
+fi
+if [ "$TARGET" = fuzz_RoomFrames ]; then
+    EXTRA=(-max_len=4096 -dict="$HERE/room_frames.dict")
+elif [ -f "$HERE/$TARGET.dict" ]; then
+    EXTRA=(-dict="$HERE/$TARGET.dict")
 fi
 "$BUILD/tests/fuzz/$TARGET" -runs="$RUNS" "${EXTRA[@]}" -print_final_stats=1 "$@" "$CORPUS"
