@@ -4,6 +4,8 @@
 #include "chat/EmoteFiles.h"
 #include "chat/PictureCache.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
+#include "core/PictureLimits.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -26,7 +28,8 @@ const char* const kScrollBarStyle =
     "QScrollArea QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:#777987;"
     "border-radius:2px;}"
     "QScrollArea QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;width:0px;}";
-const char* const kCellStyle = "ClickableLabel:hover{background: rgba(255,255,255,0.2);border - radius: 4px; }";
+const char* const kCellStyle =
+    "ClickableLabel:hover{background: rgba(255,255,255,0.2);border - radius: 4px; }";
 
 QPixmap cellPicture(const QPixmap& picture)
 {
@@ -35,7 +38,8 @@ QPixmap cellPicture(const QPixmap& picture)
 }
 } // namespace
 
-EmoteListWidget::EmoteListWidget(QWidget* parent, int bottomOffset) : QWidget(parent), m_bottomOffset(bottomOffset)
+EmoteListWidget::EmoteListWidget(QWidget* parent, int bottomOffset)
+    : QWidget(parent), m_bottomOffset(bottomOffset)
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAutoFillBackground(true);
@@ -84,15 +88,21 @@ void EmoteListWidget::makeCells()
         cell->setFixedSize(kCellSize, kCellSize);
         cell->setStyleSheet(kCellStyle);
         cell->setPayload(EmoteFiles::code(n));
-        const QImage cached = ImageUtils::loadImageFile(EmoteFiles::filePath(n));
-        if (!cached.isNull()) {
-            cell->setPixmap(cellPicture(QPixmap::fromImage(cached)));
-        } else {
-            // Not cached (yet): fetched without blocking; the failed picture when it cannot be had.
-            PictureCache::instance().fetch(EmoteFiles::address(n), cell, [cell](const QPixmap& picture) {
-                cell->setPixmap(cellPicture(picture.isNull() ? PictureCache::fallback() : picture));
+        // The cached file holds what the emote host sent: decoded off the window's thread. When
+        // it is missing or refused, the picture is fetched without blocking; the failed picture
+        // when it cannot be had.
+        const QString address = EmoteFiles::address(n);
+        PictureDecoder::decodeFileLater(
+            EmoteFiles::filePath(n), PictureLimits::kMaxWebBytes, QSize(kPictureSize, kPictureSize), cell,
+            [cell, address](const QImage& cached) {
+                if (!cached.isNull()) {
+                    cell->setPixmap(cellPicture(QPixmap::fromImage(cached)));
+                    return;
+                }
+                PictureCache::instance().fetch(address, cell, [cell](const QPixmap& picture) {
+                    cell->setPixmap(cellPicture(picture.isNull() ? PictureCache::fallback() : picture));
+                });
             });
-        }
         connect(cell, &ClickableLabel::clicked, this,
                 [this](QVariant& payload, QMouseEvent*) { emit emoteSelected(payload.toString()); });
         m_cells.append(cell);

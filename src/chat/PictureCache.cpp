@@ -1,9 +1,11 @@
 #include "chat/PictureCache.h"
 
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
+#include "core/PictureLimits.h"
 
-#include <QBuffer>
-#include <QImageReader>
+#include <QDebug>
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -19,7 +21,7 @@ PictureCache& PictureCache::instance()
 
 PictureCache::PictureCache() : m_nam(new QNetworkAccessManager(this))
 {
-    m_cache.setMaxCost(64 * 1024 * 1024); // bytes of decoded pictures
+    m_cache.setMaxCost(kBudgetBytes); // bytes of decoded pictures
     m_made.setMaxCost(16 * 1024 * 1024);
 }
 
@@ -48,10 +50,13 @@ void PictureCache::clear()
     m_made.clear();
 }
 
-namespace {
-int costOf(const QPixmap& pm, int maxCost)
+namespace
 {
-    return qMax(1, int(qMin<qint64>(qint64(pm.width()) * pm.height() * 4, maxCost)));
+// Bytes the pixmap holds. Not capped: a picture larger than a cache's whole budget is not kept
+// (PictureCache refuses it), so the budget bounds the memory under any sequence of pictures.
+qint64 costOf(const QPixmap& pm)
+{
+    return qMax<qint64>(1, qint64(pm.width()) * pm.height() * ((pm.depth() + 7) / 8));
 }
 } // namespace
 
@@ -85,17 +90,19 @@ void PictureCache::fetch(const QString& address, QObject* context, std::function
         return;
     }
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = connect(this, &PictureCache::pictureReady, context, [this, address, done, connection](const QString& a) {
-        if (a != address)
-            return;
-        disconnect(*connection);
-        const QPixmap* pm = m_cache.object(address);
-        done(pm ? *pm : fallback());
-    });
+    *connection = connect(this, &PictureCache::pictureReady, context,
+                          [this, address, done, connection](const QString& a) {
+                              if (a != address)
+                                  return;
+                              disconnect(*connection);
+                              const QPixmap* pm = m_cache.object(address);
+                              done(pm ? *pm : fallback());
+                          });
 }
 
 void PictureCache::fetchMade(const QString& address, const QString& variant, QObject* context,
-                             std::function<QPixmap(const QPixmap&)> make, std::function<void(const QPixmap&)> done)
+                             std::function<QPixmap(const QPixmap&)> make,
+                             std::function<void(const QPixmap&)> done)
 {
     const QString key = variant + QLatin1Char('\n') + address;
     fetch(address, context, [this, key, make, done](const QPixmap& picture) {
@@ -104,7 +111,9 @@ void PictureCache::fetchMade(const QString& address, const QString& variant, QOb
             return;
         }
         const QPixmap made = make(picture);
-        m_made.insert(key, new QPixmap(made), costOf(made, m_made.maxCost()));
+        const qint64 cost = costOf(made);
+        if (cost <= m_made.maxCost())
+            m_made.insert(key, new QPixmap(made), int(cost));
         done(made);
     });
 }
@@ -112,21 +121,25 @@ void PictureCache::fetchMade(const QString& address, const QString& variant, QOb
 void PictureCache::finished(QNetworkReply* reply, const QString& address)
 {
     reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError) {
+        store(address, QImage());
+        return;
+    }
+    // Decoded off the window's thread; the address stays pending until the picture is stored.
+    PictureDecoder::decodeLater(reply->readAll(), QSize(), this,
+                                [this, address](const QImage& image) { store(address, image); });
+}
+
+void PictureCache::store(const QString& address, const QImage& image)
+{
     m_pending.remove(address);
-    QPixmap pm;
-    if (reply->error() == QNetworkReply::NoError) {
-        QByteArray bytes = reply->readAll();
-        QBuffer buf(&bytes);
-        QImageReader reader(&buf);
-        const QSize size = reader.size();
-        if (size.isValid() && size.width() <= kMaxSide && size.height() <= kMaxSide) {
-            const QImage img = reader.read();
-            if (!img.isNull())
-                pm = QPixmap::fromImage(img);
-        }
+    QPixmap pm = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+    if (!pm.isNull() && costOf(pm) > m_cache.maxCost()) {
+        qDebug() << "picture refused: larger than the picture cache" << pm.size();
+        pm = QPixmap();
     }
     if (pm.isNull())
         pm = fallback();
-    m_cache.insert(address, new QPixmap(pm), costOf(pm, m_cache.maxCost()));
+    m_cache.insert(address, new QPixmap(pm), int(qMin<qint64>(costOf(pm), m_cache.maxCost())));
     emit pictureReady(address);
 }

@@ -1,9 +1,12 @@
 #pragma once
-// Pictures of chat rows (emotes, gifts, picture messages), loaded asynchronously and kept in a
-// small cache. Only http and https addresses are fetched; any other address (a path, file:,
-// data:, ...) gets the fallback picture and is never opened.
+// Pictures of chat rows (emotes, gifts, picture messages, avatars), loaded asynchronously and kept
+// in a small cache. They are decoded off the window's thread by PictureDecoder. Only http and https addresses
+// are fetched; any other address (a path, file:, data:, ...) gets the fallback picture and is never opened.
+
+#include "core/PictureLimits.h"
 
 #include <QCache>
+#include <QImage>
 #include <QHash>
 #include <QObject>
 #include <QPixmap>
@@ -40,8 +43,12 @@ public:
     // Forgets every picture (tests).
     void clear();
 
-    static constexpr qint64 kMaxBytes = 8 * 1024 * 1024; // larger replies are refused
-    static constexpr int kMaxSide = 4096;                // larger pictures are refused
+    static constexpr qint64 kMaxBytes = PictureLimits::kMaxWebBytes; // larger replies are refused
+    static constexpr int kMaxSide = PictureLimits::kMaxSide;         // larger pictures are refused
+    // Bytes of decoded pictures kept; a picture larger than this is refused (load-failed picture).
+    static constexpr int kBudgetBytes = 64 * 1024 * 1024;
+    int usedBytes() const { return m_cache.totalCost(); }
+    int budgetBytes() const { return m_cache.maxCost(); }
     static constexpr int kTimeoutMs = 30000;
 
 signals:
@@ -50,6 +57,7 @@ signals:
 private:
     PictureCache();
     void finished(QNetworkReply* reply, const QString& address);
+    void store(const QString& address, const QImage& image);
 
     QNetworkAccessManager* m_nam = nullptr;
     QCache<QString, QPixmap> m_cache;

@@ -3,6 +3,7 @@
 #include "core/DataCenter.h"
 #include "core/FormBody.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "core/Toast.h"
@@ -144,15 +145,21 @@ void ConnectMicInviteDialog::onPictureReply(quint64 serial, QNetworkReply* reply
         qDebug() << "Unable to save the image file.";
         return;
     }
-    m_pictureFile.write(reply->readAll());
+    const QByteArray bytes = reply->readAll();
+    m_pictureFile.write(bytes);
     m_pictureFile.close();
 
-    const QImage image = ImageUtils::loadImageFile(m_pictureFile.fileName());
-    if (image.isNull())
-        qDebug() << "pixmap load fail";
-    const QPixmap scaled = QPixmap::fromImage(image).scaled(kPictureSide, kPictureSide, Qt::IgnoreAspectRatio,
-                                                            Qt::SmoothTransformation);
-    ui->wxPic->setPixmap(ImageUtils::roundedPixmap(scaled, kPictureRadius));
+    // Decoded off the window's thread; a picture of an earlier room is dropped.
+    PictureDecoder::decodeLater(
+        bytes, QSize(kPictureSide, kPictureSide), this, [this, serial](const QImage& image) {
+            if (serial != m_roomSerial)
+                return;
+            if (image.isNull())
+                qDebug() << "pixmap load fail";
+            const QPixmap scaled = QPixmap::fromImage(image).scaled(
+                kPictureSide, kPictureSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            ui->wxPic->setPixmap(ImageUtils::roundedPixmap(scaled, kPictureRadius));
+        });
 }
 
 // ---- showing, tabs, copying, dragging ------------------------------------------------------------

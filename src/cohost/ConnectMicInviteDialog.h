@@ -10,6 +10,7 @@
 // previous room at once and drops that room's late replies, so the host never hands out one
 // room's credentials beside another room's number.
 
+#include "core/PictureLimits.h"
 #include <QDialog>
 #include <QFile>
 #include <QPoint>
@@ -35,7 +36,7 @@ public:
     static constexpr int kPictureRadius = 4;
     static constexpr int kToastMs = 2000;
     // Bounds of the QR picture download.
-    static constexpr qint64 kMaxPictureBytes = 4 * 1024 * 1024;
+    static constexpr qint64 kMaxPictureBytes = PictureLimits::kMaxAvatarBytes;
     static constexpr int kPictureTimeoutMs = 10000;
 
     explicit ConnectMicInviteDialog(QWidget* parent = nullptr);

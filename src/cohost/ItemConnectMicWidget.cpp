@@ -5,6 +5,7 @@
 #include "cohost/TrtcManager.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
 #include "shell/ChatRecordOptDialog.h"
 #include "shell/LivePauseOrStopWidget.h"
@@ -360,18 +361,24 @@ void ItemConnectMicWidget::onAvatarReply(QNetworkReply* reply)
     const QString file = avatarFile(m_info->wechat_user_space_id);
     QDir().mkpath(QFileInfo(file).path());
     // Written aside and renamed: the co-host tile may read the file at any moment.
+    const QByteArray bytes = reply->readAll();
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(reply->readAll()) < 0 || !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) < 0 || !out.commit()) {
         qDebug() << "Unable to save the image file.";
         settleAvatar();
         return;
     }
-    const QImage image = ImageUtils::loadImageFile(file);
-    if (image.isNull())
-        qDebug() << "pixmap load fail";
-    else
+    // Decoded off the window's thread, from the bytes just saved.
+    PictureDecoder::decodeLater(bytes, QSize(kAvatarSide, kAvatarSide), this, [this](const QImage& image) {
+        if (image.isNull()) {
+            // Refused or no picture: the load-failed picture, and no file for the tile to show.
+            qDebug() << "pixmap load fail";
+            showAvatarFailed();
+            return;
+        }
         m_avatarLabel->setPixmap(roundAvatar(QPixmap::fromImage(image)));
-    settleAvatar();
+        settleAvatar();
+    });
 }
 
 void ItemConnectMicWidget::showAvatarFailed()

@@ -11,6 +11,7 @@
 // room channel can take a row away while its confirmation is open. The owner deletes rows with
 // deleteLater, since a row's own slots may be on the stack.
 
+#include "core/PictureLimits.h"
 #include <QPointer>
 #include <QWidget>
 
@@ -33,7 +34,7 @@ public:
     static constexpr int kAvatarSide = 40;
     static constexpr int kNameWidth = 140;
     // Bounds of the avatar download (untrusted address).
-    static constexpr qint64 kMaxAvatarBytes = 4 * 1024 * 1024;
+    static constexpr qint64 kMaxAvatarBytes = PictureLimits::kMaxAvatarBytes;
     static constexpr int kAvatarTimeoutMs = 10000;
 
     struct Hooks {

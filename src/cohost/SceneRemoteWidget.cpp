@@ -5,6 +5,8 @@
 #include "cohost/SceneTile.h"
 #include "cohost/TrtcManager.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
+#include "core/PictureLimits.h"
 #include "shell/RoundLabel.h"
 
 #include <QApplication>
@@ -23,8 +25,9 @@ constexpr TrtcVideoStreamType kStream = TrtcVideoStreamType::Big;
 } // namespace
 
 SceneRemoteWidget::SceneRemoteWidget(TrtcMicUserInfo* user, int roomId, QWidget* parent)
-    : QWidget(parent), m_spaceId(user ? user->wechat_user_space_id : 0), m_name(user ? user->name : QString()),
-      m_roomId(roomId), m_userId(trtcUserId(TrtcUserKind::CoHost, m_spaceId, quint32(roomId)))
+    : QWidget(parent), m_spaceId(user ? user->wechat_user_space_id : 0),
+      m_name(user ? user->name : QString()), m_roomId(roomId),
+      m_userId(trtcUserId(TrtcUserKind::CoHost, m_spaceId, quint32(roomId)))
 {
     setObjectName("SceneRemoteWidget");
     setWindowTitle("Form");
@@ -62,6 +65,15 @@ SceneRemoteWidget::~SceneRemoteWidget()
     release();
 }
 
+void SceneRemoteWidget::showAvatar(const QImage& image)
+{
+    QPixmap avatar = QPixmap::fromImage(image);
+    if (avatar.isNull())
+        avatar = ImageUtils::fallbackPixmap();
+    avatar = avatar.scaled(kAvatarSide, kAvatarSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    photo_label->setPixmap(ImageUtils::roundedPixmap(avatar, kAvatarRadius));
+}
+
 void SceneRemoteWidget::initUi()
 {
     m_layout = new QVBoxLayout(this);
@@ -75,27 +87,32 @@ void SceneRemoteWidget::initUi()
     m_renderParams.fillMode = TrtcVideoFillMode_Fill;
     getTRTCShareInstance()->setRemoteRenderParams(m_userId, kStream, m_renderParams);
 
-    // The row saves the co-host's photo there; until it has, the tile shows the fallback.
-    QImage image = ImageUtils::loadImageFile(ItemConnectMicWidget::avatarFile(m_spaceId));
-    QPixmap avatar = QPixmap::fromImage(image);
-    if (avatar.isNull()) {
-        qDebug() << "rSceneWidget photo load fail";
-        avatar = ImageUtils::fallbackPixmap();
-    }
-    avatar = avatar.scaled(kAvatarSide, kAvatarSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    photo_label->setPixmap(ImageUtils::roundedPixmap(avatar, kAvatarRadius));
+    // The row saves the co-host's photo there; until it has, the tile shows the fallback. The
+    // file holds what the service sent: it is decoded off the window's thread.
+    showAvatar(QImage());
+    PictureDecoder::decodeFileLater(ItemConnectMicWidget::avatarFile(m_spaceId),
+                                    PictureLimits::kMaxAvatarBytes, QSize(kAvatarSide, kAvatarSide), this,
+                                    [this](const QImage& image) {
+                                        if (image.isNull())
+                                            qDebug() << "rSceneWidget photo load fail";
+                                        else
+                                            showAvatar(image);
+                                    });
     photo_label->setStyleSheet("background: transparent;");
     photo_label->show();
 
     label->setTextFormat(Qt::PlainText);
-    label->setText(label->fontMetrics().elidedText(QString::fromUtf8(kBadgeText), Qt::ElideRight, kBadgeTextWidth));
+    label->setText(
+        label->fontMetrics().elidedText(QString::fromUtf8(kBadgeText), Qt::ElideRight, kBadgeTextWidth));
     label->setStyleSheet(kBadgeStyle);
     label->hide();
     label->move(width() - label->width() - 3, 10);
 
     tool_widget->setAnchorName(m_name);
-    connect(tool_widget, &SceneRemoteToolWidget::sigCameraClicked, this, &SceneRemoteWidget::handleThisCameraClicked);
-    connect(tool_widget, &SceneRemoteToolWidget::sigMicClicked, this, &SceneRemoteWidget::handleThisMicClicked);
+    connect(tool_widget, &SceneRemoteToolWidget::sigCameraClicked, this,
+            &SceneRemoteWidget::handleThisCameraClicked);
+    connect(tool_widget, &SceneRemoteToolWidget::sigMicClicked, this,
+            &SceneRemoteWidget::handleThisMicClicked);
 }
 
 TrtcViewId SceneRemoteWidget::viewId()

@@ -52,6 +52,7 @@ public:
     void setInUseState();
     void updateToolWidgetPos();
     void initUi();
+    void showAvatar(const QImage& image);
     // Stops the view and hides the tool bar now, frees the tile once its drag (if any) is over.
     void dispose();
 

@@ -4,6 +4,7 @@
 #include "cohost/SceneWidgetToolWidget.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
 #include "engine/EngineDisplayView.h"
 #include "engine/LiveCore.h"
@@ -63,8 +64,9 @@ SceneWidget::SceneWidget(QWidget* parent) : QWidget(parent)
     tool_widget->hide(); // until the host is known
 
     label->setText(QString::fromUtf8(kBadgeText));
-    label->setStyleSheet("font-family: Microsoft YaHei;font-size: 12px; color: white; background-color: rgba(0, 0, "
-                         "0, 0.5); padding-left:2px; padding-right:2px;border-radius: 4px;");
+    label->setStyleSheet(
+        "font-family: Microsoft YaHei;font-size: 12px; color: white; background-color: rgba(0, 0, "
+        "0, 0.5); padding-left:2px; padding-right:2px;border-radius: 4px;");
     label->hide();
     label->move(width() - label->width() - 3, 10);
 
@@ -123,12 +125,16 @@ void SceneWidget::handleAvatarReply(QNetworkReply* reply)
     }
     if (!mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
         return;
-    const QPixmap picture = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()))
-                                .scaled(kAvatarSide, kAvatarSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (picture.isNull())
-        return;
-    photo_label->setPixmap(ImageUtils::roundedPixmap(picture, kAvatarRadius));
-    photo_label->setStyleSheet("background: transparent;");
+    // Decoded off the window's thread.
+    PictureDecoder::decodeLater(
+        reply->readAll(), QSize(kAvatarSide, kAvatarSide), this, [this](const QImage& image) {
+            const QPixmap picture = QPixmap::fromImage(image).scaled(
+                kAvatarSide, kAvatarSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            if (picture.isNull())
+                return;
+            photo_label->setPixmap(ImageUtils::roundedPixmap(picture, kAvatarRadius));
+            photo_label->setStyleSheet("background: transparent;");
+        });
 }
 
 void SceneWidget::setDeviceAvailability(bool hasMic, bool hasCamera)

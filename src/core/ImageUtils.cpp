@@ -1,6 +1,7 @@
 #include "core/ImageUtils.h"
 
 #include "core/NetUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/ServiceConstants.h"
 
 #include <QBuffer>
@@ -105,35 +106,14 @@ QImage ImageUtils::fallbackImage()
     return QImage(fallbackPath());
 }
 
-namespace
-{
-QImage decodeBounded(QIODevice* device, const QString& what)
-{
-    QImageReader reader(device);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > ImageUtils::kMaxPixels) {
-        qDebug() << "Error:"
-                 << "picture too large" << size << what;
-        return QImage();
-    }
-    return reader.read();
-}
-} // namespace
-
 QImage ImageUtils::decodeImage(const QByteArray& bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return decodeBounded(&buffer, QString());
+    return PictureDecoder::decode(bytes);
 }
 
 QImage ImageUtils::loadImageFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QImage();
-    return decodeBounded(&file, path);
+    return PictureDecoder::decodeFile(path);
 }
 
 QImage ImageUtils::fetchImage(const QUrl& url)
@@ -154,8 +134,10 @@ QPixmap ImageUtils::loadPixmap(const QString& pathOrUrl)
 {
     if (pathOrUrl.startsWith(QLatin1String("http")))
         return getPixmapFromUrl(QUrl(pathOrUrl));
-    QPixmap pixmap(pathOrUrl);
-    return pixmap.isNull() ? fallbackPixmap() : pixmap;
+    if (pathOrUrl.startsWith(QLatin1String(":/")))
+        return QPixmap(pathOrUrl).isNull() ? fallbackPixmap() : QPixmap(pathOrUrl);
+    const QImage image = loadImageFile(pathOrUrl);
+    return image.isNull() ? fallbackPixmap() : QPixmap::fromImage(image);
 }
 
 bool ImageUtils::isInternalHost(const QString& host)
@@ -176,8 +158,9 @@ bool ImageUtils::isInternalHost(const QString& host)
         return true;
     if (address.protocol() == QAbstractSocket::IPv4Protocol) {
         const quint32 a = address.toIPv4Address();
-        return (a >> 24) == 10 || (a >> 24) == 0 || (a >> 20) == (172u << 4 | 1u) || (a >> 16) == (192u << 8 | 168u) ||
-               (a >> 16) == (169u << 8 | 254u) || (a >> 22) == ((100u << 2) | 1u); // 100.64/10, shared
+        return (a >> 24) == 10 || (a >> 24) == 0 || (a >> 20) == (172u << 4 | 1u) ||
+               (a >> 16) == (192u << 8 | 168u) || (a >> 16) == (169u << 8 | 254u) ||
+               (a >> 22) == ((100u << 2) | 1u); // 100.64/10, shared
     }
     return false;
 }

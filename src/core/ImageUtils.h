@@ -15,6 +15,8 @@
 // addresses and never open a local file. loadPixmap also reads local and resource paths and is
 // for addresses the program itself chose.
 
+#include "core/PictureLimits.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -64,12 +66,12 @@ public:
                                  const std::function<void(const QImage&)>& callback,
                                  const std::atomic_bool* cancel = nullptr);
 
-    // Decodes picture bytes (or a file's). A null image when they are no picture, or when the
-    // picture they announce is larger than kMaxPixels: a few hundred kilobytes of PNG can claim
-    // a picture that takes gigabytes and most of a minute to decode.
-    static constexpr qint64 kMaxPixels = 40000000;
+    // Decodes picture bytes (or a file's) through PictureDecoder, on the calling thread (worker
+    // threads; the window's thread uses PictureDecoder::decodeLater). A null image when they are
+    // no accepted picture or out of the bounds of PictureLimits.
+    static constexpr qint64 kMaxPixels = PictureLimits::kMaxPixels;
     // The largest picture reply fetched; a larger one fails like a network error.
-    static constexpr qint64 kMaxFetchBytes = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxFetchBytes = PictureLimits::kMaxWebBytes;
     static QImage decodeImage(const QByteArray& bytes);
     static QImage loadImageFile(const QString& path);
 

@@ -2,6 +2,8 @@
 
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
+#include "core/PictureLimits.h"
 #include "documents/DocumentCacheEntry.h"
 
 #include <QDebug>
@@ -309,20 +311,23 @@ void analysisPdfThread::convertPicture(const QString& baseName, const QString& e
 {
     const QString copy = m_workDir + QLatin1Char('/') + baseName + extension;
     qDebug() << (QFile::copy(m_filePath, copy) ? "图片文件拷贝成功" : "图片文件拷贝失败");
-    QImageReader reader(copy);
-    const QSize size = reader.size();
-    // A small file can announce a picture that takes gigabytes to decode.
-    if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > ImageUtils::kMaxPixels) {
+    // The host's file, read like every picture from outside (formats by content, bounds on what
+    // is decoded), at the size the page is shown.
+    QFile file(copy);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) && file.size() <= PictureLimits::kMaxDecodeBytes
+                                 ? file.readAll()
+                                 : QByteArray();
+    QSize size;
+    const QImage picture = PictureDecoder::decode(
+        bytes, [this](const QSize& announced) { return pictureScaledSize(announced, m_screen); }, &size);
+    if (picture.isNull()) {
         qWarning() << "picture not readable or too large:" << m_filePath << size;
         sendFailure(parseFailedText());
         return;
     }
-    const QSize scaled = pictureScaledSize(size, m_screen);
-    reader.setScaledSize(scaled);
-    const QImage picture = reader.read();
     const QString page = DocumentCacheEntry::pagePath(m_pageDir, 0);
-    if (picture.isNull() || !picture.save(page, "PNG")) {
-        qWarning() << "picture could not be scaled or saved:" << m_filePath << reader.errorString();
+    if (!picture.save(page, "PNG")) {
+        qWarning() << "picture could not be saved:" << m_filePath;
         sendFailure(parseFailedText());
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "core/ImageUtils.h"
 #include "core/NetUtils.h"
+#include "core/PictureDecoder.h"
 #include "login/LoginReply.h"
 
 #include <QCoreApplication>
@@ -23,7 +24,8 @@ QNetworkAccessManager* pictureManager()
 }
 } // namespace
 
-bool fetchLoginPicture(const QString& address, QObject* context, std::function<void(const QPixmap&)> done)
+bool fetchLoginPicture(const QString& address, QObject* context, std::function<void(const QPixmap&)> done,
+                       const QSize& shownSize)
 {
     if (!ImageUtils::isRoomPictureAddress(address))
         return false;
@@ -31,12 +33,17 @@ bool fetchLoginPicture(const QString& address, QObject* context, std::function<v
     limitReplySize(reply, kMaxQrPictureBytes);
     // Released whether or not the context still waits for it.
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    QObject::connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)]() {
-        QPixmap picture;
-        if (reply->error() == QNetworkReply::NoError)
-            picture = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()));
-        done(picture.isNull() ? ImageUtils::fallbackPixmap() : picture);
-    });
+    QObject::connect(
+        reply, &QNetworkReply::finished, context, [reply, context, shownSize, done = std::move(done)]() {
+            if (reply->error() != QNetworkReply::NoError) {
+                done(ImageUtils::fallbackPixmap());
+                return;
+            }
+            // Decoded off the window's thread.
+            PictureDecoder::decodeLater(reply->readAll(), shownSize, context, [done](const QImage& image) {
+                done(image.isNull() ? ImageUtils::fallbackPixmap() : QPixmap::fromImage(image));
+            });
+        });
     return true;
 }
 

@@ -4,6 +4,7 @@
 // not run in the middle of it, as it would in a nested event loop.
 
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -17,7 +18,9 @@ namespace solvek
 // (ImageUtils::isRoomPictureAddress: never a file, nothing on the host's own network but the
 // service's hosts) and returns true; `done` then gets the picture, or the fallback picture when
 // the fetch or the decoding fails, unless `context` is gone by then. Returns false, calling
-// nothing, for any other address.
-bool fetchLoginPicture(const QString& address, QObject* context, std::function<void(const QPixmap&)> done);
+// nothing, for any other address. The picture is decoded off the window's thread, no larger than
+// needed to fill `shownSize` (when given).
+bool fetchLoginPicture(const QString& address, QObject* context, std::function<void(const QPixmap&)> done,
+                       const QSize& shownSize = QSize());
 
 } // namespace solvek

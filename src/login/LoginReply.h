@@ -2,6 +2,7 @@
 // What the phone and WeChat QR logins share: their requests (own network managers, default TLS
 // configuration, a transfer time-out) and the reading of a login reply.
 
+#include "core/PictureLimits.h"
 #include "login/LoginInfo.h"
 
 #include <QJsonObject>
@@ -22,9 +23,9 @@ void setLoginRequestTimeoutMs(int ms);
 inline constexpr char kLoginJsonContentType[] = "application/json;charset=utf-8";
 
 // Bounds of what the login tabs take: a JSON reply, and the QR code's picture (bytes; its pixels
-// are bounded like every picture, by ImageUtils::kMaxPixels).
+// are bounded like every picture, core/PictureLimits.h).
 inline constexpr qint64 kMaxLoginReplyBytes = 1024 * 1024;
-inline constexpr qint64 kMaxQrPictureBytes = 4 * 1024 * 1024;
+inline constexpr qint64 kMaxQrPictureBytes = PictureLimits::kMaxAvatarBytes;
 
 QNetworkRequest loginRequest(const QUrl& url);
 // A POST request carrying a form body.

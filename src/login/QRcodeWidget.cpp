@@ -3,6 +3,7 @@
 #include "core/DataCenter.h"
 #include "core/FormBody.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "login/LoginReply.h"
@@ -117,7 +118,8 @@ void QRcodeWidget::requestCode()
 
 void QRcodeWidget::send(QNetworkReply* reply, RequestKind kind)
 {
-    solvek::limitReplySize(reply, kind == RequestKind::Picture ? solvek::kMaxQrPictureBytes : solvek::kMaxLoginReplyBytes);
+    solvek::limitReplySize(reply, kind == RequestKind::Picture ? solvek::kMaxQrPictureBytes
+                                                               : solvek::kMaxLoginReplyBytes);
     reply->setProperty(kGenerationProperty, m_generation);
     reply->setProperty(kKindProperty, static_cast<int>(kind));
 }
@@ -127,7 +129,8 @@ void QRcodeWidget::pollLogin()
     if (m_qrscene.isEmpty())
         return;
     const QByteArray body = solvek::FormBody{{QStringLiteral("qrscene"), m_qrscene}}.toByteArray();
-    QNetworkReply* reply = m_manager->post(solvek::loginFormRequest(QUrl(API_LOGIN_WECHAT_QRCODE_LOGIN.toString())), body);
+    QNetworkReply* reply =
+        m_manager->post(solvek::loginFormRequest(QUrl(API_LOGIN_WECHAT_QRCODE_LOGIN.toString())), body);
     send(reply, RequestKind::Poll);
     m_polls.erase(std::remove_if(m_polls.begin(), m_polls.end(),
                                  [](const QPointer<QNetworkReply>& r) { return !r || r->isFinished(); }),
@@ -188,8 +191,18 @@ void QRcodeWidget::handlePictureReply(QNetworkReply* reply)
         showFailure();
         return;
     }
-    // Decoded within the picture bound: a small file can declare a picture of gigabytes.
-    m_codePixmap = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()));
+    // Decoded off the window's thread, within the picture bounds.
+    const int generation = m_generation;
+    PictureDecoder::decodeLater(reply->readAll(), kCodeSize, this, [this, generation](const QImage& image) {
+        if (m_stopped || generation != m_generation)
+            return;
+        takeCodePicture(image);
+    });
+}
+
+void QRcodeWidget::takeCodePicture(const QImage& image)
+{
+    m_codePixmap = QPixmap::fromImage(image);
     if (m_codePixmap.isNull()) {
         qDebug() << "qrcodeImage load from data fail";
         m_codePixmap = QPixmap();

@@ -54,6 +54,7 @@ private:
     void onReply(QNetworkReply* reply);
     void handleCodeReply(QNetworkReply* reply);
     void handlePictureReply(QNetworkReply* reply);
+    void takeCodePicture(const QImage& image);
     void handlePollReply(QNetworkReply* reply);
     void confirmLogin(const LoginInfo& info);
     void showFailure();

@@ -108,10 +108,11 @@ void SubAccoutWidget::requestQrcode()
     m_cards.clear(); // the cards themselves stay in the dialog until it is declined
     const int generation = ++m_codeGeneration;
     QPointer<SubAccoutWidget> self(this);
-    NetUtils::getInstance()->getJson(API_GET_WECHAT_QRCODE.toString(), [self, generation](const QJsonObject& reply) {
-        if (self && generation == self->m_codeGeneration)
-            self->onQrcode(reply);
-    });
+    NetUtils::getInstance()->getJson(API_GET_WECHAT_QRCODE.toString(),
+                                     [self, generation](const QJsonObject& reply) {
+                                         if (self && generation == self->m_codeGeneration)
+                                             self->onQrcode(reply);
+                                     });
 }
 
 SubAccoutWidget::CodeReply SubAccoutWidget::readCodeReply(const QJsonObject& reply)
@@ -154,11 +155,13 @@ void SubAccoutWidget::onQrcode(const QJsonObject& reply)
         return;
     const CodeReply code = readCodeReply(reply);
     const int generation = m_codeGeneration;
-    const bool fetching =
-        solvek::fetchLoginPicture(code.picture, this, [this, generation](const QPixmap& picture) {
+    const bool fetching = solvek::fetchLoginPicture(
+        code.picture, this,
+        [this, generation](const QPixmap& picture) {
             if (generation == m_codeGeneration)
                 showCode(picture);
-        });
+        },
+        QSize(180, 180));
     if (!fetching)
         showCode(ImageUtils::fallbackPixmap());
     m_qrscene = code.scene;

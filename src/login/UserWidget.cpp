@@ -14,7 +14,8 @@ namespace
 {
 const char kInitialLook[] =
     "QWidget{background-color:rgba(6,105,245,0); border-radius: 4px; border: 1px solid #F6F6F6;}"
-    "QLabel { background-color:rgba(255,255,255,0); border-radius: 4px; border: 1px solid rgba(255,255,255,0); }";
+    "QLabel { background-color:rgba(255,255,255,0); border-radius: 4px; border: 1px solid "
+    "rgba(255,255,255,0); }";
 const char kNotSelectedLook[] =
     "QWidget{background-color:rgba(6,105,245,0); border-radius: 4px; border: 1px solid #F6F6F6;}"
     "QLabel{background-color:rgba(255,255,255,0.1);border-color:rgba(255,255,255,0.1);}";
@@ -72,7 +73,9 @@ UserWidget::UserWidget(QWidget* parent, const QString& photo, const QString& nam
     // The fallback first: an address that is not a web address gets nothing else, and a fetched
     // picture replaces it when it arrives.
     showAvatar(ImageUtils::fallbackPixmap());
-    solvek::fetchLoginPicture(photo, this, [this](const QPixmap& picture) { showAvatar(picture); });
+    solvek::fetchLoginPicture(
+        photo, this, [this](const QPixmap& picture) { showAvatar(picture); },
+        QSize(kAvatarSide, kAvatarSide));
 }
 
 QString UserWidget::shownName(const QString& name, const QFontMetrics& metrics, int width)

@@ -3,6 +3,7 @@
 
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 
 #include <QDebug>
 #include <QDir>
@@ -27,7 +28,8 @@ void AccountSettingDialog::setFileChooser(FileChooser chooser)
     s_chooseFile = chooser ? std::move(chooser) : FileChooser(runFileDialog);
 }
 
-AccountSettingDialog::AccountSettingDialog(QWidget* parent) : SettingsPage(parent), ui(new Ui::AccountSettingDialog)
+AccountSettingDialog::AccountSettingDialog(QWidget* parent)
+    : SettingsPage(parent), ui(new Ui::AccountSettingDialog)
 {
     ui->setupUi(this);
     auto store = CDataCenter::getInstance();
@@ -71,13 +73,18 @@ void AccountSettingDialog::chooseAvatar()
                                       QStringLiteral("Images (*.png *.jpg)"));
     if (file.isEmpty())
         return;
-    const QFileInfo info(file);
-    // A file that is no picture gets the same refusal as a large one (the hint names both).
-    const QImage image = info.size() > kMaxPictureBytes ? QImage() : ImageUtils::loadImageFile(file);
-    if (image.isNull()) {
+    // A file that is no picture gets the same refusal as a large one (the hint names both). The
+    // host's file is read like every picture from outside, off the window's thread.
+    if (QFileInfo(file).size() > kMaxPictureBytes) {
         ui->label_7->show();
         return;
     }
-    // Shown only: the picture is neither stored nor sent.
-    showAvatar(image);
+    PictureDecoder::decodeFileLater(file, kMaxPictureBytes, QSize(), this, [this](const QImage& image) {
+        if (image.isNull()) {
+            ui->label_7->show();
+            return;
+        }
+        // Shown only: the picture is neither stored nor sent.
+        showAvatar(image);
+    });
 }

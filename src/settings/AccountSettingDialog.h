@@ -3,6 +3,7 @@
 // changes what the page displays, and the logout button. The chooser runs through a replaceable
 // function so tests pick a file without a person.
 
+#include "core/PictureLimits.h"
 #include "settings/SettingsPage.h"
 
 #include <functional>
@@ -19,7 +20,7 @@ public:
     // (parent, title, folder, filter) -> the chosen file, empty when cancelled.
     using FileChooser = std::function<QString(QWidget*, const QString&, const QString&, const QString&)>;
     // Pictures above this many bytes are refused (a little over 2 MiB, as the hint has always allowed).
-    static constexpr qint64 kMaxPictureBytes = 2098175;
+    static constexpr qint64 kMaxPictureBytes = PictureLimits::kMaxChosenBytes;
 
     explicit AccountSettingDialog(QWidget* parent = nullptr);
     ~AccountSettingDialog() override;

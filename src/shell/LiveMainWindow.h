@@ -128,7 +128,8 @@ public slots:
                                   QString strPath);
     void on_SetAddSceneBackground();
     void use_scene_clicked(std::vector<PreviewWidget*> preWidgetVec);
-    void _use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, bool bLectureLayout = false);
+    void _use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int count, int isImageNum,
+                              bool bLectureLayout = false);
     void _cancle_scene_clicked(int count, int isImageNum);
     void _fullScreen(InfoWidgetVec InfoWidgetVec, int count, int isImageNum, int isCamNum);
     // The strip asked for an eleventh layout.
@@ -257,7 +258,9 @@ private:
     void centreOnWindow(QWidget& dialog) const;
     void setSettingsButtonLook(bool popupShown);
     // Runs the close prompt, the logout confirmation and the share dialog modally (tests replace it).
-    inline static std::function<int(QDialog&)> s_runModalDialog = [](QDialog& dialog) { return dialog.exec(); };
+    inline static std::function<int(QDialog&)> s_runModalDialog = [](QDialog& dialog) {
+        return dialog.exec();
+    };
     // Ends the event loop with a code (QCoreApplication::exit; tests record the code instead).
     static std::function<void(int)> s_exitEventLoop;
 
@@ -287,6 +290,7 @@ private:
 
     // ---- Set-up after login
     void handleAvatarReply(QNetworkReply* reply);
+    void showAvatar(const QImage& image);
     void showAvatarCamera();
 
     // ---- Live control
@@ -464,7 +468,9 @@ private:
     QLabel* m_liveEndLabel = nullptr;
     QLabel* m_liveTimeLabel = nullptr;
     // Runs the room dialog modally (tests replace it).
-    inline static std::function<int(QDialog&)> s_runRoomDialog = [](QDialog& dialog) { return dialog.exec(); };
+    inline static std::function<int(QDialog&)> s_runRoomDialog = [](QDialog& dialog) {
+        return dialog.exec();
+    };
 
     // ---- Tools and live types state
     LiveType m_liveType = mainwin::LiveTypeNone;
@@ -479,7 +485,7 @@ private:
     bool m_shareActive = false;
     // The camera overlay belongs on the canvas in the share tool.
     bool m_shareCameraOverlay = true;
-    QRect m_shownStrip; // portrait: the 16:9 strip of the column that shows the share picture
+    QRect m_shownStrip;         // portrait: the 16:9 strip of the column that shows the share picture
     QSize m_previewFormMinimum; // preview_widget's own minimum, back in landscape
 
     // ---- Documents state
@@ -500,11 +506,11 @@ private:
     std::map<QString, int> m_sceneZOrder; // source name -> tile number (-1 the background)
     bool m_wheelBusy = false;
     quintptr m_sceneDisplayWindow = 0; // the scene label's window the main display is on (0 none)
-    QTimer* m_popTipTimer = nullptr;           // one hide for the scene hints: a newer one restarts it
+    QTimer* m_popTipTimer = nullptr;   // one hide for the scene hints: a newer one restarts it
 
     // ---- Chat and audience state
     UploadThread* m_uploadThread = nullptr;
-    ChatSideState* m_chatSide = nullptr; // the side panel's chat state, a child of the window
+    ChatSideState* m_chatSide = nullptr;     // the side panel's chat state, a child of the window
     OnlineSideState* m_onlineSide = nullptr; // the online-users page's state, a child of the window
 
     // ---- Camera and preview menus state
@@ -520,7 +526,7 @@ private:
     QPoint m_menuGlobalPos; // where the context menu was opened (screen); submenus open beside it
 
     // ---- Co-host state
-    CoHostList* m_coHostList = nullptr; // the rows of the co-host list (made with the strip)
+    CoHostList* m_coHostList = nullptr;   // the rows of the co-host list (made with the strip)
     SideSearchBar* m_micSearch = nullptr; // set once the co-host page is built
     void initCoHostList();
     void wireCoHostSignalling();

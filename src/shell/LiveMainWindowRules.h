@@ -1,5 +1,6 @@
 #pragma once
 // Rules of the main window that need no widgets, kept apart so they are tested on their own.
+#include "core/PictureLimits.h"
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -43,7 +44,7 @@ bool isAvatarContentType(const QVariant& contentTypeHeader);
 // leaves the label at the form's zero size (an invalid size here). The text is elided to 42 px.
 constexpr int kNameElideWidth = 42;
 // The avatar request: its largest reply, and how long it may transfer nothing.
-constexpr qint64 kMaxAvatarReplyBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxAvatarReplyBytes = PictureLimits::kMaxAvatarBytes;
 constexpr int kAvatarTimeoutMs = 30000;
 QSize nameLabelSize(int nameWidth);
 

@@ -13,6 +13,7 @@
 #include "cohost/TrtcManager.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
 #include "core/UntrustedText.h"
@@ -204,32 +205,40 @@ void LiveMainWindow::initFromLogin()
 
 void LiveMainWindow::handleAvatarReply(QNetworkReply* reply)
 {
+    reply->deleteLater();
     if (reply->error() != QNetworkReply::NoError) {
         qDebug() << "Network error:" << reply->errorString();
-    } else if (mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader))) {
-        m_avatarPixmap = QPixmap::fromImage(ImageUtils::decodeImage(reply->readAll()));
-        auto store = CDataCenter::getInstance();
-        const QString file = store->userDocDir + "/" + "temp" + ".jpeg";
-        // Only a picture that was really written may become the avatar: a stale or missing file
-        // must not be announced to the store or the title bar. Written aside and renamed, so a
-        // failed write never leaves half a picture under the name.
-        QSaveFile out(file);
-        const bool saved = !m_avatarPixmap.isNull() && out.open(QIODevice::WriteOnly) &&
-                           m_avatarPixmap.scaled(100, 100, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                               .save(&out, "JPEG") &&
-                           out.commit();
-        if (saved) {
-            qDebug() << "path = " << file;
-            store->avatarFile = file;
-            ui->user_photo->setFixedSize(30, 30);
-            ui->user_photo->setStyleSheet(
-                QString("QLabel{border-image:url(%1) 0 0 0 0 stretch stretch;border-radius:15px;}")
-                    .arg(file));
-        }
-        if (LiveCore::get_instance()->core_get_camera_count() > 0)
-            showAvatarCamera();
+        return;
     }
-    reply->deleteLater();
+    if (!mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
+        return;
+    // Decoded off the window's thread, no larger than the 100 x 100 file it is kept in.
+    PictureDecoder::decodeLater(reply->readAll(), QSize(100, 100), this,
+                                [this](const QImage& image) { showAvatar(image); });
+}
+
+void LiveMainWindow::showAvatar(const QImage& image)
+{
+    m_avatarPixmap = QPixmap::fromImage(image);
+    auto store = CDataCenter::getInstance();
+    const QString file = store->userDocDir + "/" + "temp" + ".jpeg";
+    // Only a picture that was really written may become the avatar: a stale or missing file
+    // must not be announced to the store or the title bar. Written aside and renamed, so a
+    // failed write never leaves half a picture under the name.
+    QSaveFile out(file);
+    const bool saved =
+        !m_avatarPixmap.isNull() && out.open(QIODevice::WriteOnly) &&
+        m_avatarPixmap.scaled(100, 100, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(&out, "JPEG") &&
+        out.commit();
+    if (saved) {
+        qDebug() << "path = " << file;
+        store->avatarFile = file;
+        ui->user_photo->setFixedSize(30, 30);
+        ui->user_photo->setStyleSheet(
+            QString("QLabel{border-image:url(%1) 0 0 0 0 stretch stretch;border-radius:15px;}").arg(file));
+    }
+    if (LiveCore::get_instance()->core_get_camera_count() > 0)
+        showAvatarCamera();
 }
 
 void LiveMainWindow::showAvatarCamera()

@@ -4,12 +4,11 @@
 
 #include "core/FormBody.h"
 #include "core/NetUtils.h"
+#include "core/PictureDecoder.h"
 #include "core/ServiceConstants.h"
 #include "shell/LiveModeDialog.h"
 
-#include <QBuffer>
 #include <QDebug>
-#include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMouseEvent>
@@ -18,7 +17,8 @@
 #include <QNetworkRequest>
 #include <QPixmap>
 
-namespace sharelive {
+namespace sharelive
+{
 
 QByteArray shareRequestBody(qint64 roomId, int userId)
 {
@@ -53,31 +53,30 @@ ShareReply parseShareReply(const QByteArray& body)
     return out;
 }
 
-QPixmap sharePicture(const QByteArray& body)
+QPixmap sharePicture(const QImage& image)
 {
-    QBuffer buffer;
-    buffer.setData(body);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
-        return QPixmap();
-    const QImage image = reader.read();
     if (image.isNull())
         return QPixmap();
     return QPixmap::fromImage(image).scaled(kPictureSize, kPictureSize, Qt::IgnoreAspectRatio,
                                             Qt::FastTransformation);
 }
 
+QPixmap sharePicture(const QByteArray& body)
+{
+    return sharePicture(PictureDecoder::decode(body, QSize(kPictureSize, kPictureSize)));
+}
+
 bool isFetchableAddress(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 } // namespace sharelive
 
-namespace {
+namespace
+{
 
 const QNetworkRequest::Attribute kGenerationAttribute = QNetworkRequest::User;
 
@@ -105,7 +104,8 @@ QNetworkRequest ShareLiveDialog::makeRequest(const QUrl& url) const
     QNetworkRequest request(url);
     request.setTransferTimeout(m_transferTimeoutMs);
     // POST bodies are forms; saying so spares Qt's guess (a GET sends no body and no type).
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/x-www-form-urlencoded"));
     request.setAttribute(kGenerationAttribute, m_generation);
     return request;
 }
@@ -127,7 +127,7 @@ void ShareLiveDialog::requestShare(qint64 roomId, const char* token, int userId)
     QNetworkRequest request = makeRequest(API_LIVE_SHARE.toUrl());
     request.setRawHeader("openapitoken", QByteArray(token));
     solvek::limitReplySize(m_shareManager->post(request, sharelive::shareRequestBody(roomId, userId)),
-                             m_maxReplyBytes);
+                           m_maxReplyBytes);
 }
 
 void ShareLiveDialog::onShareReply(QNetworkReply* reply)
@@ -145,9 +145,7 @@ void ShareLiveDialog::onShareReply(QNetworkReply* reply)
         return;
 
     if (livemode::isPictureContentType(type)) {
-        const QPixmap picture = sharelive::sharePicture(reply->readAll());
-        if (!picture.isNull())
-            ui->label_5->setPixmap(picture);
+        showPictureLater(reply->readAll(), ui->label_5);
         return;
     }
     if (!livemode::isJsonContentType(type))
@@ -168,9 +166,9 @@ void ShareLiveDialog::onShareReply(QNetworkReply* reply)
         solvek::limitReplySize(m_shareManager->get(makeRequest(imgUrl)), m_maxReplyBytes);
     else
         qDebug() << "img_url is not an http address:" << share.imgUrl;
-    solvek::limitReplySize(
-        m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()), sharelive::qrCodeRequestBody(share.watchUrl)),
-        m_maxReplyBytes);
+    solvek::limitReplySize(m_qrManager->post(makeRequest(API_TOOLS_QRCODE.toUrl()),
+                                             sharelive::qrCodeRequestBody(share.watchUrl)),
+                           m_maxReplyBytes);
 }
 
 void ShareLiveDialog::onQrReply(QNetworkReply* reply)
@@ -184,9 +182,19 @@ void ShareLiveDialog::onQrReply(QNetworkReply* reply)
     qDebug() << "type: " << type.toString();
     if (!isCurrent(reply) || !livemode::isPictureContentType(type))
         return;
-    const QPixmap picture = sharelive::sharePicture(reply->readAll());
-    if (!picture.isNull())
-        ui->label_4->setPixmap(picture);
+    showPictureLater(reply->readAll(), ui->label_4);
+}
+
+void ShareLiveDialog::showPictureLater(const QByteArray& body, QLabel* label)
+{
+    // Decoded off the window's thread; a picture of an earlier room is dropped when it arrives.
+    const int generation = m_generation;
+    PictureDecoder::decodeLater(body, QSize(sharelive::kPictureSize, sharelive::kPictureSize), label,
+                                [this, label, generation](const QImage& image) {
+                                    const QPixmap picture = sharelive::sharePicture(image);
+                                    if (generation == m_generation && !picture.isNull())
+                                        label->setPixmap(picture);
+                                });
 }
 
 void ShareLiveDialog::on_close_btn_clicked()

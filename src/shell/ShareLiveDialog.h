@@ -9,21 +9,25 @@
 #include "shell/LiveModeDialog.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QUrl>
 
 class QNetworkAccessManager;
+class QLabel;
 class QPixmap;
 class QNetworkReply;
 class QNetworkRequest;
 
-namespace Ui {
+namespace Ui
+{
 class ShareLiveDialog;
 }
 
 // Rules of the share dialog that need no widgets.
-namespace sharelive {
+namespace sharelive
+{
 
 constexpr int kPictureSize = 140;
 constexpr const char kMiniProgramPath[] = "pages/video/pages/video_load/load";
@@ -43,10 +47,10 @@ struct ShareReply {
 };
 ShareReply parseShareReply(const QByteArray& body);
 
-// A picture reply decoded for a label: null when it is not a picture or declares a side beyond
-// kMaxPictureSide (decoding it would take memory out of all proportion to a 140-pixel code).
-constexpr int kMaxPictureSide = 4096;
+// A picture reply decoded for a label (PictureDecoder: null when it is not an accepted picture or
+// out of bounds), scaled to the code's size.
 QPixmap sharePicture(const QByteArray& body);
+QPixmap sharePicture(const QImage& image);
 
 // Pictures are fetched only from http and https addresses.
 bool isFetchableAddress(const QUrl& url);
@@ -81,6 +85,7 @@ private:
     void onShareReply(QNetworkReply* reply);
     void onQrReply(QNetworkReply* reply);
     bool isCurrent(QNetworkReply* reply) const;
+    void showPictureLater(const QByteArray& body, QLabel* label);
     QNetworkRequest makeRequest(const QUrl& url) const;
 
     Ui::ShareLiveDialog* ui;

@@ -31,7 +31,8 @@ public:
     QList<QJsonObject> framesOfType(const QString& type) const;
     // Queues scripted replies for a path: each object may hold "status", "content_type", "body"
     // (text or JSON), "headers", "delay" (seconds), "hang" (never answers), "times", "endless"
-    // (the body, then zero bytes for as long as the client reads).
+    // (the body, then zero bytes for as long as the client reads), "hostile" (the body is the
+    // simulator's hostile picture of that name, see /hostile/ in tools/service-sim/routes/common.py).
     bool script(const QString& path, const QJsonArray& replies) const;
     bool reset() const;
     bool clearLog() const;

@@ -26,6 +26,8 @@ from aiohttp import web
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+from simlib import hostile_picture  # noqa: E402  (a scripted reply may serve one by name)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -104,6 +106,8 @@ def make_app(sim):
             if spec.get("passthrough"):
                 return await handler(request)
             body = spec.get("body", "")
+            if spec.get("hostile"):
+                body = hostile_picture(spec["hostile"]) or b""
             if not isinstance(body, (str, bytes)):
                 body = json.dumps(body, ensure_ascii=False)
             if isinstance(body, str):

@@ -189,3 +189,65 @@ def qr_modules(seed_text, count=25):
     finder(count - quiet - 7, quiet)
     finder(quiet, count - quiet - 7)
     return grid
+
+
+# ---- hostile pictures, for clients that must refuse them ---------------------------------------
+
+def _gif_frames(count):
+    """A 1 x 1 GIF of `count` frames (a few dozen bytes each)."""
+    head = b"GIF89a" + struct.pack("<HH", 1, 1) + b"\x80\x00\x00" + b"\x00\xc8\x00\xff\xff\xff"
+    frame = (b"\x21\xf9\x04\x00\x01\x00\x00\x00" + b"\x2c" + struct.pack("<HHHH", 0, 0, 1, 1) + b"\x00"
+             + b"\x02\x02\x44\x01\x00")
+    return head + frame * count + b"\x3b"
+
+
+def _heavy_svg(curves=1500, side=4096):
+    """An SVG of thick curves over a large canvas: little text, much drawing."""
+    parts = ['<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d">' % (side, side)]
+    for i in range(curves):
+        x = (i * 977) % side
+        y = (i * 613) % side
+        parts.append('<path d="M%d %d C %d %d %d %d %d %d" stroke="#%06x" stroke-width="120" fill="none"/>'
+                     % (x, y, side - x, y, x, side - y, side - x, side - y, (i * 2654435761) & 0xFFFFFF))
+    parts.append("</svg>")
+    return "".join(parts).encode()
+
+
+def _lying_ico(side=16000):
+    """An ICO whose directory says 256 x 256 and whose one entry is a PNG of side x side."""
+    png = solid_png_stream(side, side)
+    return (struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 32, len(png), 22) + png)
+
+
+def _png_small_header_huge_data(mib=3):
+    """A PNG whose header says 16 x 16 and whose data runs on for megabytes."""
+    row = b"\x00" + bytes(3 * 16)
+    z = zlib.compress(row * 16 + bytes(mib * 1024 * 1024), 1)
+    noise = bytes(range(256)) * (mib * 4096)
+    return _rgb_png(16, 16, z + noise)
+
+
+def _png_huge_header_small_data():
+    """A PNG whose header says 30000 x 30000 and whose data is a few bytes."""
+    return _rgb_png(30000, 30000, zlib.compress(b"\x00" * 64))
+
+
+_HOSTILE = {}
+
+
+def hostile_picture(kind):
+    """Bytes of one hostile picture by name (made once), or None."""
+    makers = {
+        "svg": _heavy_svg,
+        "ico": _lying_ico,
+        "png-small-header": _png_small_header_huge_data,
+        "png-huge-header": _png_huge_header_small_data,
+        "jpeg-truncated": lambda: (lambda j: j[: len(j) // 2])(jpeg_from_modules(qr_modules("cut", 61))),
+        "gif-frames": lambda: _gif_frames(10000),
+        "wide": lambda: png_bytes(4097, 1, (20, 200, 40)),
+    }
+    if kind not in makers:
+        return None
+    if kind not in _HOSTILE:
+        _HOSTILE[kind] = makers[kind]()
+    return _HOSTILE[kind]
