@@ -63,6 +63,24 @@ bool jpegComplete(const QByteArray& bytes)
     return lastScan >= 0 && bytes.indexOf(QByteArray::fromRawData("\xff\xd9", 2), lastScan + 2) >= 0;
 }
 
+// The bytes of a PNG's picture data (its IDAT chunks), walked chunk by chunk.
+qint64 pngDataBytes(const QByteArray& bytes)
+{
+    qint64 total = 0;
+    qint64 at = 8;
+    while (at + 12 <= bytes.size()) {
+        const auto* p = reinterpret_cast<const uchar*>(bytes.constData() + at);
+        const qint64 length = (qint64(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+        const QByteArray type = bytes.mid(int(at + 4), 4);
+        if (type == "IDAT")
+            total += length;
+        if (type == "IEND")
+            break;
+        at += 12 + length;
+    }
+    return total;
+}
+
 QImage refuse(const char* why, const QSize& size = QSize())
 {
     qDebug() << "picture refused:" << why << size;
@@ -139,15 +157,16 @@ QImage PictureDecoder::decode(const QByteArray& bytes, const ReadSize& readSizeO
     const QSize size = reader.size();
     if (!PictureLimits::sizeAllowed(size))
         return refuse("announced size out of bounds", size);
-    int frames = 1;
     if (reader.supportsAnimation() || format == PictureLimits::Format::Gif) {
-        frames = qMax(1, reader.imageCount());
+        const int frames = reader.imageCount();
         if (frames > PictureLimits::kMaxFrames)
             return refuse("too many frames", QSize(frames, 0));
     }
-    const qint64 decodedBytes = qint64(size.width()) * size.height() * 4 * frames;
-    if (bytes.size() > PictureLimits::kMaxSurplusBytes + 2 * decodedBytes)
-        return refuse("far more bytes than the picture holds", size);
+    // Picture data far beyond what the picture needs (at 8 bytes a pixel, 16-bit RGBA) hides
+    // something no reader should be made to go through.
+    if (format == PictureLimits::Format::Png &&
+        pngDataBytes(bytes) > PictureLimits::kMaxSurplusBytes + 2 * 8 * qint64(size.width()) * size.height())
+        return refuse("far more picture data than the picture holds", size);
     QSize scaled = readSizeOf ? readSizeOf(size) : QSize();
     if (scaled.isValid() && !scaled.isEmpty()) {
         // Read larger than the picture (to fill a screen, say) only within the bounds.

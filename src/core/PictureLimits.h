@@ -25,8 +25,8 @@ public:
     static constexpr qint64 kMaxChosenBytes = 2098175; // a picture the host picks (avatar, background)
     // Anything larger is refused before a reader looks at it (files read from disk included).
     static constexpr qint64 kMaxDecodeBytes = 64 * 1024 * 1024;
-    // Bytes a picture may carry beyond twice its decoded size (metadata, colour profiles): a
-    // small picture trailed by megabytes of data hides something no reader needs.
+    // Picture data a PNG may carry beyond twice its decoded size: a small picture whose data
+    // runs on for megabytes hides something no reader needs.
     static constexpr qint64 kMaxSurplusBytes = 1024 * 1024;
 
     // The format the leading bytes announce; Unknown for everything not accepted (SVG, ICO, TIFF,

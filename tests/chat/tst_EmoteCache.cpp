@@ -148,6 +148,8 @@ private slots:
         QCOMPARE(placeOf(grid, 205), QPoint(20, 4));
         QCOMPARE(grid.geometry(), QRect(0, 400 - 30 - 168, 360, 168));
         QCOMPARE(grid.cell(37)->size(), QSize(32, 32));
+        // The cached files are decoded off the window's thread.
+        QTRY_VERIFY(grid.cell(37)->pixmap() && !grid.cell(37)->pixmap()->isNull());
         QCOMPARE(grid.cell(37)->pixmap()->size(), QSize(24, 24));
 
         // A resize re-places the same cells; nothing is fetched.

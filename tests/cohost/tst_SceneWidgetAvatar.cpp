@@ -4,6 +4,7 @@
 #include "support/FakeLiveCore.h"
 #include "support/SimulatorProcess.h"
 
+#include "core/PictureDecoder.h"
 #include "cohost/SceneWidget.h"
 #include "cohost/SceneWidgetToolWidget.h"
 
@@ -73,6 +74,7 @@ void tst_SceneWidgetAvatar::avatarReply()
     QVERIFY(manager);
     QSignalSpy finished(manager, &QNetworkAccessManager::finished);
     QVERIFY(finished.wait(10000));
+    PictureDecoder::waitForIdle(); // the picture is decoded off the window's thread
     QVERIFY(QSslConfiguration::defaultConfiguration() == tlsBefore);
 
     auto* photo = tile.findChild<QLabel*>("photo_label");

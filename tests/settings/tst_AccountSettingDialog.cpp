@@ -2,6 +2,7 @@
 // The account page: name and avatar from the store, the avatar chooser with its size limit and
 // its warning, and the logout signal.
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 #include "settings/AccountSettingDialog.h"
 
 #include <QBuffer>
@@ -122,6 +123,7 @@ void tst_AccountSettingDialog::chooserTakesPicturesUpToTheLimit()
             QCOMPARE(QFileInfo(m_answer).size(), bytes);
     }
     clickAvatar();
+    PictureDecoder::waitForIdle(); // the chosen file is decoded off the window's thread
     QCOMPARE(m_asked, QStringList{QString::fromUtf8("选择图片") + "|" + QDir::homePath() + "|Images (*.png *.jpg)"});
     QCOMPARE(warning()->isVisible(), !taken);
     QCOMPARE(avatarColour(), taken ? QColor(Qt::red) : QColor(Qt::blue));

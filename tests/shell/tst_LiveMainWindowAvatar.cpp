@@ -8,6 +8,7 @@
 
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 
 #include <QDir>
 #include <QImage>
@@ -58,7 +59,10 @@ bool tst_LiveMainWindowAvatar::loginAndWaitForAvatar(LiveMainWindow& w, LoginInf
     w.initLiveMainWindowParams(&info);
     QSignalSpy replies(Access::avatarManager(w), &QNetworkAccessManager::finished);
     w.initFromLogin();
-    return replies.wait(10000);
+    if (!replies.wait(10000))
+        return false;
+    PictureDecoder::waitForIdle(); // the avatar is decoded off the window's thread
+    return true;
 }
 
 void tst_LiveMainWindowAvatar::avatarReply_data()
