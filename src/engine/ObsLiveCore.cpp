@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QTimer>
 
 #include <cstdarg>
 #include <cstdlib>
@@ -132,10 +133,60 @@ int ObsLiveCore::core_reset_video(int base_w, int base_h, int out_w, int out_h, 
     ovi.scale_type = OBS_SCALE_DISABLE;
     // A reset to what libobs already runs changes nothing, yet rebuilds the video pipeline on this
     // thread: a fifth of a second of a frozen window on a loaded machine, at every broadcast start.
+    // It also makes a reset put off earlier moot.
     obs_video_info current = {};
-    if (obs_get_video_info(&current) && sameVideo(current, ovi))
+    if (obs_get_video_info(&current) && sameVideo(current, ovi)) {
+        if (reset_pending) {
+            reset_pending = false;
+            applyPendingReset(); // lets a start that waited for it go
+        }
         return OBS_VIDEO_SUCCESS;
-    return obs_reset_video(&ovi);
+    }
+    pending_video = ovi;
+    reset_pending = true;
+    return applyPendingReset();
+}
+
+int ObsLiveCore::applyPendingReset()
+{
+    int result = OBS_VIDEO_SUCCESS;
+    if (reset_pending) {
+        // An output that can still begin data capture, or a raw callback job, would reach the
+        // video this reset frees: put off until they are gone (see the invariant in the header).
+        // libobs itself refuses while encoders or raw callbacks are attached: put off as well.
+        if (!video_gate.isOpen()) {
+            scheduleResetRetry();
+            return OBS_VIDEO_CURRENTLY_ACTIVE;
+        }
+        result = obs_reset_video(&pending_video);
+        if (result == OBS_VIDEO_CURRENTLY_ACTIVE) {
+            scheduleResetRetry();
+            return result;
+        }
+        // Even a failed reset may have freed the old video: every set made before is stale.
+        ++video_serial;
+        reset_pending = false;
+        if (result != OBS_VIDEO_SUCCESS)
+            blog(LOG_WARNING, "[livecore] video reset failed: %d", result);
+    }
+    if (start_waiting) {
+        start_waiting = false;
+        if (start_waiting_epoch == output_epoch && stream_output)
+            startOutput(start_waiting_preferred);
+    }
+    return result;
+}
+
+void ObsLiveCore::scheduleResetRetry()
+{
+    if (reset_retry_scheduled)
+        return;
+    reset_retry_scheduled = true;
+    QTimer::singleShot(20, m_context, [this] {
+        reset_retry_scheduled = false;
+        if (status.obs_started)
+            applyPendingReset();
+    });
 }
 
 bool ObsLiveCore::core_reset_audio(int samples_per_sec, int layout)
@@ -320,6 +371,8 @@ void ObsLiveCore::core_shutdown()
     }
     // In order: the broadcast and the raw callbacks, the displays with their draw callbacks, the
     // sources, the channels and the scene, then libobs itself.
+    reset_pending = false;
+    start_waiting = false;
     releaseStreamObjects();
     joinRetiredOutputs(); // outputs still ending must be gone before libobs is
     while (!status.displays.empty())

@@ -3,15 +3,44 @@
 // LiveCore::get_instance makes it on first use. Its implementation is split by concern:
 // ObsLiveCore.cpp (start-up, reset, audio channels, shut-down), _Sources, _Display, _Geometry,
 // _Stream.
+//
+// The life of a broadcast's outputs, which holds by construction:
+// - One set of stream objects (output, encoders, service) per broadcast, made on the window's
+//   thread (core_init_stream). Each set has a worker thread of its own (StreamWorker); only that
+//   worker starts, stops and releases the set's output, in the order the window's thread posted
+//   the calls. The window's thread only posts, and never waits for libobs' output threads.
+// - Retries of the engine (outputStopped -> retryStream) and resumes post a start to the current
+//   set's worker; a start is void once a later call (pause, stop, a new start) has bumped the
+//   epoch. A set handed to its release (retireOutputSet) is no longer reachable from the window's
+//   thread: nothing posts to it, nothing starts it again; its worker ends it, releases it and ends.
+// - An RTMP output's connect thread detaches itself, and libobs joins it in a stop or a release
+//   that comes while it runs. So nothing stops or releases an output while its connect thread
+//   runs: the worker waits for the thread's report (start or stop) and for its end first.
+// - A video reset frees the video that encoders and outputs were bound to. It happens only while
+//   the video gate (VideoGate) is open: no output of any set, current or ending, can still begin
+//   data capture (a start posted and not run, or a start run and its stop not reported), and no
+//   raw callback job is queued. Otherwise the reset is put off (core_reset_video answers
+//   OBS_VIDEO_CURRENTLY_ACTIVE) and tried again from a timer on the window's thread until the gate
+//   opens; a start asked for meanwhile waits for it. A set made before the last reset is made
+//   anew, with the same parameters, at its next start, so that its encoders and output are bound
+//   to the video that is current at every start, resume and retry.
+// - Shut-down ends the current set and joins every worker (the raw callback worker too) before
+//   libobs goes.
 
 #include "engine/LiveCore.h"
 #include "engine/LiveCoreState.h"
 #include "engine/StreamWorker.h"
+#include "engine/VideoGate.h"
+
+#include <obs.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdarg>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 class QObject;
@@ -122,6 +151,11 @@ public:
     // libobs' raw video and audio callbacks are attached (or on their way, on the raw callback worker).
     bool rawVideoAttached() const { return raw_video_added; }
     bool rawAudioAttached() const { return raw_audio_added; }
+    // A video reset is put off until the outputs that can still begin data capture are gone.
+    bool videoResetPending() const { return reset_pending; }
+    // Resets libobs carried out (or tried: a failed one may have freed the video too).
+    int videoResetsDone() const { return video_serial; }
+    const VideoGate& videoGate() const { return video_gate; }
 
     // The libobs log handler: one line of at most 4095 characters to the debugger output.
     static void obs_log_to_debugger(int level, const char* format, va_list args, void* param);
@@ -148,15 +182,40 @@ private:
     void setItemSize(int op, const char* name, float width, float height, bool portrait, bool force640x480,
                      bool canvasUnits);
 
+    // ---- video reset ----
+    int applyPendingReset();
+    void scheduleResetRetry();
+
     // ---- stream ----
+    // One set's output as its threads see it: the engine (window's thread), the set's worker and
+    // libobs' output threads. Guarded by `mutex`.
+    struct OutputLife
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        VideoGate* gate = nullptr;
+        VideoGate::Holder holder;
+        int pendingStarts = 0; // starts posted and not yet run
+        bool running = false;  // started, and its stop not reported yet
+        bool connecting = false; // started, and neither its start nor its stop reported yet
+        pid_t reporter = 0;    // the thread of the last report
+        // The gate is held while a start is pending or the output runs (call with the mutex held).
+        void updateGate();
+    };
+    static void onLifeStart(void* data, calldata* params);
+    static void onLifeStop(void* data, calldata* params);
     void releaseStreamObjects();
     // Hands the output set to its worker to be ended and released there, and keeps the worker
     // until it is done.
     void retireOutputSet();
-    // On the worker: stops the output as the host asked, force-stopping one still connecting.
-    // `started`: the set's output was started and not ended since (read and written only on the
-    // set's worker).
-    static void endOutput(obs_output* output, bool& started);
+    // On the worker: stops the output as the host asked, once its connect thread is over (a
+    // broadcast still connecting is ended before it sends anything), and waits for its stop.
+    static void endOutput(obs_output* output, OutputLife& life);
+    // Posts a job to the raw callback worker; it holds the video gate until it has run.
+    void postRawJob(std::function<void()> job);
+    // Makes the stream objects anew with the last parameters (a video reset came in between),
+    // keeping the engine's retry state.
+    bool renewOutputSet();
     void reapRetiredOutputs();
     // Adds and removes the raw frame callbacks, in order: libobs takes a removal only between two
     // frames, and the encoders encode inside a frame, so a removal can wait a long while.
@@ -224,8 +283,8 @@ private:
     // threads (start, stop, release), so the GUI thread never does; ended sets stay with their
     // worker until it is done.
     std::unique_ptr<StreamWorker> output_worker;
-    // The current set's started flag (see endOutput), shared with the jobs of its worker.
-    std::shared_ptr<bool> output_started;
+    // The current set's life, shared with the jobs of its worker and libobs' output threads.
+    std::shared_ptr<OutputLife> output_life;
     std::vector<std::unique_ptr<StreamWorker>> retired_workers;
     std::unique_ptr<StreamWorker> raw_worker;
     // Bumped by every call that supersedes a queued start (pause, stop, a new start): such a start
@@ -237,4 +296,17 @@ private:
     int last_audio_bitrate = 0;
     // Bumped for each set of stream objects, so a late report of an earlier output is dropped.
     std::atomic<int> stream_generation{0};
+
+    // Video resets (window's thread): what keeps them off, the reset put off, and a start that
+    // waits for it (valid while output_epoch still holds start_waiting_epoch).
+    VideoGate video_gate;
+    bool reset_pending = false;
+    bool reset_retry_scheduled = false;
+    obs_video_info pending_video = {};
+    bool start_waiting = false;
+    bool start_waiting_preferred = false;
+    int start_waiting_epoch = 0;
+    // Bumped by every reset libobs carried out; a set remembers the one it was made for.
+    int video_serial = 0;
+    int set_video_serial = 0;
 };

@@ -13,22 +13,87 @@
 #include <QTimer>
 
 #include <chrono>
+#include <fstream>
 #include <malloc.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 void logEncoderFailure(const char* what)
 {
     blog(LOG_DEBUG, "[livecore : '%s'] Failed to create %s streaming encoder (simple output)", "obs interface ", what);
 }
+
+// An RTMP output's connect thread ("rtmp-stream: connect_thread", cut to 15 characters by the
+// kernel) still runs a few steps after its report, then detaches itself. Waits (at most `limit`)
+// until the thread `tid` is gone or is another thread by now.
+void waitForConnectThreadEnd(pid_t tid, std::chrono::milliseconds limit)
+{
+    if (tid <= 0 || tid == gettid())
+        return;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const std::string path = "/proc/self/task/" + std::to_string(tid) + "/comm";
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream comm(path);
+        std::string name;
+        if (!comm || !std::getline(comm, name) || name.rfind("rtmp-stream: co", 0) != 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// How long an ending output may take to report: a connect thread gives up at the socket's
+// time-out at the latest; past this the worker falls back to a force stop.
+constexpr auto kReportLimit = std::chrono::seconds(120);
 } // namespace
+
+void ObsLiveCore::OutputLife::updateGate()
+{
+    if (pendingStarts > 0 || running)
+        gate->hold(holder);
+    else
+        gate->letGo(holder);
+    changed.notify_all();
+}
+
+// The set's own view of its output, on libobs' output threads; connected for the output's whole
+// life (the engine's reports are disconnected when the set is retired, these are not).
+void ObsLiveCore::onLifeStart(void* data, calldata*)
+{
+    auto* life = static_cast<OutputLife*>(data);
+    std::lock_guard<std::mutex> lock(life->mutex);
+    life->connecting = false;
+    life->reporter = gettid();
+    life->updateGate();
+}
+
+void ObsLiveCore::onLifeStop(void* data, calldata*)
+{
+    auto* life = static_cast<OutputLife*>(data);
+    std::lock_guard<std::mutex> lock(life->mutex);
+    life->connecting = false;
+    life->running = false;
+    life->reporter = gettid();
+    life->updateGate();
+}
+
+void ObsLiveCore::postRawJob(std::function<void()> job)
+{
+    video_gate.holdJob();
+    const bool posted = rawCallbackWorker()->post([this, job = std::move(job)] {
+        job();
+        video_gate.jobDone();
+    });
+    if (!posted)
+        video_gate.jobDone();
+}
 
 void ObsLiveCore::releaseStreamObjects()
 {
     if (raw_stream_ready) {
         raw_stream_ready = false;
         syncRawCallbacks();
-        rawCallbackWorker()->post([] { SetRecvOBSVideoStreamSize(0, 0); });
+        postRawJob([] { SetRecvOBSVideoStreamSize(0, 0); });
     }
     ++stream_generation; // whatever the old output still reports is stale now
     endReconnecting();
@@ -59,10 +124,10 @@ void ObsLiveCore::retireOutputSet()
         return;
     // The release waits for the output's threads, and the stop of a connecting output for its
     // handshake.
-    output_worker->post([output, oldService, video, audio, started = output_started] {
+    output_worker->post([output, oldService, video, audio, life = output_life] {
         if (output) {
-            endOutput(output, *started);
-            obs_output_release(output);
+            endOutput(output, *life);
+            obs_output_release(output); // no report comes after this
         }
         obs_service_release(oldService);
         obs_encoder_release(video);
@@ -103,22 +168,70 @@ void ObsLiveCore::joinRetiredOutputs()
     retired_workers.clear();
 }
 
-void ObsLiveCore::endOutput(obs_output* output, bool& started)
+void ObsLiveCore::endOutput(obs_output* output, OutputLife& life)
 {
-    if (obs_output_active(output)) {
-        obs_output_stop(output);
-    } else if (started) {
-        // Started and not active: connecting, or lost. A plain stop would do nothing, and a
-        // connecting output would go on to send once its handshake completes; the force stop
-        // waits for the handshake and ends it before it sends anything.
+    std::unique_lock<std::mutex> lock(life.mutex);
+    const bool wasConnecting = life.connecting;
+    // A stop or a release now would join the connect thread that detaches itself: wait for its
+    // report (the handshake's end), then for the thread itself.
+    if (!life.changed.wait_for(lock, kReportLimit, [&] { return !life.connecting; })) {
+        // Never reported: the old way, a force stop that waits for the handshake.
+        lock.unlock();
         obs_output_force_stop(output);
+        lock.lock();
+        life.connecting = false;
+        life.running = false;
+        life.updateGate();
+        return;
     }
-    started = false;
+    pid_t reporter = life.reporter;
+    const bool running = life.running;
+    lock.unlock();
+    waitForConnectThreadEnd(reporter, std::chrono::seconds(5));
+    if (running && obs_output_active(output)) {
+        // One that was still connecting when its end was asked for goes at once, its queued
+        // packets with it; a live one sends what it has.
+        if (wasConnecting)
+            obs_output_force_stop(output);
+        else
+            obs_output_stop(output);
+    }
+    lock.lock();
+    if (!life.changed.wait_for(lock, kReportLimit, [&] { return !life.running; })) {
+        life.running = false;
+        life.updateGate();
+    }
+    reporter = life.reporter;
+    lock.unlock();
+    waitForConnectThreadEnd(reporter, std::chrono::seconds(5));
+}
+
+bool ObsLiveCore::renewOutputSet()
+{
+    const bool wasReconnecting = reconnecting;
+    const int attempts = reconnect_attempts;
+    const std::string server = last_server, key = last_key;
+    const int audioBitrate = last_audio_bitrate;
+    const bool ok = core_init_stream() && set_stream_parameters(server.c_str(), key.c_str(), 0, audioBitrate);
+    reconnecting = wasReconnecting;
+    reconnect_attempts = attempts;
+    return ok;
 }
 
 bool ObsLiveCore::startOutput(bool setPreferredSize)
 {
     if (!stream_output || !output_worker)
+        return false;
+    if (reset_pending) {
+        // The start goes out once the video is what was asked for (applyPendingReset).
+        start_waiting = true;
+        start_waiting_epoch = ++output_epoch;
+        start_waiting_preferred = setPreferredSize;
+        scheduleResetRetry();
+        return true;
+    }
+    // Made for a video that a reset has freed since: its output and encoders are bound to it.
+    if (set_video_serial != video_serial && !renewOutputSet())
         return false;
     obs_output* output = stream_output;
     const int epoch = ++output_epoch;
@@ -127,17 +240,46 @@ bool ObsLiveCore::startOutput(bool setPreferredSize)
     if (setPreferredSize)
         preferredOutputSize(&width, &height);
     output_connecting = true;
-    output_worker->post([this, output, epoch, generation, width, height, started = output_started] {
+    std::shared_ptr<OutputLife> life = output_life;
+    {
+        // Closed here, on the window's thread, before the start is posted (see VideoGate).
+        std::lock_guard<std::mutex> lock(life->mutex);
+        ++life->pendingStarts;
+        life->updateGate();
+    }
+    output_worker->post([this, output, epoch, generation, width, height, life] {
         // Marked again before the check (the end of the paused output may have cleared it), so a
         // pause that comes after the check finds the output connecting.
         if (generation == stream_generation)
             output_connecting = true;
+        const auto startDone = [&life](bool refused) {
+            std::lock_guard<std::mutex> lock(life->mutex);
+            --life->pendingStarts;
+            if (refused) {
+                life->running = false;
+                life->connecting = false;
+            }
+            life->updateGate();
+        };
         // A paused or lost output is still ending for a while (its last packets, its encoders);
-        // libobs refuses a start, and a new preferred size, until it has.
-        while (epoch == output_epoch && obs_output_active(output))
+        // libobs refuses a start, and a new preferred size, until it has; and its stop report
+        // must not be taken for one of this start.
+        for (;;) {
+            if (epoch != output_epoch)
+                break;
+            bool running;
+            {
+                std::lock_guard<std::mutex> lock(life->mutex);
+                running = life->running;
+            }
+            if (!running && !obs_output_active(output))
+                break;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (epoch != output_epoch)
-            return; // paused, stopped or started anew meanwhile
+        }
+        if (epoch != output_epoch) {
+            startDone(false); // paused, stopped or started anew meanwhile
+            return;
+        }
         if (width && height)
             obs_output_set_preferred_size(output, width, height);
         obs_output_set_delay(output, 0, OBS_OUTPUT_DELAY_PRESERVE);
@@ -145,10 +287,18 @@ bool ObsLiveCore::startOutput(bool setPreferredSize)
         // ending, and then it gives up without reporting anything (the broadcast would hang
         // "reconnecting" for good). The engine retries instead (outputStopped).
         obs_output_set_reconnect_settings(output, 0, 0);
+        {
+            // Before the start: its report can come before obs_output_start returns.
+            std::lock_guard<std::mutex> lock(life->mutex);
+            life->running = true;
+            life->connecting = true;
+            life->reporter = 0;
+        }
         if (obs_output_start(output)) {
-            *started = true;
+            startDone(false);
             return;
         }
+        startDone(true);
         if (generation == stream_generation)
             output_connecting = false;
         postToContext(&ObsLiveCore::outputStopped, OBS_OUTPUT_ERROR, generation);
@@ -164,7 +314,9 @@ bool ObsLiveCore::core_init_stream()
     releaseStreamObjects();
     reapRetiredOutputs();
     output_worker = std::make_unique<StreamWorker>();
-    output_started = std::make_shared<bool>(false);
+    output_life = std::make_shared<OutputLife>();
+    output_life->gate = &video_gate;
+    set_video_serial = video_serial;
     const auto store = CDataCenter::getInstance();
     if (store->pushKey.isEmpty()) {
         stream_output = obs_output_create("ffmpeg_mpegts_muxer", "simple_stream", nullptr, nullptr);
@@ -174,6 +326,11 @@ bool ObsLiveCore::core_init_stream()
         stream_output = obs_output_create("rtmp_output", "simple_stream", settings, hotkeys);
         obs_data_release(hotkeys);
         obs_data_release(settings);
+    }
+    if (stream_output) {
+        signal_handler_t* sh = obs_output_get_signal_handler(stream_output);
+        signal_handler_connect(sh, "start", onLifeStart, output_life.get());
+        signal_handler_connect(sh, "stop", onLifeStop, output_life.get());
     }
     connectOutputSignals();
     audio_settings = obs_data_create();
@@ -194,7 +351,7 @@ bool ObsLiveCore::core_init_stream()
     raw_width = uint32_t(push.width);
     raw_height = uint32_t(push.height);
     // The size first: no frame of this registration may be read at an earlier size.
-    rawCallbackWorker()->post([push] { SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height)); });
+    postRawJob([push] { SetRecvOBSVideoStreamSize(uint32_t(push.width), uint32_t(push.height)); });
     raw_stream_ready = true;
     syncRawCallbacks();
     return true;
@@ -207,7 +364,7 @@ void ObsLiveCore::syncRawCallbacks()
     // count below zero and stop frames for the next broadcast.
     const bool video = raw_stream_ready && status.obs_started && RecvOBSVideoStreamWanted();
     if (video && !raw_video_added) {
-        rawCallbackWorker()->post([width = raw_width, height = raw_height] {
+        postRawJob([width = raw_width, height = raw_height] {
             video_scale_info info = {};
             info.format = VIDEO_FORMAT_I420;
             info.width = width;
@@ -217,12 +374,12 @@ void ObsLiveCore::syncRawCallbacks()
             obs_add_raw_video_callback(&info, obs_raw_video_callback, nullptr);
         });
     } else if (!video && raw_video_added) {
-        rawCallbackWorker()->post([] { obs_remove_raw_video_callback(obs_raw_video_callback, nullptr); });
+        postRawJob([] { obs_remove_raw_video_callback(obs_raw_video_callback, nullptr); });
     }
     raw_video_added = video;
     const bool audio = raw_stream_ready && status.obs_started && RecvOBSAudioStreamWanted();
     if (audio && !raw_audio_added) {
-        rawCallbackWorker()->post([] {
+        postRawJob([] {
             audio_convert_info info = {};
             info.samples_per_sec = 44100;
             info.format = AUDIO_FORMAT_16BIT;
@@ -230,7 +387,7 @@ void ObsLiveCore::syncRawCallbacks()
             obs_add_raw_audio_callback(0, &info, obs_raw_audio_callback, nullptr);
         });
     } else if (!audio && raw_audio_added) {
-        rawCallbackWorker()->post([] { obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr); });
+        postRawJob([] { obs_remove_raw_audio_callback(0, obs_raw_audio_callback, nullptr); });
     }
     raw_audio_added = audio;
 }
@@ -327,7 +484,7 @@ bool ObsLiveCore::pause_stream(bool pause)
         return core_init_stream() && set_stream_parameters(server.c_str(), key.c_str(), 0, last_audio_bitrate);
     }
     obs_output* output = stream_output;
-    output_worker->post([output, started = output_started] { endOutput(output, *started); });
+    output_worker->post([output, life = output_life] { endOutput(output, *life); });
     return true;
 }
 

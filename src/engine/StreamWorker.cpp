@@ -8,15 +8,16 @@ StreamWorker::~StreamWorker()
     join();
 }
 
-void StreamWorker::post(std::function<void()> job)
+bool StreamWorker::post(std::function<void()> job)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_finishing)
-            return;
+            return false;
         m_jobs.push_back(std::move(job));
     }
     m_wake.notify_one();
+    return true;
 }
 
 void StreamWorker::finish()

@@ -21,7 +21,8 @@ public:
     StreamWorker(const StreamWorker&) = delete;
     StreamWorker& operator=(const StreamWorker&) = delete;
 
-    void post(std::function<void()> job);
+    // False when the worker is finishing: the job does not run.
+    bool post(std::function<void()> job);
     // No more jobs: the thread ends after running what is queued.
     void finish();
     // Finished and every job has run (join() then returns at once).
