@@ -37,7 +37,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <unistd.h>
 
 using Access = LiveMainWindowTestAccess;
@@ -94,13 +96,16 @@ int openDescriptors()
 }
 
 // The program's log goes to a file (or nowhere); the drill watches it for the moment an own
-// message is handed to the socket.
+// message is handed to the socket. Lines come from any thread (the IM loopback's too, which can
+// outlive the drill): what the handler reads is guarded by g_logMutex.
+std::mutex g_logMutex;
 QFile* g_log = nullptr;
 QString g_watchedSend;
-bool g_watchedSendSeen = false;
+std::atomic<bool> g_watchedSendSeen{false};
 
 void logHandler(QtMsgType, const QMessageLogContext&, const QString& text)
 {
+    std::lock_guard<std::mutex> lock(g_logMutex);
     if (!g_watchedSend.isEmpty() && text.startsWith(QLatin1String("wss send message:")) && text.contains(g_watchedSend))
         g_watchedSendSeen = true;
     if (g_log) {
@@ -303,8 +308,11 @@ void RoomChannelDrill::sendOwn(int n)
 {
     ChatSideState* chat = Access::chat(*m_w);
     const QString text = QString::fromLatin1(kHostPrefix) + QString::number(n);
-    g_watchedSend = text;
-    g_watchedSendSeen = false;
+    {
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        g_watchedSend = text;
+        g_watchedSendSeen = false;
+    }
     chat->input->setPlainText(text);
     QTest::mouseClick(chat->sendLabel, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     m_ownSentAt.insert(text, m_clock.elapsed());
@@ -426,7 +434,7 @@ bool RoomChannelDrill::cycle(int n)
         // The socket goes down as the message arrives: the room never takes it.
         dropped = drop(d, n, true);
         sendOwn(n);
-        if (!QTest::qWaitFor([] { return g_watchedSendSeen; }, 10000))
+        if (!QTest::qWaitFor([] { return g_watchedSendSeen.load(); }, 10000))
             fail(QStringLiteral("cycle %1: the host's message was never handed to the channel").arg(n));
         break;
     case SendMoment::WhileDown:
@@ -575,8 +583,10 @@ int main(int argc, char* argv[])
     o.rate = parser.value(rate).toDouble();
     o.chatMs = parser.value(chatMs).toInt();
     QFile logFile(parser.value(log));
-    if (parser.isSet(log) && logFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (parser.isSet(log) && logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::lock_guard<std::mutex> lock(g_logMutex);
         g_log = &logFile;
+    }
     qInstallMessageHandler(logHandler);
 
     std::printf("room channel drill: %d drops, reconnect %d ms, handshake bound %d ms, %g viewer messages/s\n",
@@ -593,6 +603,10 @@ int main(int argc, char* argv[])
         status = drill.clean() ? 0 : 1;
     }
     qInstallMessageHandler(nullptr);
-    g_log = nullptr;
+    {
+        // A line in progress on another thread ends before the file goes.
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        g_log = nullptr;
+    }
     return status;
 }

@@ -154,7 +154,12 @@ void ImSDKManager::SafeDeletor::operator()(ImSDKManager* manager) const
     delete manager;
 }
 
-ImSDKManager::~ImSDKManager() = default;
+ImSDKManager::~ImSDKManager()
+{
+    // The SDK logs through our listener from its own thread: it lets go of it before it goes.
+    if (m_logListener && m_logSdk && m_logSdk == V2TIMManager::GetInstance())
+        m_logSdk->UnInitSDK();
+}
 
 std::shared_ptr<ImSDKManager> ImSDKManager::getInstance()
 {
@@ -263,6 +268,7 @@ void ImSDKManager::onCredentialReply(int roomId, const QJsonObject& reply)
     config.logLevel = V2TIM_LOG_INFO;
     config.logListener = m_logListener.get();
     V2TIMManager* sdk = V2TIMManager::GetInstance();
+    m_logSdk = sdk;
     if (!sdk->InitSDK(appId, config)) {
         qDebug().noquote() << "TIMInit error";
         return;

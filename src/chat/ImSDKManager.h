@@ -111,6 +111,7 @@ private:
     LoginInfo* m_loginInfo = nullptr;
     std::unique_ptr<ImRoomInfo> m_roomInfo;
     std::unique_ptr<LogListener> m_logListener;
+    V2TIMManager* m_logSdk = nullptr; // the SDK given m_logListener
     std::unique_ptr<SvV2TIMCommonCallBack<int>> m_loginCallback;
     std::unique_ptr<SvV2TIMCommonCallBack<TXV2TIMGroupInfoVector>> m_searchCallback;
     std::unique_ptr<SvV2TIMCommonCallBack<V2TIMString>> m_createCallback;

@@ -306,6 +306,13 @@ bool ImLoopback::InitSDK(uint32_t sdkAppID, const V2TIMSDKConfig& config)
     return true;
 }
 
+void ImLoopback::UnInitSDK()
+{
+    std::lock_guard<std::mutex> logLock(m_logMutex); // waits for a line in progress
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_logListener = nullptr;
+}
+
 V2TIMLoginStatus ImLoopback::GetLoginStatus()
 {
     return V2TIMLoginStatus(m_status.load());
@@ -475,6 +482,8 @@ void ImLoopback::notifyConnected(bool ok, const QString& why)
 
 void ImLoopback::log(V2TIMLogLevel level, const QString& line)
 {
+    // Held through the call, so the listener's owner can take it away (UnInitSDK) before it goes.
+    std::lock_guard<std::mutex> logLock(m_logMutex);
     V2TIMLogListener* listener;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -72,6 +72,7 @@ public:
 
     void AddSDKListener(V2TIMSDKListener* listener) override;
     bool InitSDK(uint32_t sdkAppID, const V2TIMSDKConfig& config) override;
+    void UnInitSDK() override;
     V2TIMLoginStatus GetLoginStatus() override;
     void Login(const V2TIMString& userID, const V2TIMString& userSig, V2TIMCallback* callback) override;
     void CreateGroup(const V2TIMString& groupType, const V2TIMString& groupID, const V2TIMString& groupName,
@@ -109,10 +110,11 @@ private:
     void setStatus(V2TIMLoginStatus status) { m_status = status; }
 
     QString m_serviceBase;
+    std::mutex m_logMutex; // held while a line goes to the log listener (taken before m_mutex)
     mutable std::mutex m_mutex; // guards what follows up to m_status
     std::vector<V2TIMSDKListener*> m_sdkListeners;
     std::vector<V2TIMAdvancedMsgListener*> m_msgListeners;
-    V2TIMLogListener* m_logListener = nullptr;
+    V2TIMLogListener* m_logListener = nullptr; // called with m_logMutex held
     V2TIMLogLevel m_logLevel = V2TIM_LOG_INFO;
     uint32_t m_appId = 0;
     QThread* m_thread = nullptr;

@@ -221,6 +221,9 @@ public:
     virtual void AddSDKListener(V2TIMSDKListener* listener) = 0;
     // Local: takes the application id and the configuration; false when they cannot be used.
     virtual bool InitSDK(uint32_t sdkAppID, const V2TIMSDKConfig& config) = 0;
+    // Local: the SDK lets go of the configuration's log listener; once this returns no line is
+    // being logged through it, and none will be.
+    virtual void UnInitSDK() {}
     virtual V2TIMLoginStatus GetLoginStatus() = 0;
     // Callbacks are not owned and must outlive their answer.
     virtual void Login(const V2TIMString& userID, const V2TIMString& userSig, V2TIMCallback* callback) = 0;
