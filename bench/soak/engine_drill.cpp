@@ -14,12 +14,8 @@
 //   soak_engine [--ops N] [--seed S] [--load THREADS] [--checkpoint-every N]
 //
 // Needs an X display (bench/soak/engine.sh starts one).
-#include "core/DataCenter.h"
-#include "engine/EngineStartup.h"
-#include "engine/ObsLiveCore.h"
-#include "platform/X11Window.h"
+#include "support/EngineStream.h"
 #include "support/HoldingProxy.h"
-#include "support/RtmpServer.h"
 
 #include <obs.h>
 
@@ -93,18 +89,8 @@ public:
     bool setUp()
     {
         m_store = std::make_shared<CDataCenter>(m_dir.filePath("config.ini"));
-        CDataCenter::setInstanceForTesting(m_store);
-        platform::primaryScreenSize(&m_store->screenWidth, &m_store->screenHeight);
-        m_store->streamQuality = 0;
-        LiveCore::set_instance(&m_core);
-        if (!runLiveCoreStartup(m_store->screenWidth, m_store->screenHeight))
+        if (!testsupport::startEngineWithPicture(m_core, m_store, QDir(m_dir.path()), Qt::darkGreen))
             return fail("engine start-up failed");
-        QImage picture(320, 240, QImage::Format_RGB32);
-        picture.fill(Qt::darkGreen);
-        if (!picture.save(m_dir.filePath("picture.png")) || !m_core.core_create_image_source("image_source", 0) ||
-            !m_core.source_set_image_file("image_source", m_dir.filePath("picture.png"), false) ||
-            !m_core.scene_add_source(nullptr, nullptr, "image_source", true))
-            return fail("no picture on the canvas");
         m_core.setReconnectSettings(2, 1);
         m_core.core_set_stream_event_handler([this](LiveStreamEvent e, int code) { onEvent(e, code); });
         if (!m_rtmp.start())
@@ -323,13 +309,7 @@ private:
             fail("the RTMP server did not come back");
     }
 
-    qint64 bytesOf(const QString& key) const
-    {
-        qint64 total = 0;
-        for (const QFileInfo& f : QDir(m_rtmp.recordDir()).entryInfoList({key + QStringLiteral("*.flv")}, QDir::Files))
-            total += f.size();
-        return total;
-    }
+    qint64 bytesOf(const QString& key) const { return testsupport::recordedBytes(m_rtmp, key); }
 
     // The engine, given time: a refused start reports its failure once, and a broadcast to the
     // server arrives and grows, on the video the drill asked for last.

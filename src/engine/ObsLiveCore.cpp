@@ -12,6 +12,7 @@
 #include <QDebug>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstdio>
@@ -142,6 +143,8 @@ int ObsLiveCore::core_reset_video(int base_w, int base_h, int out_w, int out_h, 
         }
         return OBS_VIDEO_SUCCESS;
     }
+    if (!reset_pending)
+        reset_retry_ms = kFirstResetRetryMs;
     pending_video = ovi;
     reset_pending = true;
     return applyPendingReset();
@@ -166,6 +169,7 @@ int ObsLiveCore::applyPendingReset()
         // Even a failed reset may have freed the old video: every set made before is stale.
         ++video_serial;
         reset_pending = false;
+        reset_retry_ms = kFirstResetRetryMs;
         if (result != OBS_VIDEO_SUCCESS)
             blog(LOG_WARNING, "[livecore] video reset failed: %d", result);
     }
@@ -182,7 +186,11 @@ void ObsLiveCore::scheduleResetRetry()
     if (reset_retry_scheduled)
         return;
     reset_retry_scheduled = true;
-    QTimer::singleShot(20, m_context, [this] {
+    // Soon at first (an output ending, a raw callback job), then less often (a broadcast that
+    // runs for hours keeps it off).
+    const int delay = reset_retry_ms;
+    reset_retry_ms = std::min(reset_retry_ms * 2, kLastResetRetryMs);
+    QTimer::singleShot(delay, m_context, [this] {
         reset_retry_scheduled = false;
         if (status.obs_started)
             applyPendingReset();

@@ -302,6 +302,9 @@ private:
     VideoGate video_gate;
     bool reset_pending = false;
     bool reset_retry_scheduled = false;
+    static constexpr int kFirstResetRetryMs = 20;
+    static constexpr int kLastResetRetryMs = 320;
+    int reset_retry_ms = kFirstResetRetryMs;
     obs_video_info pending_video = {};
     bool start_waiting = false;
     bool start_waiting_preferred = false;

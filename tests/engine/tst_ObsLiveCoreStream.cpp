@@ -2,14 +2,10 @@
 // test-timeout: 240
 // The stream output against a private nginx-rtmp and a UDP listener: what arrives, failures that
 // the running output reports later, and raw frames at the push size.
-#include "core/DataCenter.h"
-#include "engine/EngineStartup.h"
-#include "engine/ObsLiveCore.h"
 #include "engine/PushStream.h"
-#include "platform/X11Window.h"
+#include "support/EngineStream.h"
 #include "support/FakeTrtcCloud.h"
 #include "support/HoldingProxy.h"
-#include "support/RtmpServer.h"
 
 #include <obs.h>
 
@@ -56,25 +52,12 @@ private:
     // What the live control does at a start: video reset to the canvas at 25 fps, then the stream.
     bool startTo(const QString& server, const QString& key)
     {
-        m_store->pushServer = server;
-        m_store->pushKey = key;
-        m_core.core_reset_video(m_store->screenWidth, m_store->screenHeight, m_store->screenWidth,
-                                m_store->screenHeight, 25);
-        return m_core.core_init_stream() &&
-               m_core.set_stream_parameters(server.toUtf8().constData(), key.toUtf8().constData(), 2500, 160) &&
-               m_core.start_stream();
+        return testsupport::startEngineStream(m_core, *m_store, server, key);
     }
 
-    // Bytes recorded of a key so far, over all its recordings, and how many there are.
     qint64 bytesOf(const QString& key, int* files = nullptr) const
     {
-        const QFileInfoList list = QDir(m_rtmp.recordDir()).entryInfoList({key + QStringLiteral("*.flv")}, QDir::Files);
-        qint64 total = 0;
-        for (const QFileInfo& f : list)
-            total += f.size();
-        if (files)
-            *files = list.size();
-        return total;
+        return testsupport::recordedBytes(m_rtmp, key, files);
     }
 
     QString serviceUrl() const
@@ -88,18 +71,8 @@ private slots:
     {
         QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
         m_store = std::make_shared<CDataCenter>(m_dir.filePath("config.ini"));
-        CDataCenter::setInstanceForTesting(m_store);
-        platform::primaryScreenSize(&m_store->screenWidth, &m_store->screenHeight);
-        m_store->streamQuality = 0;
-        LiveCore::set_instance(&m_core);
-        QVERIFY(runLiveCoreStartup(m_store->screenWidth, m_store->screenHeight));
         // Something to look at on the canvas.
-        QImage picture(320, 240, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        QVERIFY(picture.save(m_dir.filePath("picture.png")));
-        QVERIFY(m_core.core_create_image_source("image_source", 0));
-        QVERIFY(m_core.source_set_image_file("image_source", m_dir.filePath("picture.png"), false));
-        QVERIFY(m_core.scene_add_source(nullptr, nullptr, "image_source", true));
+        QVERIFY(testsupport::startEngineWithPicture(m_core, m_store, QDir(m_dir.path()), Qt::darkCyan));
         m_core.core_set_stream_event_handler([this](LiveStreamEvent e, int code) { m_events << Event{e, code}; });
         QVERIFY(m_rtmp.start());
     }

@@ -5,12 +5,8 @@
 // way out, for a raw callback removal still queued, and a paused broadcast resumed after a reset
 // must go out on the new video. Each case drives the moment by hand (the holding proxy keeps the
 // handshake open; a raw frame consumer keeps a frame in progress).
-#include "core/DataCenter.h"
-#include "engine/EngineStartup.h"
-#include "engine/ObsLiveCore.h"
-#include "platform/X11Window.h"
+#include "support/EngineStream.h"
 #include "support/HoldingProxy.h"
-#include "support/RtmpServer.h"
 
 #include <obs.h>
 
@@ -46,26 +42,14 @@ private:
         return obs_get_video_info(&ovi) ? ovi.fps_num / ovi.fps_den : 0;
     }
 
-    // What the live control does at a start: the video reset, then the stream.
     bool startTo(const QString& server, const QString& key, int fps)
     {
-        m_store->pushServer = server;
-        m_store->pushKey = key;
-        resetTo(fps);
-        return m_core.core_init_stream() &&
-               m_core.set_stream_parameters(server.toUtf8().constData(), key.toUtf8().constData(), 2500, 160) &&
-               m_core.start_stream();
+        return testsupport::startEngineStream(m_core, *m_store, server, key, fps);
     }
 
     qint64 bytesOf(const QString& key, int* files = nullptr) const
     {
-        const QFileInfoList list = QDir(m_rtmp.recordDir()).entryInfoList({key + QStringLiteral("*.flv")}, QDir::Files);
-        qint64 total = 0;
-        for (const QFileInfo& f : list)
-            total += f.size();
-        if (files)
-            *files = list.size();
-        return total;
+        return testsupport::recordedBytes(m_rtmp, key, files);
     }
 
     // The running output and its encoder are bound to the video libobs runs now.
@@ -83,17 +67,7 @@ private slots:
     {
         QVERIFY2(qgetenv("QT_QPA_PLATFORM") != "offscreen", "needs an X display");
         m_store = std::make_shared<CDataCenter>(m_dir.filePath("config.ini"));
-        CDataCenter::setInstanceForTesting(m_store);
-        platform::primaryScreenSize(&m_store->screenWidth, &m_store->screenHeight);
-        m_store->streamQuality = 0;
-        LiveCore::set_instance(&m_core);
-        QVERIFY(runLiveCoreStartup(m_store->screenWidth, m_store->screenHeight));
-        QImage picture(320, 240, QImage::Format_RGB32);
-        picture.fill(Qt::darkMagenta);
-        QVERIFY(picture.save(m_dir.filePath("picture.png")));
-        QVERIFY(m_core.core_create_image_source("image_source", 0));
-        QVERIFY(m_core.source_set_image_file("image_source", m_dir.filePath("picture.png"), false));
-        QVERIFY(m_core.scene_add_source(nullptr, nullptr, "image_source", true));
+        QVERIFY(testsupport::startEngineWithPicture(m_core, m_store, QDir(m_dir.path()), Qt::darkMagenta));
         m_core.core_set_stream_event_handler([this](LiveStreamEvent, int) { ++m_events; });
         QVERIFY(m_rtmp.start());
     }
