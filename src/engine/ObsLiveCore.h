@@ -18,8 +18,9 @@
 //   runs: the worker waits for the thread's report (start or stop) and for its end first.
 // - A video reset frees the video that encoders and outputs were bound to. It happens only while
 //   the video gate (VideoGate) is open: no output of any set, current or ending, can still begin
-//   data capture (a start posted and not run, or a start run and its stop not reported), and no
-//   raw callback job is queued. Otherwise the reset is put off (core_reset_video answers
+//   data capture (a start posted and not run, or a start run and its stop not reported) or still
+//   has encoders attached to the video (until libobs' "deactivate"), and no raw callback job is
+//   queued. Otherwise the reset is put off (core_reset_video answers
 //   OBS_VIDEO_CURRENTLY_ACTIVE) and tried again from a timer on the window's thread until the gate
 //   opens; a start asked for meanwhile waits for it. A set made before the last reset is made
 //   anew, with the same parameters, at its next start, so that its encoders and output are bound
@@ -198,12 +199,19 @@ private:
         int pendingStarts = 0; // starts posted and not yet run
         bool running = false;  // started, and its stop not reported yet
         bool connecting = false; // started, and neither its start nor its stop reported yet
+        // Between libobs' "activate" and "deactivate": the encoders are attached to the video.
+        // libobs reports the stop, and lets a reset through, before its end thread has detached
+        // them from the video; "deactivate" comes once it has.
+        bool capturing = false;
         pid_t reporter = 0;    // the thread of the last report
-        // The gate is held while a start is pending or the output runs (call with the mutex held).
+        // The gate is held while a start is pending, the output runs or its encoders are still
+        // attached (call with the mutex held).
         void updateGate();
     };
     static void onLifeStart(void* data, calldata* params);
     static void onLifeStop(void* data, calldata* params);
+    static void onLifeActivate(void* data, calldata* params);
+    static void onLifeDeactivate(void* data, calldata* params);
     void releaseStreamObjects();
     // Hands the output set to its worker to be ended and released there, and keeps the worker
     // until it is done.

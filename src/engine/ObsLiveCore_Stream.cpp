@@ -49,7 +49,7 @@ constexpr auto kReportLimit = std::chrono::seconds(120);
 
 void ObsLiveCore::OutputLife::updateGate()
 {
-    if (pendingStarts > 0 || running)
+    if (pendingStarts > 0 || running || capturing)
         gate->hold(holder);
     else
         gate->letGo(holder);
@@ -74,6 +74,22 @@ void ObsLiveCore::onLifeStop(void* data, calldata*)
     life->connecting = false;
     life->running = false;
     life->reporter = gettid();
+    life->updateGate();
+}
+
+void ObsLiveCore::onLifeActivate(void* data, calldata*)
+{
+    auto* life = static_cast<OutputLife*>(data);
+    std::lock_guard<std::mutex> lock(life->mutex);
+    life->capturing = true;
+    life->updateGate();
+}
+
+void ObsLiveCore::onLifeDeactivate(void* data, calldata*)
+{
+    auto* life = static_cast<OutputLife*>(data);
+    std::lock_guard<std::mutex> lock(life->mutex);
+    life->capturing = false;
     life->updateGate();
 }
 
@@ -128,6 +144,11 @@ void ObsLiveCore::retireOutputSet()
         if (output) {
             endOutput(output, *life);
             obs_output_release(output); // no report comes after this
+            // Released: its threads are joined, nothing of it is attached to the video.
+            std::lock_guard<std::mutex> lock(life->mutex);
+            life->running = false;
+            life->capturing = false;
+            life->updateGate();
         }
         obs_service_release(oldService);
         obs_encoder_release(video);
@@ -331,6 +352,8 @@ bool ObsLiveCore::core_init_stream()
         signal_handler_t* sh = obs_output_get_signal_handler(stream_output);
         signal_handler_connect(sh, "start", onLifeStart, output_life.get());
         signal_handler_connect(sh, "stop", onLifeStop, output_life.get());
+        signal_handler_connect(sh, "activate", onLifeActivate, output_life.get());
+        signal_handler_connect(sh, "deactivate", onLifeDeactivate, output_life.get());
     }
     connectOutputSignals();
     audio_settings = obs_data_create();

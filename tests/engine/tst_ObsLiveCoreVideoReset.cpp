@@ -96,6 +96,7 @@ private slots:
     {
         QFETCH(bool, startRightAway);
         const QString held = startRightAway ? QStringLiteral("HELDSTART") : QStringLiteral("HELDRESET");
+        const QString next = startRightAway ? QStringLiteral("AFTERSTART") : QStringLiteral("AFTERRESET");
         HoldingProxy proxy(m_rtmp.port());
         QVERIFY(proxy.start());
         proxy.setHoldMs(3000);
@@ -108,7 +109,7 @@ private slots:
         m_core.stop_stream();
         video_t* before = obs_get_video();
         if (startRightAway) {
-            QVERIFY(startTo(m_rtmp.url(), "AFTERHELD", 30));
+            QVERIFY(startTo(m_rtmp.url(), next, 30));
         } else {
             QCOMPARE(resetTo(30), OBS_VIDEO_CURRENTLY_ACTIVE);
         }
@@ -119,9 +120,9 @@ private slots:
         // Once the handshake is over, the old output ends and the reset goes through by itself.
         QTRY_COMPARE_WITH_TIMEOUT(runningFps(), 30u, 30000);
         if (!startRightAway)
-            QVERIFY(startTo(m_rtmp.url(), "AFTERHELD", 30));
+            QVERIFY(startTo(m_rtmp.url(), next, 30));
         QVERIFY(boundToTheCurrentVideo());
-        QVERIFY(m_rtmp.waitForRecording("AFTERHELD", 20000, 30000));
+        QVERIFY(m_rtmp.waitForRecording(next, 20000, 30000));
         QTRY_VERIFY_WITH_TIMEOUT(obs_output_active(m_core.streamOutput()), 30000);
         QVERIFY(boundToTheCurrentVideo());
         // The stopped broadcast sent no more than the ingest's file header and a first packet.
