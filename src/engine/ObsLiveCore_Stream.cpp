@@ -13,7 +13,9 @@
 #include <QTimer>
 
 #include <chrono>
-#include <fstream>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <malloc.h>
 #include <thread>
 #include <unistd.h>
@@ -32,11 +34,17 @@ void waitForConnectThreadEnd(pid_t tid, std::chrono::milliseconds limit)
     if (tid <= 0 || tid == gettid())
         return;
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    const std::string path = "/proc/self/task/" + std::to_string(tid) + "/comm";
+    char path[64];
+    std::snprintf(path, sizeof(path), "/proc/self/task/%d/comm", int(tid));
+    static constexpr char kName[] = "rtmp-stream: co";
     while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream comm(path);
-        std::string name;
-        if (!comm || !std::getline(comm, name) || name.rfind("rtmp-stream: co", 0) != 0)
+        char name[32] = {};
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        const ssize_t got = ::read(fd, name, sizeof(name) - 1);
+        ::close(fd);
+        if (got < ssize_t(sizeof(kName) - 1) || std::memcmp(name, kName, sizeof(kName) - 1) != 0)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
