@@ -1,19 +1,25 @@
-// A "get_online_list" of 2,000 viewers (photos served by the simulator) into the online-users page
-// of the main window, beside the same 2,000 names added as plain QListWidget items, fed by a bare
-// WebSocket from the same simulator (the floor).
+// The online-users page with a busy room's list, beside a bare QListWidget holding the same
+// viewers (their names as plain items), fed by a bare WebSocket from the same simulator, in one run.
 //
-// Figures per case: the wall time from the request to the last row (the benchmark's time), for
-// the page also the time until every photo has arrived, and the growth of resident memory per
-// row. Debug and info log lines are switched off, so the figures do not measure a terminal.
+// BM_BareList/N and BM_OnlinePage/N: a "get_online_list" of N viewers, from the request until
+// every viewer is in the list (the benchmark's time). Counters: stall_ms, the longest time the
+// window's thread did not come back to its event loop meanwhile (a 1 ms timer measures the gaps);
+// rss_per_viewer_KiB, the growth of resident memory per viewer once the list is in; for the page
+// also rows_made (row widgets made) and photo_requests (photo addresses fetched from the
+// simulator until the photos are in).
+// BM_OnlineArrivals/N: viewers arriving at the top and leaving from the middle of a page holding
+// N viewers, through the room channel's handlers; the time is per arrival or departure, with the
+// layout and painting that follows it.
 //
 //     cmake -S . -B build -DBUILD_TESTING=ON -DBUILD_BENCHMARKS=ON && cmake --build build
-//     build/bench/bench_online_list             (offscreen; starts its own simulator)
+//     build/bench/bench_online_list --benchmark_repetitions=3     (offscreen; starts its own simulator)
 #include "support/FakeLiveCore.h"
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
 
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ItemOnlineUserWidget.h"
+#include "chat/LazyRowList.h"
 #include "chat/PictureCache.h"
 #include "chat/RoomMessageRouter.h"
 #include "core/NetUtils.h"
@@ -35,6 +41,7 @@
 #include <QListWidget>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebSocket>
 
 #include <functional>
@@ -42,12 +49,7 @@
 
 namespace {
 
-// SOLVEK_BENCH_VIEWERS overrides the number of viewers (for a quick look).
-const int kViewers = qEnvironmentVariableIsSet("SOLVEK_BENCH_VIEWERS")
-                         ? qEnvironmentVariableIntValue("SOLVEK_BENCH_VIEWERS")
-                         : 2000;
 constexpr int kTimeoutMs = 300000;
-const char kRoom[] = "9201";
 SimulatorProcess* g_sim = nullptr;
 
 using benchloop::rssKiB;
@@ -58,8 +60,61 @@ bool spinUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs)
     return benchloop::spinUntil(done, timeoutMs);
 }
 
-void BM_BareListWidget(benchmark::State& state)
+// One room per list size, filled once.
+QString roomFor(int viewers)
 {
+    static QHash<int, QString> rooms;
+    if (!rooms.contains(viewers)) {
+        const QString room = QString::number(9300 + rooms.size());
+        g_sim->control("/_sim/room/viewers/bulk", {{"room_id", room}, {"count", viewers}, {"first_id", 100000}});
+        rooms.insert(viewers, room);
+    }
+    return rooms.value(viewers);
+}
+
+// The longest time between two turns of the event loop while it runs.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = qMax(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double longestMs() const { return double(m_longest) / 1e6; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+int photoRequests()
+{
+    int n = 0;
+    for (const QJsonValue& r : g_sim->requests())
+        if (r.toObject().value("path").toString().startsWith("/pic/"))
+            ++n;
+    return n;
+}
+
+void BM_BareList(benchmark::State& state)
+{
+    const int viewers = int(state.range(0));
+    const QString room = roomFor(viewers);
     for (auto _ : state) {
         QListWidget list;
         list.resize(320, 700);
@@ -76,8 +131,8 @@ void BM_BareListWidget(benchmark::State& state)
                     list.addItem(v.toObject().value("client_name").toString());
         });
         QObject::connect(&socket, &QWebSocket::connected, [&] {
-            socket.sendTextMessage(QStringLiteral(R"({"type":"login","terminal":20,"room_id":"%1","jwt_token":"bare"})")
-                                       .arg(kRoom));
+            socket.sendTextMessage(
+                QStringLiteral(R"({"type":"login","terminal":20,"room_id":"%1","jwt_token":"bare"})").arg(room));
         });
         socket.open(QUrl(QString(g_sim->baseUrl()).replace("http://", "ws://") + "/ws/room"));
         if (!spinUntil([&] { return loggedIn; }, 10000)) {
@@ -86,88 +141,142 @@ void BM_BareListWidget(benchmark::State& state)
         }
         settle(300);
         const double rss0 = rssKiB();
+        StallMeter stall;
+        stall.start();
         QElapsedTimer clock;
         clock.start();
         socket.sendTextMessage(QStringLiteral(R"({"type":"get_online_list"})"));
-        if (!spinUntil([&] { return list.count() >= kViewers; })) {
+        if (!spinUntil([&] { return list.count() >= viewers; })) {
             state.SkipWithError("the list did not arrive");
             return;
         }
+        QCoreApplication::processEvents(); // the rows in view are painted
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        state.counters["stall_ms"] = stall.longestMs();
         settle(300);
-        state.counters["rss_per_row_KiB"] = (rssKiB() - rss0) / double(kViewers);
+        state.counters["rss_per_viewer_KiB"] = (rssKiB() - rss0) / double(viewers);
         state.counters["rows"] = list.count();
         socket.close();
     }
 }
 
-void BM_OnlinePage(benchmark::State& state)
-{
-    for (auto _ : state) {
-        benchpage::MainWindowPage page;
-        LiveMainWindow* window = page.window;
+// A main window in the room of `viewers` viewers, its online side tab shown and the first list in.
+struct OnlinePage {
+    benchpage::MainWindowPage page;
+    RoomMessageRouter* router = nullptr;
+    OnlineSideState* online = nullptr;
+    int replies = 0;
 
-        // Every answer reaches the page through the router's hook.
-        RoomMessageRouter* router = LiveMainWindowTestAccess::roomRouter(*window);
-        int replies = 0;
+    bool enter(int viewers)
+    {
+        LiveMainWindow* window = page.window;
+        router = LiveMainWindowTestAccess::roomRouter(*window);
         const auto handle = router->hooks.onlineList;
-        router->hooks.onlineList = [&replies, handle](int num, const QJsonObject& message) {
+        router->hooks.onlineList = [this, handle](int num, const QJsonObject& message) {
             handle(num, message);
             ++replies;
         };
-        // On the online side tab, the host's own login echo loads the first tab.
         window->showOnlineUserPage();
         LiveRoomInfo room;
-        room.app_id = QByteArray(kRoom).toLongLong();
+        room.app_id = roomFor(viewers).toLongLong();
         room.push_app_nick = "Bench room";
         LiveMainWindowTestAccess::liveControl(*window)->choose(room);
-        if (!spinUntil([&] { return replies > 0; }, 60000)) {
+        online = LiveMainWindowTestAccess::online(*window);
+        return spinUntil([&] { return replies > 0 && listIn(viewers); }, kTimeoutMs);
+    }
+    bool listIn(int viewers) const { return online->list->count() >= viewers && online->waiting.empty(); }
+};
+
+void BM_OnlinePage(benchmark::State& state)
+{
+    const int viewers = int(state.range(0));
+    for (auto _ : state) {
+        OnlinePage p;
+        if (!p.enter(viewers)) {
             state.SkipWithError("no online list");
             return;
         }
-        OnlineSideState* online = LiveMainWindowTestAccess::online(*window);
-        QStringList photos;
-        for (int i = 0; i < online->list->count(); ++i)
-            if (auto* row = qobject_cast<ItemOnlineUserWidget*>(online->list->itemWidget(online->list->item(i))))
-                photos << row->record().client_photo;
-
-        const auto photosIn = [&photos] {
-            for (const QString& p : photos)
-                if (PictureCache::instance().isPending(p))
-                    return false;
-            return true;
-        };
-        spinUntil(photosIn);
-        // Measured: a reload with nothing cached and no rows.
-        online->list->clear();
-        online->idMap.clear();
+        // Measured: a reload with nothing cached.
+        p.online->list->clear();
+        p.online->idMap.clear();
         PictureCache::instance().clear();
         settle(300);
+        g_sim->clearLog();
         const double rss0 = rssKiB();
-        const int before = replies;
+        const int before = p.replies;
+        int made = 0;
+        p.online->list->setRowFactory([&made, factory = p.online->list->rowFactory()](
+                                          QListWidgetItem* item) {
+            ++made;
+            return factory(item);
+        });
+        StallMeter stall;
+        stall.start();
         QElapsedTimer clock;
         clock.start();
-        window->onOnlineTabChanged(-1);
-        if (!spinUntil([&] { return replies > before && online->list->count() >= kViewers; })) {
+        p.page.window->onOnlineTabChanged(-1);
+        if (!spinUntil([&] { return p.replies > before && p.listIn(viewers); })) {
             state.SkipWithError("the list did not arrive");
             return;
         }
         QCoreApplication::processEvents(); // the rows in view are painted
-        const double rowsSeconds = double(clock.nsecsElapsed()) / 1e9;
-        spinUntil(photosIn);
-        const double photosSeconds = double(clock.nsecsElapsed()) / 1e9;
-        settle(300);
-        state.SetIterationTime(rowsSeconds);
-        state.counters["photos_in_ms"] = photosSeconds * 1000.0;
-        state.counters["rss_per_row_KiB"] = (rssKiB() - rss0) / double(kViewers);
-        state.counters["rows"] = online->list->count();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        state.counters["stall_ms"] = stall.longestMs();
+        settle(2000); // the photos of the rows made come in
+        state.counters["rss_per_viewer_KiB"] = (rssKiB() - rss0) / double(viewers);
+        state.counters["rows"] = p.online->list->count();
+        state.counters["rows_made"] = made;
+        state.counters["photo_requests"] = photoRequests();
+    }
+}
+
+void BM_OnlineArrivals(benchmark::State& state)
+{
+    const int viewers = int(state.range(0));
+    constexpr int kMoves = 200;
+    for (auto _ : state) {
+        OnlinePage p;
+        if (!p.enter(viewers)) {
+            state.SkipWithError("no online list");
+            return;
+        }
+        settle(500);
+        p.router->setOnlineDownDelay(0);
+        QElapsedTimer clock;
+        qint64 spent = 0;
+        for (int i = 0; i < kMoves; ++i) {
+            // One arrives at the top...
+            QJsonObject up{{"type", "upordown_single"}, {"type_info", "up"}, {"online_num", viewers + 1},
+                           {"client_info", QJsonObject{{"client_id", 900000 + i},
+                                                       {"wus_id", QString::number(900000 + i)},
+                                                       {"client_name", QStringLiteral("new %1").arg(i)}}}};
+            const QString upText = QString::fromUtf8(QJsonDocument(up).toJson(QJsonDocument::Compact));
+            clock.start();
+            p.router->onWsTextMessage(upText);
+            QCoreApplication::processEvents();
+            spent += clock.nsecsElapsed();
+            // ...and one from the middle leaves (its record read from its item).
+            QListWidgetItem* item = p.online->list->item(p.online->list->count() / 2);
+            const auto record = item->data(LazyRowList::kRecordRole).value<ItemOnlineUserInfo>();
+            QJsonObject down{{"type", "upordown_single"}, {"type_info", "down"}, {"online_num", viewers},
+                             {"client_info", QJsonObject{{"client_id", record.client_id.toInt()}}}};
+            const QString downText = QString::fromUtf8(QJsonDocument(down).toJson(QJsonDocument::Compact));
+            clock.start();
+            p.router->onWsTextMessage(downText);
+            QCoreApplication::processEvents(); // the departure's zero-delay timer, then the layout
+            QCoreApplication::processEvents();
+            spent += clock.nsecsElapsed();
+        }
+        state.SetIterationTime(double(spent) / 1e9 / (2 * kMoves));
+        state.counters["rows"] = p.online->list->count();
     }
 }
 
 } // namespace
 
-BENCHMARK(BM_BareListWidget)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OnlinePage)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareList)->Arg(5000)->Arg(50000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OnlinePage)->Arg(5000)->Arg(50000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OnlineArrivals)->Arg(1000)->Arg(50000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
@@ -175,10 +284,5 @@ int main(int argc, char** argv)
     if (!process.startSimulator())
         return 1;
     g_sim = &process.sim;
-    for (int i = 0; i < kViewers; ++i)
-        g_sim->control("/_sim/room/viewer/enter", {{"room_id", kRoom},
-                                                {"wechat_user_space_id", 20000 + i},
-                                                {"name", QStringLiteral("viewer %1").arg(i)}});
-
     return benchpage::runBenchmarks(argc, argv);
 }

@@ -8,11 +8,15 @@
 #include "core/ServiceConstants.h"
 #include "login/LoginInfo.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QThreadPool>
 #include <QTimer>
+
+#include <atomic>
 
 using namespace RoomProtocol;
 
@@ -129,6 +133,7 @@ void RoomMessageRouter::initWss(const QString& ws_url)
 {
     // No echo comes on a connection that is closed.
     giveUpOwnMessages();
+    dropWaitingFrames();
     destroyChatWsClient();
     ChatWebSocketClient* client = getChatWsClient();
     client->connectToServer(QUrl(ws_url));
@@ -147,6 +152,7 @@ void RoomMessageRouter::initWss(const QString& ws_url)
 void RoomMessageRouter::closeRoomChannel()
 {
     ++m_connGeneration;
+    dropWaitingFrames();
     giveUpOwnMessages();
     destroyChatWsClient();
 }
@@ -267,14 +273,63 @@ const QHash<QString, RoomMessageRouter::Handler>& RoomMessageRouter::routes()
     return table;
 }
 
+// A received frame waiting its turn: parsed when its turn comes, or (a long one) on a worker.
+struct RoomMessageRouter::Frame {
+    QString text;
+    bool onWorker = false;
+    std::atomic<bool> parsed{false};
+    bool ok = false;
+    QJsonObject msg;
+};
+
 void RoomMessageRouter::onWsTextMessage(const QString& message)
 {
     // A frame is logged only when debug lines are kept (formatting it costs more than parsing it).
     if (QLoggingCategory::defaultCategory()->isDebugEnabled())
         qDebug() << "Received message:" << message;
-    QJsonObject msg;
-    if (!parseFrame(message, &msg))
+    if (message.size() <= kWorkerFrameChars && m_frames.empty()) {
+        QJsonObject msg;
+        if (parseFrame(message, &msg))
+            dispatch(msg);
         return;
+    }
+    auto frame = std::make_shared<Frame>();
+    frame->text = message;
+    m_frames.push_back(frame);
+    if (message.size() <= kWorkerFrameChars)
+        return;
+    frame->onWorker = true;
+    QPointer<RoomMessageRouter> self(this);
+    QThreadPool::globalInstance()->start([frame, self] {
+        frame->ok = parseFrame(frame->text, &frame->msg);
+        frame->text.clear();
+        frame->parsed = true;
+        // Back on the window's thread; a router gone (or a frame dropped) meanwhile is left alone.
+        QMetaObject::invokeMethod(qApp, [frame, self] {
+            if (self && !self->m_frames.empty() && self->m_frames.front() == frame)
+                self->handleWaitingFrames();
+        }, Qt::QueuedConnection);
+    });
+}
+
+void RoomMessageRouter::handleWaitingFrames()
+{
+    while (!m_frames.empty()) {
+        const std::shared_ptr<Frame> frame = m_frames.front();
+        if (frame->onWorker && !frame->parsed)
+            return;
+        m_frames.pop_front();
+        if (!frame->onWorker)
+            frame->ok = parseFrame(frame->text, &frame->msg);
+        if (frame->ok)
+            dispatch(frame->msg);
+    }
+}
+
+void RoomMessageRouter::dropWaitingFrames() { m_frames.clear(); }
+
+void RoomMessageRouter::dispatch(QJsonObject& msg)
+{
     const Handler handler = routes().value(readText(msg, QStringLiteral("type")), nullptr);
     if (!handler)
         return;

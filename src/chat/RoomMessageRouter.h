@@ -24,8 +24,10 @@
 #include <QPointer>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <limits>
+#include <memory>
 
 struct LoginInfo;
 class SvV2TIMAdvancedMsgListener;
@@ -74,6 +76,9 @@ public:
     using SendFn = std::function<void(const QString& message)>;
 
     static constexpr int kOnlineDownDelayMs = 100;
+    // Frames longer than this (a busy room's online list runs to megabytes) are parsed on a worker
+    // thread; the frames after one wait until it is handled, so the order stays that of the room.
+    static constexpr int kWorkerFrameChars = 256 * 1024;
     // An own message whose echo has not come this long after it went out is given up; the room
     // echoes within a moment, so this only catches a message the server never took.
     static constexpr int kEchoTimeoutMs = 15000;
@@ -146,6 +151,8 @@ public:
     void onWsConnected();
     // The dispatcher: one text frame of the room channel.
     void onWsTextMessage(const QString& message);
+    // Frames received and not handled yet (a long one still being parsed, and those after it).
+    int waitingFrames() const { return int(m_frames.size()); }
     // Asks for the co-host link token; the reply prepares the "trtc_login" message.
     void getWsTokenAndTrtcLogin();
     QString loginMessage() const { return m_loginText; }
@@ -187,7 +194,13 @@ private:
     using Handler = void (RoomMessageRouter::*)(QJsonObject&);
     static const QHash<QString, Handler>& routes();
 
+    struct Frame;
     void handleConnected(const QString& loginText);
+    void dispatch(QJsonObject& msg);
+    // Handles the waiting frames in order, up to a long one not parsed yet.
+    void handleWaitingFrames();
+    // Frames of a channel being replaced are dropped (with any parse still running for them).
+    void dropWaitingFrames();
     void send(const QString& message);
     bool isHost(qint64 spaceId) const;
 
@@ -228,4 +241,5 @@ private:
     PostJsonFn m_post;
     SendFn m_send;
     int m_onlineDownDelay = kOnlineDownDelayMs;
+    std::deque<std::shared_ptr<Frame>> m_frames;
 };

@@ -402,6 +402,10 @@ private:
     void clearOnlineRows();
     void removeOnlineRow(QListWidgetItem* item, const QString& key);
     void handleOnlineListMessage(int onlineNum, const QJsonObject& message);
+    // Adds waiting viewers for about budgetMs (all of them when negative).
+    void addWaitingOnlineRows(int budgetMs);
+    void addOnlineRecord(const ItemOnlineUserInfo& record, bool atTop);
+    void onlineUserLeft(const QString& key);
     void showOnlineCount(int onlineNum);
 
     // ---- Frame state

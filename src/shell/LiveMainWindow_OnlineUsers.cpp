@@ -5,6 +5,7 @@
 #include "chat/ChatWebSocketClient.h"
 #include "chat/ClickableLabel.h"
 #include "chat/ItemOnlineUserWidget.h"
+#include "chat/LazyRowList.h"
 #include "chat/OnlineTabWidget.h"
 #include "chat/RoomMessageRouter.h"
 #include "chat/RoomProtocol.h"
@@ -19,13 +20,13 @@
 
 #include <QAction>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -45,6 +46,8 @@ const char kListStyle[] = "QListWidget::item{background: rgb(28, 31, 50);}QListW
 const char* const kTabTexts[] = {"在线", "禁言", "拉黑", "屏蔽"};
 // The user-list "type" of tabs 1 to 3.
 const char* const kListTypes[] = {"", "shut_up", "forbid", "shield"};
+// Every viewer row has the one shape.
+const QString kRowShape = QStringLiteral("online");
 
 QString countText(int onlineNum) { return QString::fromUtf8("当前在线用户：%1").arg(onlineNum); }
 } // namespace
@@ -133,7 +136,7 @@ void LiveMainWindow::initOnlineUserPage()
     s->countLabel->setStyleSheet(QString::fromUtf8(kCountStyle));
     s->countLabel->setContentsMargins(8, 12, 0, 0);
     listBlock->addWidget(s->countLabel);
-    s->list = new QListWidget(page);
+    s->list = new LazyRowList(page);
     s->list->setObjectName(QStringLiteral("online_list"));
     s->list->setViewMode(QListView::ListMode);
     s->list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -143,6 +146,30 @@ void LiveMainWindow::initOnlineUserPage()
     s->list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s->list->setWordWrap(true);
     s->list->setStyleSheet(QString::fromUtf8(kListStyle));
+    s->list->setFirstGuess(QSize(0, ItemOnlineUserWidget::kRowHeight));
+    LazyRowList* view = s->list;
+    view->setRowFactory([this, view](QListWidgetItem* item) -> QWidget* {
+        auto* row = new ItemOnlineUserWidget(item->data(LazyRowList::kRecordRole).value<ItemOnlineUserInfo>(),
+                                             view->viewport());
+        // The list's item of the row is asked each time: rows above it come and go. A row let go
+        // or gone with its item reports to the list no more.
+        connect(row, &ItemOnlineUserWidget::loadFinished, view, [view, row](int, int) {
+            const QSize size(view->width(), ItemOnlineUserWidget::kRowHeight);
+            // Set only on change: a paint reports every time, and a new hint lays the row out again.
+            if (row->size() != size) {
+                row->setFixedSize(size);
+                row->adjustSize();
+            }
+            QListWidgetItem* it = view->itemForRow(row);
+            if (it && it->sizeHint() != size)
+                it->setSizeHint(size);
+        });
+        connect(row, &ItemOnlineUserWidget::onRemoveItem, view, [this, view](ItemOnlineUserWidget* r) {
+            if (QListWidgetItem* it = view->itemForRow(r))
+                removeOnlineRow(it, r->record().client_id);
+        });
+        return row;
+    });
     listBlock->addWidget(s->list);
     pageLayout->addLayout(listBlock);
 
@@ -191,8 +218,15 @@ void LiveMainWindow::initOnlineUserPage()
         if (!s->list || s->currentTab != 0)
             return;
         const QString key = ItemOnlineUserInfo::fromRoomChannel(clientInfo, currentOnlineRoom()).client_id;
-        if (QListWidgetItem* item = s->idMap.value(key))
-            removeOnlineRow(item, key);
+        // A departure waits behind the viewers still being added (it may be one of them).
+        if (!s->waiting.empty()) {
+            OnlineSideState::Work work;
+            work.departure = true;
+            work.leaving = key;
+            s->waiting.push_back(std::move(work));
+            return;
+        }
+        onlineUserLeft(key);
     };
     h.reloadOnlineTab = [this] { onOnlineTabChanged(-1); };
 
@@ -235,8 +269,10 @@ void LiveMainWindow::onOnlineTabChanged(QVariant index)
 void LiveMainWindow::clearOnlineRows()
 {
     OnlineSideState* s = onlineSide();
-    // The items go with their row widgets; the map must not outlive them.
+    // The items go with their row widgets; the map must not outlive them. Viewers still waiting
+    // belonged to the list cleared.
     s->idMap.clear();
+    s->waiting.clear();
     if (s->list)
         s->list->clear();
 }
@@ -311,50 +347,89 @@ void LiveMainWindow::requestUserList(QString type)
 void LiveMainWindow::fillOnlineList(const QList<ItemOnlineUserInfo>& list, bool atTop)
 {
     OnlineSideState* s = onlineSide();
-    QListWidget* view = s->list;
-    if (!view)
+    if (!s->list)
         return;
     showOnlineEmpty(false);
-    const bool firstTab = s->currentTab == 0;
-    for (const ItemOnlineUserInfo& record : list) {
-        if (firstTab && !s->appliedSearch.isEmpty() &&
-            !record.client_name.contains(s->appliedSearch, Qt::CaseInsensitive))
-            continue;
-        if (firstTab && s->idMap.contains(record.client_id))
-            continue;
-        auto* row = new ItemOnlineUserWidget(record);
-        auto* item = new QListWidgetItem;
-        item->setSizeHint(QSize(view->width(), ItemOnlineUserWidget::kRowHeight));
-        if (atTop)
-            view->insertItem(0, item);
-        else
-            view->addItem(item);
-        view->setItemWidget(item, row);
-        s->idMap.insert(record.client_id, item);
+    if (list.isEmpty())
+        return;
+    OnlineSideState::Work work;
+    work.records = list;
+    work.atTop = atTop;
+    s->waiting.push_back(std::move(work));
+    // A short list (or the start of a long one) is added at once, unless earlier viewers wait.
+    if (s->waiting.size() == 1)
+        addWaitingOnlineRows(OnlineSideState::kSliceMs);
+}
 
-        // The row may outlive its item by a moment (the view releases it later).
-        const QPersistentModelIndex index(view->model()->index(view->row(item), 0));
-        connect(row, &ItemOnlineUserWidget::loadFinished, view, [view, row, index](int, int) {
-            if (!index.isValid())
-                return;
-            QListWidgetItem* it = view->item(index.row());
-            const QSize size(view->width(), ItemOnlineUserWidget::kRowHeight);
-            // Set only on change: a paint reports every time, and a new hint lays the list out again.
-            if (row->size() != size) {
-                row->setFixedSize(size);
-                row->adjustSize();
-            }
-            if (it && it->sizeHint() != size)
-                it->setSizeHint(size);
-        });
-        const QString key = record.client_id;
-        connect(row, &ItemOnlineUserWidget::onRemoveItem, this, [this, view, index, key](ItemOnlineUserWidget* r) {
-            if (r)
-                r->deleteLater();
-            if (index.isValid())
-                removeOnlineRow(view->item(index.row()), key);
-        });
+void LiveMainWindow::addOnlineRecord(const ItemOnlineUserInfo& record, bool atTop)
+{
+    OnlineSideState* s = onlineSide();
+    LazyRowList* view = s->list;
+    const bool firstTab = s->currentTab == 0;
+    if (firstTab && !s->appliedSearch.isEmpty() && !record.client_name.contains(s->appliedSearch, Qt::CaseInsensitive))
+        return;
+    if (firstTab && s->idMap.contains(record.client_id))
+        return;
+    // The row is a record and a size until it comes near the view (the list's row factory makes it).
+    QListWidgetItem* item = view->makeRowItem(QVariant::fromValue(record), kRowShape);
+    item->setSizeHint(QSize(view->width(), ItemOnlineUserWidget::kRowHeight));
+    if (atTop)
+        view->insertItem(0, item);
+    else
+        view->addItem(item);
+    s->idMap.insert(record.client_id, item);
+}
+
+void LiveMainWindow::addWaitingOnlineRows(int budgetMs)
+{
+    OnlineSideState* s = onlineSide();
+    LazyRowList* view = s->list;
+    if (!view || s->waiting.empty())
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    const auto inBudget = [&] { return budgetMs < 0 || clock.elapsed() < budgetMs; };
+    view->beginRows();
+    while (!s->waiting.empty() && inBudget()) {
+        OnlineSideState::Work& work = s->waiting.front();
+        if (work.departure) {
+            const QString key = work.leaving;
+            s->waiting.pop_front();
+            view->endRows();
+            onlineUserLeft(key);
+            view->beginRows();
+            continue;
+        }
+        const int n = work.size();
+        while (work.next < n) {
+            if (work.entries.isEmpty())
+                addOnlineRecord(work.records.at(work.next), work.atTop);
+            else
+                addOnlineRecord(ItemOnlineUserInfo::fromRoomChannel(work.entries.at(work.next).toObject(), work.roomId),
+                                work.atTop);
+            ++work.next;
+            // The clock is read every few rows (a row costs a few microseconds).
+            if ((work.next & 15) == 0 && !inBudget())
+                break;
+        }
+        if (work.next >= n)
+            s->waiting.pop_front();
     }
+    view->endRows();
+    if (s->waiting.empty() || s->sliceQueued)
+        return;
+    s->sliceQueued = true;
+    QTimer::singleShot(0, view, [this, s] {
+        s->sliceQueued = false;
+        addWaitingOnlineRows(OnlineSideState::kSliceMs);
+    });
+}
+
+void LiveMainWindow::onlineUserLeft(const QString& key)
+{
+    OnlineSideState* s = onlineSide();
+    if (QListWidgetItem* item = s->idMap.value(key))
+        removeOnlineRow(item, key);
 }
 
 void LiveMainWindow::removeOnlineRow(QListWidgetItem* item, const QString& key)
@@ -364,7 +439,10 @@ void LiveMainWindow::removeOnlineRow(QListWidgetItem* item, const QString& key)
         return;
     if (s->idMap.value(key) == item)
         s->idMap.remove(key);
-    delete item; // the view releases the row widget with it
+    // The view releases the row widget with its item. The item's row is asked first: known at once
+    // unless rows above it came or went, where deleting the item alone would search every row.
+    const int row = s->list->row(item);
+    delete (row >= 0 ? s->list->takeItem(row) : item);
     s->list->viewport()->update();
     showOnlineEmpty(s->list->count() == 0);
 }
@@ -397,12 +475,21 @@ void LiveMainWindow::handleOnlineListMessage(int onlineNum, const QJsonObject& m
         return;
     showOnlineCount(onlineNum);
     // Only the first tab lists the viewers online; a late answer must not fill another tab.
-    if (s->currentTab == 0) {
-        const QList<ItemOnlineUserInfo> records = parseOnlineUsers(message, currentOnlineRoom());
-        if (records.isEmpty())
+    // The entries are read into records as they are added, a slice at a time (as parseOnlineUsers
+    // reads them).
+    if (s->currentTab == 0 && s->list) {
+        const QJsonArray entries = message.value(QLatin1String("data")).toArray();
+        if (entries.isEmpty()) {
             showOnlineEmpty(true);
-        else
-            fillOnlineList(records, false);
+        } else {
+            showOnlineEmpty(false);
+            OnlineSideState::Work work;
+            work.entries = entries;
+            work.roomId = currentOnlineRoom();
+            s->waiting.push_back(std::move(work));
+            if (s->waiting.size() == 1)
+                addWaitingOnlineRows(OnlineSideState::kSliceMs);
+        }
     }
     s->refresh->setEnabled(true);
 }

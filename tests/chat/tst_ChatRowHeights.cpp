@@ -1,6 +1,7 @@
 // test-label: unit
 // Row tops and the row at a height, kept as rows are added at the end, inserted, removed and
-// resized in any order: always those of the plain sums of the heights.
+// resized in any order: always those of the plain sums of the heights, with blocks of the size
+// the lists use and with tiny blocks (so that every change splits, empties or crosses blocks).
 #include "chat/ChatRowHeights.h"
 
 #include <QRandomGenerator>
@@ -53,7 +54,8 @@ private slots:
     void followsEveryChange()
     {
         QFETCH(QString, ops);
-        ChatRowHeights h;
+        for (const int blockRows : {ChatRowHeights::kBlockRows, 2, 3}) {
+        ChatRowHeights h(blockRows);
         std::vector<int> plain;
         int n = 0;
         QString why;
@@ -99,15 +101,18 @@ private slots:
                 plain.clear();
                 break;
             }
-            QVERIFY2(agrees(h, plain, &why), qPrintable(QStringLiteral("after '%1': %2").arg(op).arg(why)));
+            QVERIFY2(agrees(h, plain, &why),
+                     qPrintable(QStringLiteral("blocks of %1, after '%2': %3").arg(blockRows).arg(op).arg(why)));
+        }
         }
     }
 
     // A long list changed at random places agrees with the plain sums along the way.
     void longListAtRandom()
     {
+        for (const int blockRows : {ChatRowHeights::kBlockRows, 7}) {
         QRandomGenerator random(55);
-        ChatRowHeights h;
+        ChatRowHeights h(blockRows);
         std::vector<int> plain;
         for (int step = 0; step < 3000; ++step) {
             const int height = random.bounded(0, 120);
@@ -130,7 +135,9 @@ private slots:
             }
             QString why;
             if (step % 500 == 499)
-                QVERIFY2(agrees(h, plain, &why), qPrintable(QStringLiteral("step %1: %2").arg(step).arg(why)));
+                QVERIFY2(agrees(h, plain, &why),
+                         qPrintable(QStringLiteral("blocks of %1, step %2: %3").arg(blockRows).arg(step).arg(why)));
+        }
         }
     }
 };

@@ -7,6 +7,7 @@
 
 #include "chat/ClickableLabel.h"
 #include "chat/ItemOnlineUserWidget.h"
+#include "chat/LazyRowList.h"
 #include "chat/OnlineTabWidget.h"
 #include "chat/PictureCache.h"
 #include "chat/RoomMessageRouter.h"
@@ -36,12 +37,13 @@ class tst_LiveMainWindowOnline : public ChatWindowTestCase
     int m_onlineReplies = 0; // "get_online_list" answers the window has handled
 
     OnlineSideState* online() { return Access::online(*m_w); }
-    QListWidget* list() { return online()->list; }
+    LazyRowList* list() { return online()->list; }
     int onlineRequests() const { return m_sim.framesOfType("get_online_list").size(); }
 
     ItemOnlineUserWidget* row(int i)
     {
-        return qobject_cast<ItemOnlineUserWidget*>(list()->itemWidget(list()->item(i)));
+        // Rows are made near the view; asking for one makes it.
+        return qobject_cast<ItemOnlineUserWidget*>(list()->rowWidget(i));
     }
     QStringList names()
     {

@@ -27,6 +27,9 @@ Control API:
                                    "upordown_single" "up"; the viewer gets a numeric client_id (kept
                                    when it enters again) and its online entry a textual wus_id
     POST /_sim/room/viewer/leave   {"room_id", "wechat_user_space_id"}
+    POST /_sim/room/viewers/bulk   {"room_id", "count", "first_id"?}: `count` viewers (space ids from
+                                   first_id, default 100000, names "观众<id>") are online at once,
+                                   without any message to the room (a busy room's online list)
     POST /_sim/room/viewer/say     {"room_id", "wechat_user_space_id", "text" | "img_src", "msg_type"?, "to_nick"?,
                                     "to_wechat_user_space_id"?, "quote_content"?}
     POST /_sim/room/delete         {"room_id", "row_id"}: broadcast "row_delete"
@@ -437,6 +440,18 @@ def setup(app, sim):
                                        "client_info": viewer_info(room, v)})
         return web.json_response({"ok": True, "client_id": v["client_id"]})
 
+    async def ctl_viewers_bulk(request):
+        b = await read_json_object(request)
+        room = st().room(b.get("room_id", ""))
+        first = int(b.get("first_id", 100000))
+        count = max(0, min(int(b.get("count", 0)), 200000))
+        for wid in range(first, first + count):
+            old = room.viewers.get(wid)
+            room.viewers[wid] = {"wechat_user_space_id": wid, "name": "观众%d" % wid,
+                                 "photo": sim.base_url + "/pic/64x64/v%d" % wid,
+                                 "client_id": old["client_id"] if old else next(st().client_ids)}
+        return web.json_response({"ok": True, "online_num": len(room.viewers)})
+
     async def ctl_viewer_leave(request):
         b = await read_json_object(request)
         room = st().room(b.get("room_id", ""))
@@ -588,6 +603,7 @@ def setup(app, sim):
     app.router.add_post("/_sim/room/close", ctl_close)
     app.router.add_post("/_sim/room/viewer/enter", ctl_viewer_enter)
     app.router.add_post("/_sim/room/viewer/leave", ctl_viewer_leave)
+    app.router.add_post("/_sim/room/viewers/bulk", ctl_viewers_bulk)
     app.router.add_post("/_sim/room/viewer/say", ctl_viewer_say)
     app.router.add_post("/_sim/room/delete", ctl_delete)
     app.router.add_post("/_sim/room/history", ctl_history)

@@ -1,4 +1,4 @@
-#include "chat/ChatListWidget.h"
+#include "chat/LazyRowList.h"
 
 #include <QAbstractItemDelegate>
 #include <QHoverEvent>
@@ -10,34 +10,33 @@
 #include <QTimer>
 
 namespace {
-// The height of a message row before any row of its shape was made (a one-line message).
-constexpr int kFirstGuessHeight = 76;
 // At most this many rows are made in one pass (a list not laid out yet may look all in view).
 constexpr int kMaxMadePerPass = 64;
 } // namespace
 
-QListWidgetItem* ChatListWidget::makeRowItem(const QVariant& record, const QString& shape) const
+QListWidgetItem* LazyRowList::makeRowItem(const QVariant& record, const QString& shape) const
 {
     auto* item = new QListWidgetItem;
     item->setData(kRecordRole, record);
     item->setData(kShapeRole, shape);
-    item->setSizeHint(m_shapeSizes.value(shape, QSize(0, kFirstGuessHeight)));
+    item->setSizeHint(m_shapeSizes.value(shape, m_firstGuess));
     return item;
 }
 
-QWidget* ChatListWidget::rowWidget(int row)
+QWidget* LazyRowList::rowWidget(int row)
 {
     QListWidgetItem* it = item(row);
     if (!it)
         return nullptr;
-    if (QWidget* w = itemWidget(it))
-        return w;
-    if (!m_factory || !it->data(kRecordRole).isValid())
-        return nullptr;
-    return makeRow(it);
+    if (it->data(kRecordRole).isValid()) {
+        if (QWidget* w = m_made.value(it))
+            return w;
+        return m_factory ? makeRow(it) : nullptr;
+    }
+    return itemWidget(it);
 }
 
-QWidget* ChatListWidget::makeRow(QListWidgetItem* item)
+QWidget* LazyRowList::makeRow(QListWidgetItem* item)
 {
     QWidget* row = m_factory(item);
     const QSize size = row->sizeHint();
@@ -49,7 +48,29 @@ QWidget* ChatListWidget::makeRow(QListWidgetItem* item)
     return row;
 }
 
-bool ChatListWidget::isHeld(QWidget* row) const
+QListWidgetItem* LazyRowList::itemForRow(const QWidget* row) const
+{
+    if (!row)
+        return nullptr;
+    for (auto it = m_made.cbegin(); it != m_made.cend(); ++it) {
+        if (it.value() == row)
+            return it.key();
+    }
+    return nullptr;
+}
+
+void LazyRowList::releaseRow(QListWidgetItem* item, QWidget* row)
+{
+    // The view knows a row widget by its index. Asking the list for an item's index searches every
+    // row once rows above it came or went; the row under the widget's middle is the same answer.
+    const int r = rowAtViewportY(row->geometry().center().y());
+    if (r >= 0 && QListWidget::item(r) == item)
+        setIndexWidget(model()->index(r, 0), nullptr);
+    else
+        removeItemWidget(item);
+}
+
+bool LazyRowList::isHeld(QWidget* row) const
 {
     if (row->underMouse())
         return true;
@@ -61,7 +82,7 @@ bool ChatListWidget::isHeld(QWidget* row) const
     return false;
 }
 
-void ChatListWidget::updateRows()
+void LazyRowList::updateRows()
 {
     if (!m_factory || m_updating || m_grouping || count() == 0)
         return;
@@ -84,7 +105,7 @@ void ChatListWidget::updateRows()
     int made = 0;
     for (int r = last; r >= first && made < kMaxMadePerPass; --r) {
         QListWidgetItem* it = item(r);
-        if (!it->data(kRecordRole).isValid() || itemWidget(it))
+        if (m_made.contains(it) || !it->data(kRecordRole).isValid())
             continue;
         const QSize guessed = it->sizeHint();
         makeRow(it);
@@ -106,7 +127,7 @@ void ChatListWidget::updateRows()
         // The row keeps the size its widget settled on, and so do unmade rows of its shape.
         m_shapeSizes.insert(item->data(kShapeRole).toString(), item->sizeHint());
         disconnect(row, nullptr, this, nullptr);
-        removeItemWidget(item);
+        releaseRow(item, row);
         if (row) {
             row->hide();
             row->deleteLater();
@@ -124,7 +145,7 @@ void ChatListWidget::updateRows()
     }
 }
 
-void ChatListWidget::endRows()
+void LazyRowList::endRows()
 {
     if (!m_grouping)
         return;
@@ -137,7 +158,7 @@ void ChatListWidget::endRows()
 }
 
 
-void ChatListWidget::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+void LazyRowList::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
 {
     if (!parent.isValid() && !m_made.isEmpty()) {
         for (int r = start; r <= end; ++r) {
@@ -160,7 +181,7 @@ void ChatListWidget::rowsAboutToBeRemoved(const QModelIndex& parent, int start, 
     scheduleDelayedItemsLayout();
 }
 
-void ChatListWidget::reset()
+void LazyRowList::reset()
 {
     for (const QPointer<QWidget>& row : qAsConst(m_made)) {
         if (row)
@@ -173,7 +194,7 @@ void ChatListWidget::reset()
 
 // ---- layout -------------------------------------------------------------------------------------
 
-QSize ChatListWidget::rowSize(const QModelIndex& index) const
+QSize LazyRowList::rowSize(const QModelIndex& index) const
 {
     // The delegate answers a row's size hint when it has one; asking the item is the same answer
     // without building the style options.
@@ -184,7 +205,7 @@ QSize ChatListWidget::rowSize(const QModelIndex& index) const
     return delegate ? delegate->sizeHint(viewOptions(), index) : QSize();
 }
 
-void ChatListWidget::syncHeights() const
+void LazyRowList::syncHeights() const
 {
     const int rows = count();
     if (m_heights.count() == rows)
@@ -194,21 +215,21 @@ void ChatListWidget::syncHeights() const
         m_heights.append(rowSize(model()->index(r, 0)).height());
 }
 
-int ChatListWidget::rowAtViewportY(int y) const
+int LazyRowList::rowAtViewportY(int y) const
 {
     syncHeights();
     const int row = m_heights.rowAt(y + verticalOffset());
     return row >= 0 && row < m_heights.count() ? row : -1;
 }
 
-int ChatListWidget::verticalOffset() const { return verticalScrollBar()->value(); }
+int LazyRowList::verticalOffset() const { return verticalScrollBar()->value(); }
 
-QRect ChatListWidget::visualRect(const QModelIndex& index) const
+QRect LazyRowList::visualRect(const QModelIndex& index) const
 {
     if (!index.isValid() || index.parent().isValid() || index.column() != 0)
         return QRect();
     // As a list view does, a layout still pending is run first (it places the row widgets).
-    const_cast<ChatListWidget*>(this)->executeDelayedItemsLayout();
+    const_cast<LazyRowList*>(this)->executeDelayedItemsLayout();
     syncHeights();
     const int row = index.row();
     if (row >= m_heights.count())
@@ -218,9 +239,9 @@ QRect ChatListWidget::visualRect(const QModelIndex& index) const
     return QRect(0, m_heights.top(row) - verticalOffset(), width, m_heights.height(row));
 }
 
-QModelIndex ChatListWidget::indexAt(const QPoint& point) const
+QModelIndex LazyRowList::indexAt(const QPoint& point) const
 {
-    const_cast<ChatListWidget*>(this)->executeDelayedItemsLayout();
+    const_cast<LazyRowList*>(this)->executeDelayedItemsLayout();
     const int row = rowAtViewportY(point.y());
     if (row < 0)
         return QModelIndex();
@@ -228,7 +249,7 @@ QModelIndex ChatListWidget::indexAt(const QPoint& point) const
     return visualRect(index).contains(point) ? index : QModelIndex();
 }
 
-void ChatListWidget::scrollTo(const QModelIndex& index, ScrollHint hint)
+void LazyRowList::scrollTo(const QModelIndex& index, ScrollHint hint)
 {
     if (!index.isValid() || index.parent().isValid() || index.column() != 0)
         return;
@@ -252,7 +273,7 @@ void ChatListWidget::scrollTo(const QModelIndex& index, ScrollHint hint)
     verticalScrollBar()->setValue(value);
 }
 
-void ChatListWidget::rowsInserted(const QModelIndex& parent, int start, int end)
+void LazyRowList::rowsInserted(const QModelIndex& parent, int start, int end)
 {
     if (!parent.isValid()) {
         // Only the new rows are asked their size; rows added at the end cost O(log n) each.
@@ -266,7 +287,7 @@ void ChatListWidget::rowsInserted(const QModelIndex& parent, int start, int end)
     scheduleDelayedItemsLayout();
 }
 
-void ChatListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QVector<int>& roles)
+void LazyRowList::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QVector<int>& roles)
 {
     if (topLeft.isValid() && !topLeft.parent().isValid() && (roles.isEmpty() || roles.contains(Qt::SizeHintRole))) {
         syncHeights();
@@ -283,7 +304,7 @@ void ChatListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& 
     QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
 }
 
-void ChatListWidget::updateGeometries()
+void LazyRowList::updateGeometries()
 {
     syncHeights();
     horizontalScrollBar()->setRange(0, 0);
@@ -292,14 +313,14 @@ void ChatListWidget::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
-void ChatListWidget::updateEditorGeometries()
+void LazyRowList::updateEditorGeometries()
 {
     if (m_grouping)
         return;
     QListWidget::updateEditorGeometries();
 }
 
-void ChatListWidget::doItemsLayout()
+void LazyRowList::doItemsLayout()
 {
     // The heights are kept up to date: what is left to lay out is the scroll range and the place
     // of each row widget.
@@ -310,20 +331,20 @@ void ChatListWidget::doItemsLayout()
     updateRows();
 }
 
-void ChatListWidget::resizeEvent(QResizeEvent* event)
+void LazyRowList::resizeEvent(QResizeEvent* event)
 {
     // Rows are placed for the new width at once (no relayout of every row is needed).
     QAbstractItemView::resizeEvent(event);
 }
 
-void ChatListWidget::scrollContentsBy(int dx, int dy)
+void LazyRowList::scrollContentsBy(int dx, int dy)
 {
     scrollDirtyRegion(dx, dy);
     viewport()->scroll(dx, dy);
     updateRows();
 }
 
-bool ChatListWidget::viewportEvent(QEvent* event)
+bool LazyRowList::viewportEvent(QEvent* event)
 {
     // The row under the pointer is painted as hovered, as a list view paints it.
     switch (event->type()) {
@@ -348,7 +369,7 @@ bool ChatListWidget::viewportEvent(QEvent* event)
     return QListWidget::viewportEvent(event);
 }
 
-void ChatListWidget::paintEvent(QPaintEvent* event)
+void LazyRowList::paintEvent(QPaintEvent* event)
 {
     // Only the rows the damaged area crosses are painted, as a list view paints them.
     if (count() == 0 || !itemDelegate())
@@ -388,7 +409,7 @@ void ChatListWidget::paintEvent(QPaintEvent* event)
     }
 }
 
-QModelIndex ChatListWidget::moveCursor(CursorAction action, Qt::KeyboardModifiers)
+QModelIndex LazyRowList::moveCursor(CursorAction action, Qt::KeyboardModifiers)
 {
     const int rows = count();
     if (rows == 0)
@@ -425,7 +446,7 @@ QModelIndex ChatListWidget::moveCursor(CursorAction action, Qt::KeyboardModifier
     return model()->index(row, 0);
 }
 
-void ChatListWidget::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
+void LazyRowList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
 {
     if (!selectionModel())
         return;
