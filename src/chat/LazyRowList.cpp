@@ -39,7 +39,8 @@ QWidget* LazyRowList::rowWidget(int row)
 QWidget* LazyRowList::makeRow(QListWidgetItem* item)
 {
     QWidget* row = m_factory(item);
-    const QSize size = row->sizeHint();
+    // The size the row asks for, within the bounds it sets itself (a row of fixed height).
+    const QSize size = row->sizeHint().expandedTo(row->minimumSize()).boundedTo(row->maximumSize());
     m_shapeSizes.insert(item->data(kShapeRole).toString(), size);
     if (item->sizeHint() != size)
         item->setSizeHint(size);
@@ -333,8 +334,10 @@ void LazyRowList::doItemsLayout()
 
 void LazyRowList::resizeEvent(QResizeEvent* event)
 {
-    // Rows are placed for the new width at once (no relayout of every row is needed).
+    // Rows are placed for the new width at once (no relayout of every row is needed); rows a taller
+    // viewport brings within reach are made.
     QAbstractItemView::resizeEvent(event);
+    updateRows();
 }
 
 void LazyRowList::scrollContentsBy(int dx, int dy)
