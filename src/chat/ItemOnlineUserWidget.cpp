@@ -1,7 +1,10 @@
 #include "chat/ItemOnlineUserWidget.h"
 
+#include "chat/LazyRowList.h"
+
 #include "chat/ChatItemWidget.h"
 #include "chat/ClickableLabel.h"
+#include "chat/LazyRowList.h"
 #include "chat/MarkUserTagDialog.h"
 #include "chat/PictureCache.h"
 #include "chat/UserWithTagLabel.h"
@@ -184,10 +187,8 @@ void ItemOnlineUserWidget::entryChosen(const QJsonObject& d, const QString& entr
         const qint64 roomId = m_record.room_id;
         ChatItemWidget::hooks().confirm(entry, ViewerModeration::confirmText(entry, m_record.client_name),
                                         [self, entry, roomId, spaceId, leavesList]() {
-                                            ViewerModeration::send(entry, roomId, spaceId, [self, leavesList]() {
-                                                if (self && leavesList)
-                                                    emit self->onRemoveItem(self);
-                                            });
+                                            if (self)
+                                                self->sendHeld(entry, roomId, spaceId, leavesList);
                                         });
     } else if (entry == QStringLiteral("打标签")) {
         MarkUserTagDialog::openFor(m_record.client_name, m_record.client_photo, m_record.wus_id, m_record.ip_location,
@@ -204,10 +205,28 @@ void ItemOnlineUserWidget::setClickListener(const QString& buttonText)
         const QString spaceId = QString::number(m_record.wus_id);
         ChatItemWidget::hooks().confirm(buttonText, ViewerModeration::confirmText(buttonText, m_record.client_name),
                                         [self, buttonText, roomId, spaceId]() {
-                                            ViewerModeration::send(buttonText, roomId, spaceId, [self]() {
-                                                if (self)
-                                                    emit self->onRemoveItem(self);
-                                            });
+                                            if (self)
+                                                self->sendHeld(buttonText, roomId, spaceId, true);
                                         });
     });
+}
+
+void ItemOnlineUserWidget::sendHeld(const QString& entry, qint64 roomId, const QString& spaceId, bool leavesList)
+{
+    // The list keeps a row whose operation is on its way (it would otherwise let the row go once
+    // enough viewers arrived above it, and the answer would find no row to take away).
+    setProperty(LazyRowList::kHeldProperty, property(LazyRowList::kHeldProperty).toInt() + 1);
+    QPointer<ItemOnlineUserWidget> self(this);
+    const auto release = [self] {
+        if (self)
+            self->setProperty(LazyRowList::kHeldProperty, self->property(LazyRowList::kHeldProperty).toInt() - 1);
+    };
+    ViewerModeration::send(
+        entry, roomId, spaceId,
+        [self, leavesList, release]() {
+            release();
+            if (self && leavesList)
+                emit self->onRemoveItem(self);
+        },
+        release);
 }

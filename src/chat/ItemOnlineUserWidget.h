@@ -60,6 +60,9 @@ private:
     void setClickListener(const QString& buttonText);
     void showMenu(const QJsonObject& userInfo);
     void entryChosen(const QJsonObject& userInfo, const QString& entry, const QStringList& entries);
+    // Sends a moderation measure for this viewer, the row held in the list until it is answered;
+    // the row asks to be taken away when it was taken and the viewer leaves this list.
+    void sendHeld(const QString& entry, qint64 roomId, const QString& spaceId, bool leavesList);
 
     QLabel* m_photo;
     QVBoxLayout* m_nameColumn;

@@ -73,7 +73,7 @@ void LazyRowList::releaseRow(QListWidgetItem* item, QWidget* row)
 
 bool LazyRowList::isHeld(QWidget* row) const
 {
-    if (row->underMouse())
+    if (row->underMouse() || row->property(kHeldProperty).toInt() > 0)
         return true;
     const auto menus = row->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
     for (QMenu* menu : menus) {

@@ -4,7 +4,7 @@
 //
 // A row is an item holding its record and a size; its widget is made by the row factory when the
 // row comes within reach of the viewport (and on request, rowWidget), and let go again once it is
-// far out of view and nothing holds it (the pointer over it, an open menu). A row let go keeps
+// far out of view and nothing holds it (the pointer over it, an open menu, kHeldProperty). A row let go keeps
 // the size its widget measured; a row never made is sized like the last row of its shape (or the
 // list's first guess). So a long list costs a record per row, and widgets only for the rows on
 // screen. Items without a record (the load-more header, say) keep the widget they are given.
@@ -34,6 +34,9 @@ public:
     // Item data: the record a message row shows (an ItemChatRecord), and its shape.
     static constexpr int kRecordRole = Qt::UserRole + 18;
     static constexpr int kShapeRole = Qt::UserRole + 19;
+    // A row widget whose property of this name is above 0 is kept like a hovered one (an
+    // operation on its way that will come back to the row).
+    static constexpr const char* kHeldProperty = "lazyRowHeld";
 
     using QListWidget::QListWidget;
 

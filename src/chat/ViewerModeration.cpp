@@ -92,7 +92,8 @@ QString ViewerModeration::confirmText(const QString& entry, const QString& name)
     return QStringLiteral("是否%1用户 <font color='#FFFFFF'>%2</font> ？").arg(entry.toHtmlEscaped(), name.toHtmlEscaped());
 }
 
-void ViewerModeration::send(const QString& entry, qint64 roomId, const QString& spaceId, std::function<void()> done)
+void ViewerModeration::send(const QString& entry, qint64 roomId, const QString& spaceId, std::function<void()> done,
+                            std::function<void()> failed)
 {
     const QString body = solvek::FormBody()
                              .add("uid", NetUtils::getInstance()->getLoginInfo().uid)
@@ -104,7 +105,7 @@ void ViewerModeration::send(const QString& entry, qint64 roomId, const QString& 
                                                               : QString(API_POST_USER_OPT);
     NetUtils::getInstance()->postRaw(
         url, body,
-        [entry, done](const QByteArray& reply) {
+        [entry, done, failed](const QByteArray& reply) {
             qDebug() << entry + QStringLiteral("返回数据：") << solvek::loggable(reply);
             const auto ok = [entry, done](const QJsonObject&) {
                 ChatItemWidget::hooks().showStatus(QStringLiteral("%1成功").arg(entry), true, kToastMs);
@@ -113,7 +114,15 @@ void ViewerModeration::send(const QString& entry, qint64 roomId, const QString& 
             };
             // Only the envelope's success code says the measure was taken: a reply that is no
             // envelope (cut off, a proxy's page) is a failure, not a success.
-            doDataToJson(reply, ok, [](const QString& msg) { ChatItemWidget::hooks().showStatus(msg, false, kToastMs); });
+            doDataToJson(reply, ok, [failed](const QString& msg) {
+                ChatItemWidget::hooks().showStatus(msg, false, kToastMs);
+                if (failed)
+                    failed();
+            });
         },
-        [](const QString& error) { ChatItemWidget::hooks().showStatus(error, false, kToastMs); });
+        [failed](const QString& error) {
+            ChatItemWidget::hooks().showStatus(error, false, kToastMs);
+            if (failed)
+                failed();
+        });
 }

@@ -36,6 +36,8 @@ public:
 
     // Sends the operation of `entry` (lifting it when the entry holds "取消") for one viewer and
     // shows the outcome in a toast. A JSON object with a failing "code" is a refusal (its "msg"
-    // shown as a failure); any other reply counts as done. `done` runs only when it was done.
-    static void send(const QString& entry, qint64 roomId, const QString& spaceId, std::function<void()> done);
+    // shown as a failure); any other reply counts as done. `done` runs only when it was done,
+    // `failed` when it was not (refused, unreadable, or no answer).
+    static void send(const QString& entry, qint64 roomId, const QString& spaceId, std::function<void()> done,
+                     std::function<void()> failed = {});
 };

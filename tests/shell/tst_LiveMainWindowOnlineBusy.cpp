@@ -2,7 +2,7 @@
 // The online-users page with a busy room's list (5,000 viewers): rows are made only near the view,
 // yet scrolling shows every viewer's name and badge at its place; the name filter finds the same
 // rows as reading the list one by one does; a row whose menu is open stays with its viewer while
-// others arrive; a photo that arrives while its row is out of view shows when the row comes back;
+// others arrive, and so does a row whose measure is on its way; a photo that arrives while its row is out of view shows when the row comes back;
 // arrivals and departures that follow a list still being added act after it, in order.
 #include "support/ChatRowHooks.h"
 #include "support/ChatWindowTestCase.h"
@@ -192,6 +192,34 @@ private slots:
         QCOMPARE(list()->count(), 499);
         for (int i = 0; i < list()->count(); ++i)
             QVERIFY(list()->item(i)->data(LazyRowList::kRecordRole).value<ItemOnlineUserInfo>().client_id != key);
+    }
+
+    // A row whose measure is still on its way is kept while viewers arrive above it, so the answer
+    // still takes the viewer's row away.
+    void rowWaitingForItsMeasureIsKept()
+    {
+        QVERIFY(onOnlineTab(656));
+        ChatRowHooks hooks;
+        router()->onWsTextMessage(onlineList(300));
+        QTRY_VERIFY_WITH_TIMEOUT(allIn(300) && list()->isVisible(), kWait);
+        list()->viewport()->repaint();
+        QPointer<ItemOnlineUserWidget> row = widgetAt(ItemOnlineUserWidget::kRowHeight * 3 + 5);
+        QVERIFY(row);
+        const QString key = row->record().client_id;
+        QVERIFY(m_sim.script("/liveSystem/Room/wechatUserOpt",
+                             QJsonArray{QJsonObject{{"delay", 1.0}, {"passthrough", true}}}));
+        const int sent = m_sim.requests("/liveSystem/Room/wechatUserOpt").size();
+        hooks.choice = QString::fromUtf8("拉黑");
+        QTest::mouseClick(row->actionLabel(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QTRY_COMPARE_WITH_TIMEOUT(hooks.menus, 1, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim.requests("/liveSystem/Room/wechatUserOpt").size() > sent, kWait);
+        for (int i = 0; i < 200; ++i) {
+            router()->onWsTextMessage(upOrDown("up", viewer(6000 + i), 301 + i));
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(list()->count(), 500);
+        QTRY_VERIFY_WITH_TIMEOUT(!online()->idMap.contains(key), kWait);
+        QCOMPARE(list()->count(), 499);
     }
 
     // A photo whose row was let go before it arrived shows once the row is scrolled back into view.
