@@ -1,6 +1,6 @@
 #include "scenes/MyWidgetPatter.h"
 
-#include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -10,7 +10,19 @@ MyWidgetPatter::MyWidgetPatter(QWidget* parent) : QWidget(parent) {}
 
 void MyWidgetPatter::setPicturePath(const QString& path)
 {
+    if (path == m_path)
+        return;
     m_path = path;
+    m_picture = QImage();
+    update();
+    if (path.isEmpty())
+        return;
+    PictureDecoder::decodeFileLater(path, -1, QSize(), this, [this, path](const QImage& picture) {
+        if (path != m_path) // another picture was chosen meanwhile
+            return;
+        m_picture = picture;
+        update();
+    });
 }
 
 void MyWidgetPatter::paintEvent(QPaintEvent*)
@@ -19,11 +31,6 @@ void MyWidgetPatter::paintEvent(QPaintEvent*)
     QStyleOption option;
     option.initFrom(this);
     if (!m_path.isEmpty()) {
-        // Decoded once per path, within the picture bound, not on every repaint.
-        if (m_loadedPath != m_path) {
-            m_picture = ImageUtils::loadImageFile(m_path);
-            m_loadedPath = m_path;
-        }
         style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);

@@ -12,7 +12,9 @@ class MyWidgetPatter : public QWidget
 public:
     explicit MyWidgetPatter(QWidget* parent = nullptr);
 
-    // Stores the picture's path (empty: none); the widget repaints when next asked to.
+    // Stores the picture's path (empty: none) and reads the picture off the window's thread; the
+    // widget repaints once it is in. Until then, and for a picture that does not load, the dark
+    // panel shows alone.
     void setPicturePath(const QString& path);
     QString picturePath() const { return m_path; }
 
@@ -21,6 +23,5 @@ protected:
 
 private:
     QString m_path;
-    QString m_loadedPath; // the path m_picture was read from
-    QImage m_picture;
+    QImage m_picture; // m_path's picture once read
 };

@@ -1,7 +1,7 @@
 #include "scenes/PreviewWidget.h"
 
 #include "core/DataCenter.h"
-#include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "scenes/MyListWidget.h"
 #include "scenes/ScenePictures.h"
 #include "shell/RoundLabel.h"
@@ -284,8 +284,16 @@ bool PreviewWidget::showPicture(const QString& name)
     m_folder = picture.folder;
     m_filePath = scenePicturePath(m_folder);
     qDebug() << "m_SelectFilePath" << m_filePath;
-    m_picture = ImageUtils::loadImageFile(m_filePath);
-    applyPictureFit(scenePictureFitOnChoice(m_framePic->size(), size(), m_picture.size()));
+    // The label is fitted once the picture is read (a picture that does not load fits as 0 x 0).
+    m_picture = QImage();
+    m_pictureLabel->clear();
+    const quint64 request = ++m_pictureRequest;
+    PictureDecoder::decodeFileLater(m_filePath, -1, QSize(), this, [this, request](const QImage& picture) {
+        if (request != m_pictureRequest)
+            return;
+        m_picture = picture;
+        applyPictureFit(scenePictureFitOnChoice(m_framePic->size(), size(), m_picture.size()));
+    });
     m_pictureLabel->show();
     m_framePic->setStyleSheet(kFramePicPicture);
     m_avatarLabel->hide();
@@ -321,14 +329,19 @@ void PreviewWidget::applyAvatarCircle()
 void PreviewWidget::applyCameraLook()
 {
     m_overlay->hide();
+    // No avatar (or one that does not load): an empty circle; the avatar fills it once read.
+    m_avatarLabel->clear();
+    const quint64 request = ++m_pictureRequest;
     const QString avatarFile = CDataCenter::getInstance()->avatarFile;
-    const QImage avatar = avatarFile.isEmpty() ? QImage() : ImageUtils::loadImageFile(avatarFile);
-    if (avatar.isNull()) {
-        m_avatarLabel->clear(); // no avatar yet: an empty circle
-    } else {
-        m_avatarLabel->setPixmap(QPixmap::fromImage(avatar.scaled(m_framePic->width() / 2, m_framePic->height() / 2,
-                                                                  Qt::KeepAspectRatioByExpanding,
-                                                                  Qt::SmoothTransformation)));
+    if (!avatarFile.isEmpty()) {
+        PictureDecoder::decodeFileLater(avatarFile, -1, QSize(), this, [this, request](const QImage& avatar) {
+            if (request != m_pictureRequest || avatar.isNull())
+                return;
+            m_avatarLabel->setPixmap(QPixmap::fromImage(avatar.scaled(m_framePic->width() / 2,
+                                                                      m_framePic->height() / 2,
+                                                                      Qt::KeepAspectRatioByExpanding,
+                                                                      Qt::SmoothTransformation)));
+        });
     }
     applyAvatarCircle();
     m_pictureLabel->hide();

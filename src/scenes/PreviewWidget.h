@@ -115,6 +115,9 @@ private:
     QPoint m_lastPos;
     QPoint m_lastGlobalPos;
     QImage m_picture;
+    // Pictures (the tile's page, the host's avatar) are read off the window's thread; a reading
+    // started before the latest choice is dropped when it comes in.
+    quint64 m_pictureRequest = 0;
 
     QFrame* m_framePic = nullptr;
     QLabel* m_pictureLabel = nullptr;

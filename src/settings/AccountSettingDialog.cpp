@@ -34,8 +34,16 @@ AccountSettingDialog::AccountSettingDialog(QWidget* parent)
     ui->setupUi(this);
     auto store = CDataCenter::getInstance();
     ui->lineEdit->setText(store->userName);
-    // Decoded within the size bound: the avatar file was written from a picture the service named.
-    showAvatar(ImageUtils::loadImageFile(store->avatarFile));
+    // The avatar file was written from a picture the service named: read like every picture from
+    // outside, off the window's thread. Until then, and when it does not load, no picture shows.
+    showAvatar(QImage());
+    if (!store->avatarFile.isEmpty()) {
+        const quint64 request = ++m_avatarRequest;
+        PictureDecoder::decodeFileLater(store->avatarFile, -1, kAvatarSize, this, [this, request](const QImage& image) {
+            if (request == m_avatarRequest)
+                showAvatar(image);
+        });
+    }
     ui->headpicLbl->installEventFilter(this);
     connect(ui->pushButton_3, &QPushButton::clicked, this, [this] {
         close();
@@ -79,7 +87,10 @@ void AccountSettingDialog::chooseAvatar()
         ui->label_7->show();
         return;
     }
-    PictureDecoder::decodeFileLater(file, kMaxPictureBytes, QSize(), this, [this](const QImage& image) {
+    const quint64 request = ++m_avatarRequest;
+    PictureDecoder::decodeFileLater(file, kMaxPictureBytes, QSize(), this, [this, request](const QImage& image) {
+        if (request != m_avatarRequest)
+            return;
         if (image.isNull()) {
             ui->label_7->show();
             return;

@@ -39,5 +39,7 @@ private:
     void showAvatar(const QImage& image);
 
     Ui::AccountSettingDialog* ui;
+    // Avatars are read off the window's thread; one read before the latest is dropped.
+    quint64 m_avatarRequest = 0;
     static FileChooser s_chooseFile;
 };

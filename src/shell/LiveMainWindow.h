@@ -137,6 +137,15 @@ public slots:
     // Turns the page of the picture tile under the wheel's pointer (width and height: the area the
     // scene is shown in, the preview or, in full screen, the canvas).
     void turnLayoutPage(bool up, int width, int height, QWheelEvent* event);
+    // Applying a layout reads its pictures' sizes off the window's thread first; the layout is
+    // applied (and `then` run) once they are in, unless a later apply, a cancel or the share tool
+    // came first.
+    void applySceneWhenRead(const InfoWidgetVec& tiles, bool lectureLayout, std::function<void()> then);
+    void applySceneLayout(const InfoWidgetVec& tiles, bool lectureLayout, bool fullScreen,
+                          const std::map<QString, QSize>& sizes);
+    // The picture a tile shows: its first page, or in full screen the page turned to there.
+    QString sceneTilePicturePath(const InfoWidgetPtr& tile, const QString& sourceName, bool fullScreen) const;
+    void dropPendingSceneWork();
 
     // ---- Documents (LiveMainWindow_Documents.cpp)
     void recvUsePicslot(QString strfilePath, QString strfileName);
@@ -509,6 +518,8 @@ private:
     InfoWidgetVec m_sceneInfoWidgets;
     std::map<QString, int> m_sceneZOrder; // source name -> tile number (-1 the background)
     bool m_wheelBusy = false;
+    quint64 m_sceneApplyGeneration = 0; // a pending apply or page turn of an older one is dropped
+    bool m_sceneApplyPending = false;   // an apply waits for its pictures' sizes
     quintptr m_sceneDisplayWindow = 0; // the scene label's window the main display is on (0 none)
     QTimer* m_popTipTimer = nullptr;   // one hide for the scene hints: a newer one restarts it
 

@@ -7,6 +7,7 @@
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
+#include "core/PictureDecoder.h"
 #include "engine/LiveCore.h"
 #include "scenes/AddSceneDialog.h"
 #include "scenes/SceneLayoutControl.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 namespace
@@ -47,15 +49,44 @@ QByteArray utf8(const QString& text)
     return text.toUtf8();
 }
 
-// The picture's pixel size; the store keeps it too, where the engine's sizing reads it. A picture
-// that does not load (or is larger than pictures may be) counts as 0 x 0.
-QSize loadPictureSize(const QString& path)
+using PictureSizes = std::map<QString, QSize>;
+
+// Reads the pictures' pixel sizes off the window's thread and hands them to `done` on it, unless
+// `receiver` is gone by then. A picture that does not load (or is larger than pictures may be)
+// counts as 0 x 0. With nothing to read, `done` runs at once.
+void readPictureSizes(const QStringList& paths, QObject* receiver, std::function<void(const PictureSizes&)> done)
 {
-    const QImage picture = path.isEmpty() ? QImage() : ImageUtils::loadImageFile(path);
+    QStringList toRead;
+    for (const QString& path : paths) {
+        if (!path.isEmpty() && !toRead.contains(path))
+            toRead << path;
+    }
+    if (toRead.isEmpty()) {
+        done({});
+        return;
+    }
+    auto sizes = std::make_shared<PictureSizes>();
+    auto left = std::make_shared<int>(toRead.size());
+    auto finish = std::make_shared<std::function<void(const PictureSizes&)>>(std::move(done));
+    for (const QString& path : toRead) {
+        PictureDecoder::decodeFileLater(path, -1, QSize(), receiver,
+                                        [sizes, left, finish, path](const QImage& picture) {
+                                            (*sizes)[path] = QSize(picture.width(), picture.height());
+                                            if (--*left == 0)
+                                                (*finish)(*sizes);
+                                        });
+    }
+}
+
+// The picture's pixel size as read; the store keeps it too, where the engine's sizing reads it.
+QSize pictureSize(const PictureSizes& sizes, const QString& path)
+{
+    const auto found = sizes.find(path);
+    const QSize size = found == sizes.end() ? QSize(0, 0) : found->second;
     auto store = CDataCenter::getInstance();
-    store->docImageWidth = picture.width();
-    store->docImageHeight = picture.height();
-    return {picture.width(), picture.height()};
+    store->docImageWidth = size.width();
+    store->docImageHeight = size.height();
+    return size;
 }
 
 void place(LiveCore* core, const QString& name, const scenecanvas::Placement& p)
@@ -137,6 +168,59 @@ void LiveMainWindow::use_scene_clicked(std::vector<PreviewWidget*>) {}
 
 void LiveMainWindow::_use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int, int, bool bLectureLayout)
 {
+    applySceneWhenRead(InfoWidgetVec, bLectureLayout, nullptr);
+}
+
+QString LiveMainWindow::sceneTilePicturePath(const InfoWidgetPtr& tile, const QString& sourceName,
+                                             bool fullScreen) const
+{
+    if (fullScreen) {
+        const auto page = m_pageIndexes.find(sourceName);
+        if (page != m_pageIndexes.end())
+            return tile->folder + "/pic" + QString::number(page->second) + ".png";
+    }
+    return tile->filePath;
+}
+
+void LiveMainWindow::dropPendingSceneWork()
+{
+    ++m_sceneApplyGeneration;
+    m_sceneApplyPending = false;
+}
+
+void LiveMainWindow::applySceneWhenRead(const InfoWidgetVec& tiles, bool lectureLayout, std::function<void()> then)
+{
+    // The pictures the layout shows, named as the apply will name their sources: the background
+    // first, then the picture tiles. An apply asked for in full screen keeps the pages turned there
+    // even when the host left full screen while the sizes were read.
+    const bool fullScreen = m_isFullScreen;
+    QStringList paths;
+    int number = 1;
+    if (!tiles.empty() && tiles.front() && !tiles.front()->background.isEmpty()) {
+        paths << tiles.front()->background;
+        ++number;
+    }
+    for (const InfoWidgetPtr& tile : tiles) {
+        if (tile && !isCameraTile(tile))
+            paths << sceneTilePicturePath(tile, QString("image_source%1").arg(number++), fullScreen);
+    }
+    dropPendingSceneWork();
+    const quint64 generation = m_sceneApplyGeneration;
+    m_sceneApplyPending = true;
+    readPictureSizes(paths, this,
+                     [this, generation, tiles, lectureLayout, fullScreen, then](const PictureSizes& sizes) {
+        if (generation != m_sceneApplyGeneration)
+            return;
+        m_sceneApplyPending = false;
+        applySceneLayout(tiles, lectureLayout, fullScreen, sizes);
+        if (then)
+            then();
+    });
+}
+
+void LiveMainWindow::applySceneLayout(const InfoWidgetVec& InfoWidgetVec, bool bLectureLayout, bool fullScreen,
+                                      const std::map<QString, QSize>& sizes)
+{
     auto* core = LiveCore::get_instance();
     auto store = CDataCenter::getInstance();
     QWidget* preview = ui->preview_widget;
@@ -164,7 +248,7 @@ void LiveMainWindow::_use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int, int,
     m_sceneInfoWidgets.clear();
     // 4. Full screen keeps the pages the host turned to.
     removeSceneSources();
-    if (!m_isFullScreen)
+    if (!fullScreen)
         m_pageIndexes.clear();
     // 5.
     m_sceneInfoWidgets = InfoWidgetVec;
@@ -210,7 +294,7 @@ void LiveMainWindow::_use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int, int,
 
     // 12. The background, at the bottom.
     if (!backgroundPath.isEmpty()) {
-        const QSize size = loadPictureSize(backgroundPath);
+        const QSize size = pictureSize(sizes, backgroundPath);
         const QString name = nextPictureSourceName();
         m_sceneSources.push_back(SceneSourceInfo{name, 0, 0, 0, 0, "", "", true, -1});
         m_sceneZOrder[name] = -1;
@@ -235,17 +319,12 @@ void LiveMainWindow::_use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int, int,
     for (const InfoWidgetPtr& tile : InfoWidgetVec) {
         if (!tile || isCameraTile(tile))
             continue;
-        QString path = tile->filePath;
         const QString name = nextPictureSourceName();
+        const QString path = sceneTilePicturePath(tile, name, fullScreen);
         m_sceneZOrder[name] = tile->num;
-        if (m_isFullScreen) {
-            const auto page = m_pageIndexes.find(name);
-            if (page != m_pageIndexes.end())
-                path = tile->folder + "/pic" + QString::number(page->second) + ".png";
-        } else {
+        if (!fullScreen)
             m_pageIndexes[name] = 0;
-        }
-        const QSize size = loadPictureSize(path);
+        const QSize size = pictureSize(sizes, path);
         m_sceneSources.push_back(SceneSourceInfo{name, tile->rect.x, tile->rect.y, tile->rect.w, tile->rect.h,
                                                  tile->folder, path, false, tile->num});
         const QByteArray n = utf8(name);
@@ -284,6 +363,7 @@ void LiveMainWindow::_use_scene_clickedEX(InfoWidgetVec InfoWidgetVec, int, int,
 
 void LiveMainWindow::_cancle_scene_clicked(int, int)
 {
+    dropPendingSceneWork();
     auto* core = LiveCore::get_instance();
     core->source_set_camera_enabled(kCameraSource, true);
     m_sceneState = -1;
@@ -351,8 +431,7 @@ void LiveMainWindow::_fullScreen(InfoWidgetVec InfoWidgetVec, int count, int isI
     for (const SceneSourceInfo& source : m_sceneSources)
         keepOrder(source.name);
 
-    _use_scene_clickedEX(InfoWidgetVec, count, isImageNum, false);
-    stackByValue(core, order);
+    applySceneWhenRead(InfoWidgetVec, false, [core, order] { stackByValue(core, order); });
 }
 
 void LiveMainWindow::leaveSceneFullScreen()
@@ -396,6 +475,9 @@ void LiveMainWindow::turnLayoutPage(bool up, int width, int height, QWheelEvent*
 {
     if (width <= 0 || height <= 0 || m_canvasWidth <= 0 || m_canvasHeight <= 0)
         return;
+    // The scene being applied has no pages to turn yet.
+    if (m_sceneApplyPending)
+        return;
     auto* core = LiveCore::get_instance();
     const float e = float(width) / float(m_canvasWidth);
     const float g = float(height) / float(m_canvasHeight);
@@ -433,14 +515,30 @@ void LiveMainWindow::turnLayoutPage(bool up, int width, int height, QWheelEvent*
         entry->second = page;
     }
     const QString path = hit->folder + QString("/pic%1.png").arg(page);
-    const QSize size = loadPictureSize(path);
-    const PosWeight rect{hit->x, hit->y, hit->w, hit->h};
-    place(core, hit->name,
-          scenecanvas::pictureOnPageTurn(scenecanvas::tilePixels(rect, width, height), size.width(), size.height(),
-                                         width, height, m_canvasWidth, m_canvasHeight,
-                                         core->core_get_preview_scale()));
-    hit->imagePath = path;
-    core->source_set_image_file(utf8(hit->name).constData(), path, false);
+    const QString name = hit->name;
+    const quint64 generation = m_sceneApplyGeneration;
+    // The page is placed once its size is read; a later turn of the same tile, or a scene applied
+    // anew meanwhile, wins over it.
+    readPictureSizes({path}, this, [=](const PictureSizes& sizes) {
+        if (generation != m_sceneApplyGeneration)
+            return;
+        const auto current = m_pageIndexes.find(name);
+        if ((current == m_pageIndexes.end() ? 0 : current->second) != page)
+            return;
+        const auto source = std::find_if(m_sceneSources.begin(), m_sceneSources.end(),
+                                         [&name](const SceneSourceInfo& s) { return s.name == name; });
+        if (source == m_sceneSources.end())
+            return;
+        auto* core = LiveCore::get_instance();
+        const QSize size = pictureSize(sizes, path);
+        const PosWeight rect{source->x, source->y, source->w, source->h};
+        place(core, name,
+              scenecanvas::pictureOnPageTurn(scenecanvas::tilePixels(rect, width, height), size.width(),
+                                             size.height(), width, height, m_canvasWidth, m_canvasHeight,
+                                             core->core_get_preview_scale()));
+        source->imagePath = path;
+        core->source_set_image_file(utf8(name).constData(), path, false);
+    });
 }
 
 void LiveMainWindow::showMaxSceneHint()

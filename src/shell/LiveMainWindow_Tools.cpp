@@ -287,6 +287,7 @@ void LiveMainWindow::enterShareTool()
     hideShown(m_docLbl);
     hideShown(m_sceneLbl);
     LiveCore::get_instance()->scene_remove_source(kImageSource);
+    dropPendingSceneWork();
     removeSceneSources();
     if (!m_isFullScreen)
         m_pageIndexes.clear();

@@ -2,6 +2,7 @@
 // The layout editor offscreen: new layouts, adding and removing tiles, loading a saved layout,
 // saving, closing, the background area with its delayed chooser request, and the hints.
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 #include "scenes/AddSceneDialog.h"
 #include "scenes/CustomFrameLabel.h"
 #include "scenes/MyWidgetPatter.h"
@@ -529,6 +530,7 @@ private slots:
         QVERIFY(plain.pixelColor(inArea) != QColor(Qt::red));
 
         m_editor->setBackground(m_dir.path() + "/bg.png");
+        PictureDecoder::waitForIdle(); // the background is read off the window's thread
         const QImage shot = m_editor->grab().toImage();
         QCOMPARE(shot.pixelColor(inArea), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(inBk), QColor(Qt::red));

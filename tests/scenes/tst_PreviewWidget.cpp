@@ -2,6 +2,7 @@
 // Editor tiles offscreen: the pictures offered, the two lists, choosing content, dragging and
 // resizing, and what a grab of the tile area shows.
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 #include "documents/DocumentCreateWidget.h"
 #include "scenes/MyListWidget.h"
 #include "scenes/MyWidgetPatter.h"
@@ -259,6 +260,7 @@ private slots:
         m_docs = {converted("a.png", picture)};
         PreviewWidget* t = tile(2, QRect(10, 10, 170, 96));
         QVERIFY(t->setPicture("a.png"));
+        PictureDecoder::waitForIdle(); // the picture is read off the window's thread
         QLabel* l = pictureLabel(t);
         QVERIFY(l->isVisible());
         QCOMPARE(l->geometry(), label);
@@ -410,6 +412,7 @@ private slots:
         m_docs = {converted("a.png", QSize(1920, 1080))};
         PreviewWidget* t = tile(2, QRect(0, 0, 170, 96));
         QVERIFY(t->setPicture("a.png"));
+        PictureDecoder::waitForIdle();
         drag(t, QPoint(165, 91), {QPoint(30, 0)});
         QCOMPARE(t->size(), QSize(200, 112));
         QCOMPARE(pictureLabel(t)->geometry(), QRect(2, (108 - 110) / 2, 192, 110));
@@ -451,6 +454,7 @@ private slots:
         QVERIFY(picture->setPicture("blue.png"));
         PreviewWidget* camera = tile(1, QRect(300, 200, 170, 96));
         camera->refreshLook();
+        PictureDecoder::waitForIdle(); // pictures are read off the window's thread
         picture->overlay()->hide(); // as the editor does before saving
         const QImage shot = m_area->grab().toImage();
         const QRect label = pictureLabel(picture)->geometry().translated(picture->pos() + QPoint(2, 2));
@@ -480,8 +484,10 @@ private slots:
         const QString back = m_dir.path() + "/back.png";
         testsupport::writePicture(back, QSize(64, 36), QColor(200, 10, 10));
         patter->setPicturePath(back);
+        PictureDecoder::waitForIdle();
         QCOMPARE(QColor(m_area->grab().toImage().pixel(300, 169)), QColor(200, 10, 10));
         patter->setPicturePath(m_dir.path() + "/missing.png");
+        PictureDecoder::waitForIdle();
         QCOMPARE(QColor(m_area->grab().toImage().pixel(300, 169)), QColor(Qt::black));
     }
 };

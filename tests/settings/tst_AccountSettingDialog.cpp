@@ -63,6 +63,7 @@ void tst_AccountSettingDialog::init()
     m_answer.clear();
     m_page = std::make_unique<AccountSettingDialog>();
     m_page->show();
+    PictureDecoder::waitForIdle(); // the account's avatar is read off the window's thread
 }
 
 void tst_AccountSettingDialog::cleanup()

@@ -11,6 +11,7 @@
 #include "support/LiveMainWindowTestAccess.h"
 #include "support/SimulatorProcess.h"
 #include "support/StoreDir.h"
+#include "support/WaitMeter.h"
 
 #include "chat/ChatItemWidget.h"
 #include "chat/ClickableLabel.h"
@@ -49,25 +50,7 @@ using Access = LiveMainWindowTestAccess;
 namespace
 {
 
-// The window's thread's longest time away from its event loop, sampled by a 5 ms timer.
-class WaitMeter
-{
-public:
-    WaitMeter()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = qMax(m_longest, m_clock.restart()); });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 longestMs() { return qMax(m_longest, m_clock.elapsed()); }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
+using testsupport::WaitMeter;
 
 // The viewer closes when it loses the keyboard focus.
 void closeViewer()

@@ -17,6 +17,7 @@
 #include "cohost/SceneWidget.h"
 #include "cohost/VideoWindows.h"
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 #include "core/ServiceConstants.h"
 #include "core/UntrustedText.h"
 #include "shell/LiveControl.h"
@@ -412,13 +413,16 @@ void tst_LiveMainWindowPreview::fullScreenScene()
     tile->rect = PosWeight{0.f, 0.f, 0.5f, 0.5f};
     tile->num = 1;
     f.w->_use_scene_clickedEX({tile}, 0, 0, false);
+    PictureDecoder::waitForIdle(); // the apply waits for the picture's size, read off the window's thread
     f.core.rects["image_source1"] = QRectF(0, 0, 960, 540);
     enterFullScreen();
     f.core.clearCalls();
     const auto wheel = [&](int delta) {
         QWheelEvent event(QPointF(900, 500), QPointF(900, 500), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        return Access::filter(*f.w, label, &event);
+        const bool consumed = Access::filter(*f.w, label, &event);
+        PictureDecoder::waitForIdle();
+        return consumed;
     };
     QVERIFY(wheel(0));
     QVERIFY(f.core.callsNamed("source_set_image_file").isEmpty());

@@ -10,6 +10,7 @@
 
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 #include "scenes/AddSceneDialog.h"
 #include "scenes/LayoutWidget.h"
 #include "scenes/SceneLayoutControl.h"
@@ -74,7 +75,12 @@ struct Fixture {
     }
     ~Fixture() { testsupport::resetHostCanvas(); }
 
-    void apply(const InfoWidgetVec& tiles, bool lecture = false) { w->_use_scene_clickedEX(tiles, 0, 0, lecture); }
+    // The pictures' sizes are read off the window's thread; the layout is applied once they are in.
+    void apply(const InfoWidgetVec& tiles, bool lecture = false)
+    {
+        w->_use_scene_clickedEX(tiles, 0, 0, lecture);
+        PictureDecoder::waitForIdle();
+    }
     QLabel* label() { return Access::overlayLabel(*w, 2); }
     QWidget* preview() { return formWidget(*w, "preview_widget"); }
     QStringList recordNames()
@@ -100,6 +106,7 @@ struct Fixture {
         QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(w.get(), &event);
+        PictureDecoder::waitForIdle();
     }
 };
 
@@ -319,6 +326,7 @@ void tst_SceneCanvas::recordsOutliveTheStrip()
     QVERIFY(!record.expired());
     f.core.clearCalls();
     f.w->_fullScreen(Access::sceneInfoWidgets(*f.w), 0, 0, 0);
+    PictureDecoder::waitForIdle();
     QVERIFY(!record.expired());
 }
 
@@ -391,6 +399,7 @@ void tst_SceneCanvas::fullScreenAndBack()
     f.core.clearCalls();
 
     f.w->_fullScreen(tiles, 0, 0, 0);
+    PictureDecoder::waitForIdle();
     QVERIFY(Access::fullScreen(*f.w));
     QLabel* label = f.label();
     QVERIFY(label->isWindow());
@@ -427,6 +436,7 @@ void tst_SceneCanvas::fullScreenAndBack()
 
     // A label that came back with another native window gets the main display anew.
     f.w->_fullScreen(tiles, 0, 0, 0);
+    PictureDecoder::waitForIdle();
     Access::sceneDisplayWindow(*f.w) = 1; // as if the display were on the window the label had before
     f.core.clearCalls();
     Access::leaveSceneFullScreen(*f.w);
@@ -438,6 +448,7 @@ void tst_SceneCanvas::fullScreenWithoutScene()
 {
     Fixture f;
     f.w->_fullScreen({}, 0, 0, 0);
+    PictureDecoder::waitForIdle();
     QVERIFY(Access::fullScreen(*f.w));
     QCOMPARE(f.label()->parentWidget(), f.preview());
     QVERIFY(f.core.calls.isEmpty());
@@ -503,6 +514,7 @@ void tst_SceneCanvas::pageTurnInFullScreen()
     QWheelEvent event(QPointF(900, 500), QPointF(900, 500), QPoint(), QPoint(0, -360), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     f.w->turnLayoutPage(false, 1920, 1080, &event);
+    PictureDecoder::waitForIdle();
     QCOMPARE(f.core.callsNamed("source_set_image_file"),
              QStringList{"source_set_image_file(image_source1," + a + "/pic1.png,false)"});
 }
@@ -533,6 +545,7 @@ void tst_SceneCanvas::stripRoundTrip()
     editor->resetForNew(false, 0);
     QVERIFY(editor->tiles()[0]->setPicture("a.png"));
     emit editor->save_and_use_clicked(editor->tiles(), 0, false, 0, QString());
+    PictureDecoder::waitForIdle();
 
     LayoutWidget* used = strip->thumbnail(0);
     QVERIFY(used);
@@ -544,6 +557,7 @@ void tst_SceneCanvas::stripRoundTrip()
     // "保 存" of another layout: the window's own handler resets its flag first, the strip puts
     // the layout in use back.
     emit editor->save_clicked(editor->tiles(), 1, false, 0, QString());
+    PictureDecoder::waitForIdle();
     QCOMPARE(strip->layoutCount(), 2);
     QCOMPARE(Access::sceneState(*f.w), 1);
     QCOMPARE(Access::sceneInfoWidgets(*f.w), used->records());
@@ -551,6 +565,7 @@ void tst_SceneCanvas::stripRoundTrip()
     f.w->selectLivetype(mainwin::LiveTypeDocument);
     f.core.clearCalls();
     f.w->selectLivetype(mainwin::LiveTypeSceneLayout);
+    PictureDecoder::waitForIdle();
     QCOMPARE(Access::placeholderLayout(*f.w)->count(), 0);
     QVERIFY(f.core.callsNamed("source_set_image_file").join(' ').contains(a + "/pic0.png"));
     QCOMPARE(Access::sceneInfoWidgets(*f.w), used->records());
