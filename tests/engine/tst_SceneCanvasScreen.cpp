@@ -11,6 +11,7 @@
 
 #include "canvas/SceneCanvasGeometry.h"
 #include "core/DataCenter.h"
+#include "core/PictureDecoder.h"
 #include "engine/LiveCore.h"
 #include "scenes/SceneLayoutControl.h"
 
@@ -119,6 +120,7 @@ void tst_SceneCanvasScreen::picturesShowOnTheCanvas()
     const InfoWidgetVec tiles{pictureTile(2, m_dir.filePath("blue"), kBlueTile),
                               pictureTile(1, m_dir.filePath("red"), kRedTile)};
     emit strip->_use_scene_clickEX(tiles, 0, 0, false);
+    PictureDecoder::waitForIdle(); // the layout is applied once its pictures' sizes are read
 
     LiveCore* core = LiveCore::get_instance();
     QWidget* preview = formWidget(*w, "preview_widget");
