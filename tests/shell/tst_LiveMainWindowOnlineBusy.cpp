@@ -207,7 +207,7 @@ private slots:
         QVERIFY(row);
         const QString key = row->record().client_id;
         QVERIFY(m_sim.script("/liveSystem/Room/wechatUserOpt",
-                             QJsonArray{QJsonObject{{"delay", 1.0}, {"passthrough", true}}}));
+                             QJsonArray{QJsonObject{{"delay", 5.0}, {"passthrough", true}}}));
         const int sent = m_sim.requests("/liveSystem/Room/wechatUserOpt").size();
         hooks.choice = QString::fromUtf8("拉黑");
         QTest::mouseClick(row->actionLabel(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
@@ -217,7 +217,8 @@ private slots:
             router()->onWsTextMessage(upOrDown("up", viewer(6000 + i), 301 + i));
             QCoreApplication::processEvents();
         }
-        QCOMPARE(list()->count(), 500);
+        // The answer comes seconds later, after every arrival (the count may already be 499 on a
+        // slow machine, where the arrivals took longer than that).
         QTRY_VERIFY_WITH_TIMEOUT(!online()->idMap.contains(key), kWait);
         QCOMPARE(list()->count(), 499);
     }
