@@ -2,14 +2,16 @@
 // back to back, while load threads keep every core busy: start, pause, resume, stop, a start to a
 // refused address, a video reset to another frame rate or size, a frame held in the raw callback,
 // a handshake held by a relay, the RTMP server killed and started again. Every few operations a
-// checkpoint waits for the engine: a start to a refused address must report its failure, and a
-// broadcast to the server must arrive and grow. Prints the seed first (replay with --seed), then
-// one line of figures:
+// checkpoint waits for the engine: once the outputs of earlier broadcasts are gone, a start to a
+// refused address must report its failure, and a broadcast to the server must arrive and grow.
+// Prints the seed first (replay with --seed), then one line of figures:
 //   soak engine ops=.. seed=.. starts=.. resets=.. checkpoints=.. reached=.. event_mismatches=..
-//   missing_events=.. longest_gui_stall_ms=.. longest_reset_ms=.. libobs_allocs_at_exit=..
+//   missing_events=.. longest_gui_stall_ms=.. longest_reset_ms=.. longest_settle_ms=..
+//   libobs_allocs_at_exit=..
 // and exits non-zero when a broadcast that should have reached the server did not, an event did
-// not match the operations, the window's thread was held more than 250 ms outside a video reset,
-// or libobs kept allocations at exit. A crash ends it too.
+// not match the operations, the engine did not settle at a checkpoint, the window's thread was
+// held more than 250 ms outside a video reset, or libobs kept allocations at exit. A crash ends it
+// too.
 //
 //   soak_engine [--ops N] [--seed S] [--load THREADS] [--checkpoint-every N]
 //
@@ -120,7 +122,7 @@ public:
     {
         return QStringLiteral("soak engine ops=%1 seed=%2 starts=%3 resets=%4 checkpoints=%5 reached=%6 "
                               "event_mismatches=%7 missing_events=%8 longest_gui_stall_ms=%9 longest_reset_ms=%10 "
-                              "libobs_allocs_at_exit=%11")
+                              "longest_settle_ms=%11 libobs_allocs_at_exit=%12")
             .arg(m_ops)
             .arg(m_seed)
             .arg(m_starts)
@@ -131,6 +133,7 @@ public:
             .arg(m_missingEvents)
             .arg(m_longestStallMs)
             .arg(m_longestResetMs)
+            .arg(m_longestSettleMs)
             .arg(m_allocsAtExit);
     }
 
@@ -227,11 +230,14 @@ private:
         m_store->pushKey = m_current->key;
         const QByteArray s = server.toUtf8(), k = m_current->key.toUtf8();
         resetTo(m_fps, m_outWidth, m_outHeight);
+        // Each call on its own, so that a stall names the one that held the thread.
         bool ok = false;
-        timed("start", [&] {
-            ok = m_core.core_init_stream() && m_core.set_stream_parameters(s.constData(), k.constData(), 2500, 160) &&
-                 m_core.start_stream();
-        });
+        timed("start: core_init_stream", [&] { ok = m_core.core_init_stream(); });
+        if (ok)
+            timed("start: set_stream_parameters",
+                  [&] { ok = m_core.set_stream_parameters(s.constData(), k.constData(), 2500, 160); });
+        if (ok)
+            timed("start: start_stream", [&] { ok = m_core.start_stream(); });
         if (!ok)
             fail(QStringLiteral("start %1 refused by the engine").arg(m_current->id));
     }
@@ -320,12 +326,32 @@ private:
             serverBack();
         if (m_rawRegistered)
             rawCallbackOff();
+        // The engine settles first: an output of an earlier broadcast may still be in its
+        // handshake (librtmp gives up on a silent ingest after 30 s), and the video reset that the
+        // next start asks for rightly waits for it. The refused start below then has its 30 s to
+        // itself; an engine that never settles is a failure of its own.
+        stop();
+        QElapsedTimer settle;
+        settle.start();
+        waitUntil([&] { return !m_core.videoResetPending() && m_core.videoGate().isOpen(); }, 90000);
+        m_longestSettleMs = qMax(m_longestSettleMs, settle.elapsed());
+        if (m_core.videoResetPending() || !m_core.videoGate().isOpen())
+            fail(QStringLiteral("checkpoint %1: the engine did not settle in 90 s (video reset put off: %2, video "
+                                "gate holders: %3)")
+                     .arg(m_checkpoints)
+                     .arg(m_core.videoResetPending() ? "yes" : "no")
+                     .arg(m_core.videoGate().holders()));
         start(Target::Refused);
         const int refusedId = m_current->id;
         waitUntil([&] { return m_current->stopReported; }, 30000);
         if (!m_current->stopReported) {
             ++m_missingEvents;
-            fail(QStringLiteral("checkpoint %1: the refused start %2 reported nothing").arg(m_checkpoints).arg(refusedId));
+            fail(QStringLiteral("checkpoint %1: the refused start %2 reported nothing (video reset put off: %3, "
+                                "video gate holders: %4)")
+                     .arg(m_checkpoints)
+                     .arg(refusedId)
+                     .arg(m_core.videoResetPending() ? "yes" : "no")
+                     .arg(m_core.videoGate().holders()));
         }
         start(Target::Server);
         const QString key = m_current->key;
@@ -393,6 +419,7 @@ private:
     qint64 m_longestStallMs = 0;
     QString m_longestStallIn;
     qint64 m_longestResetMs = 0;
+    qint64 m_longestSettleMs = 0;
     long m_allocsAtExit = 0;
     QStringList m_failures;
 
