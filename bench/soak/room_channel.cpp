@@ -20,9 +20,9 @@
 #include "chat/ChatListWidget.h"
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/RoomMessageRouter.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,7 +3,7 @@
 #include "canvas/WindowWidget.h"
 #include "core/UntrustedText.h"
 #include "platform/X11Capture.h"
-#include "shell/RoundedMask.h"
+#include "widgets/RoundedMask.h"
 #include "ui_DesktopShareDialog.h"
 
 #include <QButtonGroup>

@@ -11,7 +11,7 @@
 // show them as plain text. Everything runs on the GUI thread.
 
 #include "engine/capture/ScreenCaptureEngine.h"
-#include "shell/TopBandDrag.h"
+#include "widgets/TopBandDrag.h"
 
 #include <QDialog>
 #include <QImage>

@@ -2,7 +2,7 @@
 
 #include "canvas/RightChildMenu.h"
 #include "canvas/RightMenu.h"
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 #include "ui_ShowCarmeraWidget.h"
 
 #include <QFrame>

@@ -1,6 +1,5 @@
 #include "chat/ChatItemWidget.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
 #include "chat/PictureCache.h"
 #include "chat/ShowBigImageDialog.h"
@@ -12,7 +11,8 @@
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "core/Toast.h"
-#include "shell/ChatRecordOptDialog.h"
+#include "widgets/ChatRecordOptDialog.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDebug>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #include "chat/EmoteListWidget.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/EmoteFiles.h"
 #include "chat/PictureCache.h"
 #include "core/ImageUtils.h"
 #include "core/PictureDecoder.h"
 #include "core/PictureLimits.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

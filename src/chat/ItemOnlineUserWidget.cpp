@@ -3,7 +3,6 @@
 #include "chat/LazyRowList.h"
 
 #include "chat/ChatItemWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/LazyRowList.h"
 #include "chat/MarkUserTagDialog.h"
 #include "chat/PictureCache.h"
@@ -11,6 +10,7 @@
 #include "chat/ViewerModeration.h"
 #include "core/ImageUtils.h"
 #include "core/UntrustedText.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDebug>
 #include <QGuiApplication>

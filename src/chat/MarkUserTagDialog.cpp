@@ -1,7 +1,6 @@
 #include "chat/MarkUserTagDialog.h"
 
 #include "chat/ChatItemWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/PictureCache.h"
 #include "chat/UserTagCheckWidget.h"
 #include "chat/ViewerModeration.h"
@@ -9,6 +8,7 @@
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "core/UntrustedText.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDebug>
 #include <QGridLayout>

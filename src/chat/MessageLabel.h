@@ -4,8 +4,8 @@
 // laid out whenever content, pictures or the holder's width change (never while painting), and
 // painted from the laid-out operations.
 
-#include "chat/ClickableLabel.h"
 #include "chat/MessageSegment.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #include "chat/ShowBigImageDialog.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/PictureCache.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDebug>
 #include <QFrame>

@@ -4,7 +4,7 @@
 #include "cohost/ItemConnectMicWidget.h"
 #include "cohost/SceneCenterWidget.h"
 #include "cohost/TrtcManager.h"
-#include "shell/EmptyListPlaceholder.h"
+#include "widgets/EmptyListPlaceholder.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -7,7 +7,7 @@
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
 #include "core/Toast.h"
-#include "shell/CustomWidget.h"
+#include "widgets/CustomWidget.h"
 #include "ui_ConnectMicInviteDialog.h"
 
 #include <QApplication>

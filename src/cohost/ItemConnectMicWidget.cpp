@@ -7,8 +7,7 @@
 #include "core/ImageUtils.h"
 #include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
-#include "shell/ChatRecordOptDialog.h"
-#include "shell/LivePauseOrStopWidget.h"
+#include "widgets/ChatRecordOptDialog.h"
 
 #include <QDebug>
 #include <QDir>
@@ -20,6 +19,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
@@ -395,4 +395,19 @@ void ItemConnectMicWidget::showAvatarFailed()
 void ItemConnectMicWidget::settleAvatar()
 {
     m_avatarSettled = true;
+}
+
+TransparentButton::TransparentButton(QWidget* parent) : QPushButton(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    show();
+}
+
+void TransparentButton::paintEvent(QPaintEvent* event)
+{
+    QPushButton::paintEvent(event);
+    // Alpha 1 keeps the button invisible while every pixel still takes the mouse.
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(0, 0, 0, 1));
 }

@@ -10,9 +10,13 @@
 // confirmation goes through a replaceable function (tests answer it) and dies with the row: the
 // room channel can take a row away while its confirmation is open. The owner deletes rows with
 // deleteLater, since a row's own slots may be on the stack.
+//
+// TransparentButton: a push button painted almost fully transparent that still takes every
+// click on its area (the row's small buttons).
 
 #include "core/PictureLimits.h"
 #include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 
 #include <functional>
@@ -23,8 +27,16 @@ class QHBoxLayout;
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QPushButton;
-class TransparentButton;
+
+class TransparentButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    explicit TransparentButton(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 class ItemConnectMicWidget : public QWidget
 {

@@ -7,7 +7,7 @@
 #include "core/ImageUtils.h"
 #include "core/PictureDecoder.h"
 #include "core/PictureLimits.h"
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -9,7 +9,7 @@
 #include "engine/EngineDisplayView.h"
 #include "engine/LiveCore.h"
 #include "shell/LiveMainWindowRules.h"
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 
 #include <QApplication>
 #include <QDebug>

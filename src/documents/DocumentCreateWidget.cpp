@@ -7,7 +7,7 @@
 #include "documents/DocumentDialogs.h"
 #include "documents/DocumentListRules.h"
 #include "documents/analysisPdfThread.h"
-#include "shell/LogoutDialog.h"
+#include "widgets/LogoutDialog.h"
 
 #include <QDebug>
 #include <QDir>

@@ -7,8 +7,8 @@
 #include "documents/DocumentDialogs.h"
 #include "documents/DocumentListRules.h"
 #include "documents/FileAnalysisFaildWidget.h"
-#include "shell/LogoutDialog.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/LogoutDialog.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QButtonGroup>
 #include <QDebug>

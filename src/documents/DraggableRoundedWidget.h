@@ -2,8 +2,8 @@
 // A frameless window of the document area that paints its style-sheet background, clips itself to
 // a rectangle with 8-pixel rounded corners, and moves when dragged anywhere.
 
-#include "shell/RoundedMask.h"
-#include "shell/TopBandDrag.h"
+#include "widgets/RoundedMask.h"
+#include "widgets/TopBandDrag.h"
 
 #include <QWidget>
 

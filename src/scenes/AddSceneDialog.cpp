@@ -4,8 +4,8 @@
 #include "scenes/CustomFrameLabel.h"
 #include "scenes/SceneLayoutPresets.h"
 #include "scenes/SceneRecords.h"
-#include "shell/PopTipDlg.h"
-#include "shell/RoundedMask.h"
+#include "widgets/PopTipDlg.h"
+#include "widgets/RoundedMask.h"
 
 #include "ui_AddSceneDialog.h"
 

@@ -15,7 +15,7 @@
 
 #include "scenes/InfoWidget.h"
 #include "scenes/PreviewWidget.h"
-#include "shell/TopBandDrag.h"
+#include "widgets/TopBandDrag.h"
 
 #include <QDialog>
 #include <QSize>

@@ -4,7 +4,7 @@
 #include "core/PictureDecoder.h"
 #include "scenes/MyListWidget.h"
 #include "scenes/ScenePictures.h"
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 
 #include <QAction>
 #include <QCursor>

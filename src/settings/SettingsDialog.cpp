@@ -6,7 +6,7 @@
 #include "settings/HelpSettingDialog.h"
 #include "settings/SystemSettingDialog.h"
 #include "settings/VideoSettingDialog.h"
-#include "shell/RoundedMask.h"
+#include "widgets/RoundedMask.h"
 
 #include <QMouseEvent>
 #include <QPainter>

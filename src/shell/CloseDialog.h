@@ -3,7 +3,7 @@
 // is not asked again. The radio buttons and the check box write their options to the settings
 // store as soon as they change, whether the prompt then ends with OK or not.
 
-#include "shell/TopBandDrag.h"
+#include "widgets/TopBandDrag.h"
 
 #include <QDialog>
 

@@ -6,7 +6,6 @@
 #include "chat/ChatListWidget.h"
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/EmoteFiles.h"
 #include "chat/EmoteListWidget.h"
 #include "chat/MentionGuard.h"
@@ -17,8 +16,9 @@
 #include "core/Toast.h"
 #include "scenes/SceneLayoutControl.h"
 #include "shell/ChatSideState.h"
-#include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/CustomWidget.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QDebug>

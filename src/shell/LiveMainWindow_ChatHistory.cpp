@@ -6,7 +6,6 @@
 #include "chat/ChatListWidget.h"
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/MentionGuard.h"
 #include "chat/MessageLabel.h"
 #include "chat/RoomMessageRouter.h"
@@ -17,6 +16,7 @@
 #include "core/Toast.h"
 #include "shell/ChatSideState.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QDebug>

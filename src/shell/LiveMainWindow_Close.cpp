@@ -7,9 +7,9 @@
 #include "documents/DocumentShareWidget.h"
 #include "settings/SettingsDialog.h"
 #include "shell/AppStartup.h"
-#include "shell/LogoutDialog.h"
 #include "shell/PopupDialog.h"
 #include "shell/ShareLiveDialog.h"
+#include "widgets/LogoutDialog.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QCloseEvent>

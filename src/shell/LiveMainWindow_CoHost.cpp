@@ -5,7 +5,6 @@
 #include "shell/LiveMainWindow.h"
 
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/RoomMessageRouter.h"
 #include "cohost/CoHostList.h"
 #include "cohost/ConnectMicInviteDialog.h"
@@ -15,10 +14,11 @@
 #include "cohost/TrtcManager.h"
 #include "cohost/VideoWindows.h"
 #include "engine/LiveCore.h"
-#include "shell/ChatRecordOptDialog.h"
 #include "shell/LiveControl.h"
 #include "shell/MyButton.h"
 #include "shell/SideSearchBar.h"
+#include "widgets/ChatRecordOptDialog.h"
+#include "widgets/ClickableLabel.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QHBoxLayout>

@@ -16,12 +16,12 @@
 #include "engine/EngineStartup.h"
 #include "engine/LiveCore.h"
 #include "shell/ChatSideState.h"
-#include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
 #include "shell/ShareLiveDialog.h"
+#include "widgets/CustomWidget.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QFontMetrics>

@@ -22,7 +22,7 @@
 #include "scenes/AddSceneDialog.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QDebug>

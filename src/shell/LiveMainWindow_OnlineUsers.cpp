@@ -3,7 +3,6 @@
 #include "shell/LiveMainWindow.h"
 
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/ItemOnlineUserWidget.h"
 #include "chat/LazyRowList.h"
 #include "chat/OnlineTabWidget.h"
@@ -13,9 +12,10 @@
 #include "core/ImageUtils.h"
 #include "core/ServiceConstants.h"
 #include "shell/LiveControl.h"
-#include "shell/EmptyListPlaceholder.h"
 #include "shell/OnlineSideState.h"
 #include "shell/SideSearchBar.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/EmptyListPlaceholder.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QAction>

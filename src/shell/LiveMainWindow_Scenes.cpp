@@ -12,7 +12,7 @@
 #include "scenes/AddSceneDialog.h"
 #include "scenes/SceneLayoutControl.h"
 #include "scenes/SceneRecords.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QDebug>

@@ -4,7 +4,7 @@
 #include "canvas/AppPopupWindow.h"
 #include "cohost/SceneCenterWidget.h"
 #include "cohost/SceneWidget.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QMouseEvent>

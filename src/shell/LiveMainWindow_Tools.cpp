@@ -13,8 +13,8 @@
 #include "engine/LiveCore.h"
 #include "scenes/AddSceneDialog.h"
 #include "scenes/SceneLayoutControl.h"
-#include "shell/LogoutDialog.h"
 #include "shell/MyButton.h"
+#include "widgets/LogoutDialog.h"
 #include "ui_LiveMainWindow.h"
 
 #include <QDebug>

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
@@ -90,19 +89,4 @@ bool LivePauseOrStopWidget::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-TransparentButton::TransparentButton(QWidget* parent) : QPushButton(parent)
-{
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    show();
-}
-
-void TransparentButton::paintEvent(QPaintEvent* event)
-{
-    QPushButton::paintEvent(event);
-    // Alpha 1 keeps the button invisible while every pixel still takes the mouse.
-    QPainter painter(this);
-    painter.fillRect(rect(), QColor(0, 0, 0, 1));
 }

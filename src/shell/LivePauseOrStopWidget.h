@@ -2,11 +2,7 @@
 // The popup above the live button while a broadcast runs: pause ("暂停直播") or stop ("结束直播").
 // It only reports the choice and hides itself; the main window pauses and stops. It is an
 // ordinary child of the main window (frameless, no window type), so it moves with the window.
-//
-// TransparentButton: a push button painted almost fully transparent that still takes every
-// click on its area (the co-host rows' small buttons).
 #include <QDialog>
-#include <QPushButton>
 
 class QFrame;
 class QLabel;
@@ -31,14 +27,4 @@ private:
     QLabel* m_stopIcon = nullptr;
     QLabel* m_stopTitle = nullptr;
     QLabel* m_stopDesc = nullptr;
-};
-
-class TransparentButton : public QPushButton
-{
-    Q_OBJECT
-public:
-    explicit TransparentButton(QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };

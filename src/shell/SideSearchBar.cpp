@@ -1,6 +1,6 @@
 #include "shell/SideSearchBar.h"
 
-#include "chat/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QHBoxLayout>

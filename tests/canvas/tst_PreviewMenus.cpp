@@ -6,7 +6,7 @@
 #include "canvas/ShowCarmeraWidget.h"
 #include "canvas/SortPageMenu.h"
 #include "core/Toast.h"
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -2,9 +2,9 @@
 // The row's requests against the service simulator: pinning, the viewer-state request behind
 // the sender menu, and muting, blocking and shielding.
 #include "chat/ChatItemWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
 #include "support/ChatOpsTestCase.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QJsonArray>
 #include <QMouseEvent>

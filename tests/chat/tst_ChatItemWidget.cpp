@@ -1,9 +1,9 @@
 // test-label: unit
 #include "chat/ChatItemWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
 #include "chat/UserWithTagLabel.h"
 #include "support/ChatRowHooks.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -5,11 +5,11 @@
 // fetch that hangs. The grid's cells: columns, places, presses, focus and resizes.
 #include "support/SimulatorProcess.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/EmoteCacheJob.h"
 #include "chat/EmoteFiles.h"
 #include "chat/EmoteListWidget.h"
 #include "chat/PictureCache.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDir>
 #include <QElapsedTimer>

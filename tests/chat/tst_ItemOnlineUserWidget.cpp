@@ -2,12 +2,12 @@
 // An online-user row against the service simulator: the menu from the viewer's state, muting,
 // blocking, shielding and lifting them, refusals, a row gone while its request is pending, the
 // name shown as plain text and the badge.
-#include "chat/ClickableLabel.h"
 #include "chat/ItemOnlineUserWidget.h"
 #include "chat/MarkUserTagDialog.h"
 #include "chat/UserWithTagLabel.h"
 #include "core/UntrustedText.h"
 #include "support/ChatOpsTestCase.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QJsonArray>
 #include <QLabel>

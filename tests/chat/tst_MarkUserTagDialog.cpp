@@ -2,10 +2,10 @@
 // The tag dialog against the service simulator: the grid and its heights, the selection order,
 // the saved ids, the confirm button's state, refusals, hostile colours, and the chat row's opener.
 #include "chat/ChatItemWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/MarkUserTagDialog.h"
 #include "chat/UserTagCheckWidget.h"
 #include "support/ChatOpsTestCase.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QGridLayout>
 #include <QJsonArray>

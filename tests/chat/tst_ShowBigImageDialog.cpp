@@ -4,9 +4,9 @@
 // by its button, and one viewer at a time.
 #include "support/SimulatorProcess.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/PictureCache.h"
 #include "chat/ShowBigImageDialog.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QFrame>
 #include <QLabel>

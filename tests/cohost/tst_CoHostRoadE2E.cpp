@@ -14,9 +14,9 @@
 #include "cohost/SceneRemoteWidget.h"
 #include "cohost/VideoWindows.h"
 #include "documents/DocumentShareWidget.h"
-#include "shell/ChatRecordOptDialog.h"
-#include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
+#include "widgets/ChatRecordOptDialog.h"
+#include "widgets/CustomWidget.h"
 
 #include <QApplication>
 #include <QCursor>

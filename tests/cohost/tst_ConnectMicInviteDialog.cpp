@@ -3,13 +3,13 @@
 // refresh keeps and drops, the tabs, the copy buttons and closing.
 #include "support/SimulatorProcess.h"
 
-#include "chat/ClickableLabel.h"
 #include "cohost/ConnectMicInviteDialog.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
-#include "shell/CustomWidget.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/CustomWidget.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -8,10 +8,11 @@
 #include "cohost/TrtcManager.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
-#include "shell/ChatRecordOptDialog.h"
+#include "widgets/ChatRecordOptDialog.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QPointer>
@@ -290,6 +291,29 @@ private slots:
         QVERIFY(!QFile::exists(cacheFile()));
         QCOMPARE(w->avatarLabel()->pixmap(Qt::ReturnByValue).toImage(),
                  expectedRound(ImageUtils::fallbackPixmap()));
+    }
+
+    // The row's almost invisible buttons still take every click.
+    void transparentButtonTakesClicks()
+    {
+        QWidget row;
+        auto* layout = new QHBoxLayout(&row);
+        auto* transparent = new TransparentButton(nullptr);
+        layout->addWidget(transparent);
+        transparent->setFixedSize(20, 20);
+        row.show();
+        QVERIFY(!transparent->isWindow());
+        QSignalSpy clicked(transparent, &QPushButton::clicked);
+        QTest::mouseClick(transparent, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        // A flat button paints nothing of its own here: what remains is the alpha-1 black cover,
+        // on every pixel.
+        transparent->setFlat(true);
+        QImage picture(transparent->size(), QImage::Format_ARGB32);
+        picture.fill(Qt::transparent);
+        transparent->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+        for (const QPoint p : {QPoint(0, 0), QPoint(19, 19), QPoint(10, 3)})
+            QCOMPARE(qAlpha(picture.pixel(p)), 1);
     }
 };
 

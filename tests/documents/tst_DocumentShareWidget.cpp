@@ -11,9 +11,9 @@
 #include "documents/DocumentDialogs.h"
 #include "documents/FileAnalysisFaildWidget.h"
 #include "documents/analysisPdfThread.h"
-#include "shell/LogoutDialog.h"
-#include "shell/PopTipDlg.h"
 #include "support/DocumentFixtures.h"
+#include "widgets/LogoutDialog.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QApplication>
 #include <QDir>

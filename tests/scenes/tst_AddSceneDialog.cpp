@@ -9,8 +9,8 @@
 #include "scenes/SceneLayoutPresets.h"
 #include "scenes/ScenePictures.h"
 #include "scenes/SceneRecords.h"
-#include "shell/PopTipDlg.h"
 #include "support/TestPictures.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -14,7 +14,6 @@
 #include "support/WaitMeter.h"
 
 #include "chat/ChatItemWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/EmoteFiles.h"
 #include "chat/EmoteListWidget.h"
 #include "chat/ItemChatRecord.h"
@@ -28,6 +27,7 @@
 #include "core/DataCenter.h"
 #include "login/QRcodeWidget.h"
 #include "login/UserWidget.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -16,10 +16,10 @@
 #include "core/ServiceConstants.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
-#include "shell/CustomWidget.h"
+#include "widgets/CustomWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QDir>
 #include <QJsonObject>

@@ -17,7 +17,7 @@
 #include "documents/DocumentShareWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
 #include "shell/MyButton.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QDir>
 #include <QHBoxLayout>

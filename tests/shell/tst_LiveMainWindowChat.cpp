@@ -11,11 +11,11 @@
 #include "chat/ChatSender.h"
 #include "chat/MessageLabel.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 #include "chat/RoomMessageRouter.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
-#include "shell/CustomWidget.h"
+#include "widgets/CustomWidget.h"
 #include "shell/LiveControl.h"
 
 #include <QDir>

@@ -9,12 +9,12 @@
 #include "chat/ChatItemWidget.h"
 #include "chat/ChatListWidget.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
 #include "chat/RoomMessageRouter.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QDir>
 #include <QJsonArray>

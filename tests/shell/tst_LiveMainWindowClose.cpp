@@ -16,8 +16,8 @@
 #include "settings/SettingsDialog.h"
 #include "settings/VideoSettingDialog.h"
 #include "shell/CloseDialog.h"
-#include "shell/LogoutDialog.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/LogoutDialog.h"
+#include "widgets/PopTipDlg.h"
 #include "shell/PopupDialog.h"
 #include "shell/ShareLiveDialog.h"
 

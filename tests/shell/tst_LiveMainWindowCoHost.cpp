@@ -9,7 +9,6 @@
 #include "support/FakeTrtcCloud.h"
 #include "support/RawAudioBlock.h"
 
-#include "chat/ClickableLabel.h"
 #include "cohost/CoHostList.h"
 #include "cohost/ConnectMicInviteDialog.h"
 #include "cohost/ItemConnectMicWidget.h"
@@ -17,9 +16,10 @@
 #include "cohost/SceneWidget.h"
 #include "cohost/TrtcManager.h"
 #include "core/DataCenter.h"
-#include "shell/ChatRecordOptDialog.h"
 #include "shell/LiveControl.h"
 #include "shell/MyButton.h"
+#include "widgets/ChatRecordOptDialog.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QAction>
 #include <QApplication>

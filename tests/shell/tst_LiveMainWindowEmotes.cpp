@@ -8,11 +8,11 @@
 #include "support/RichText.h"
 
 #include "chat/ChatListWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/EmoteFiles.h"
 #include "chat/EmoteListWidget.h"
 #include "chat/UserRemindMsgWidget.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

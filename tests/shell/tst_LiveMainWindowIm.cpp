@@ -9,9 +9,9 @@
 
 #include "chat/ChatItemWidget.h"
 #include "chat/ChatListWidget.h"
-#include "chat/ClickableLabel.h"
 #include "chat/MessageLabel.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

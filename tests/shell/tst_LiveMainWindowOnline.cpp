@@ -5,15 +5,15 @@
 #include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/ItemOnlineUserWidget.h"
 #include "chat/LazyRowList.h"
 #include "chat/OnlineTabWidget.h"
 #include "chat/PictureCache.h"
 #include "chat/RoomMessageRouter.h"
-#include "shell/CustomWidget.h"
 #include "shell/LiveControl.h"
 #include "shell/OnlineSideState.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/CustomWidget.h"
 
 #include <QImage>
 #include <QLabel>

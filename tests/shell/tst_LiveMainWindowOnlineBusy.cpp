@@ -8,7 +8,6 @@
 #include "support/ChatWindowTestCase.h"
 #include "support/LiveMainWindowTestAccess.h"
 
-#include "chat/ClickableLabel.h"
 #include "chat/ItemOnlineUserWidget.h"
 #include "chat/LazyRowList.h"
 #include "chat/PictureCache.h"
@@ -16,6 +15,7 @@
 #include "chat/UserWithTagLabel.h"
 #include "core/UntrustedText.h"
 #include "shell/OnlineSideState.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -8,12 +8,12 @@
 
 #include "chat/ChatListWidget.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/ClickableLabel.h"
 #include "chat/RoomMessageRouter.h"
 #include "chat/UploadThread.h"
 #include "core/Toast.h"
 #include "platform/OssClient.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QFile>
 #include <QtTest>

@@ -22,8 +22,8 @@
 #include "core/UntrustedText.h"
 #include "shell/LiveControl.h"
 #include "shell/LiveModeDialog.h"
-#include "shell/CustomWidget.h"
 #include "shell/LivePauseOrStopWidget.h"
+#include "widgets/CustomWidget.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,13 +1,10 @@
 // test-label: unit
-// The pause/stop popup: only a left press on a title or an icon chooses, and the popup hides;
-// and the almost invisible button that still takes every click.
+// The pause/stop popup: only a left press on a title or an icon chooses, and the popup hides.
 #include "support/LiveMainWindowTestAccess.h"
 
 #include "shell/LivePauseOrStopWidget.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QtTest>
 
 class tst_LivePauseOrStopWidget : public QObject
@@ -16,7 +13,6 @@ class tst_LivePauseOrStopWidget : public QObject
 
 private slots:
     void popupRows();
-    void transparentButtonTakesClicks();
 };
 
 void tst_LivePauseOrStopWidget::popupRows()
@@ -54,28 +50,6 @@ void tst_LivePauseOrStopWidget::popupRows()
     QTest::mousePress(stopIcon, Qt::LeftButton);
     QCOMPARE(stop.count(), 1);
     QVERIFY(!popup.isVisible());
-}
-
-void tst_LivePauseOrStopWidget::transparentButtonTakesClicks()
-{
-    QWidget row;
-    auto* layout = new QHBoxLayout(&row);
-    auto* transparent = new TransparentButton(nullptr);
-    layout->addWidget(transparent);
-    transparent->setFixedSize(20, 20);
-    row.show();
-    QVERIFY(!transparent->isWindow());
-    QSignalSpy clicked(transparent, &QPushButton::clicked);
-    QTest::mouseClick(transparent, Qt::LeftButton);
-    QCOMPARE(clicked.count(), 1);
-    // A flat button paints nothing of its own here: what remains is the alpha-1 black cover,
-    // on every pixel.
-    transparent->setFlat(true);
-    QImage picture(transparent->size(), QImage::Format_ARGB32);
-    picture.fill(Qt::transparent);
-    transparent->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
-    for (const QPoint p : {QPoint(0, 0), QPoint(19, 19), QPoint(10, 3)})
-        QCOMPARE(qAlpha(picture.pixel(p)), 1);
 }
 
 QTEST_MAIN(tst_LivePauseOrStopWidget)

@@ -17,9 +17,9 @@
 #include "documents/WhiteBoardControl.h"
 #include "scenes/AddSceneDialog.h"
 #include "scenes/SceneLayoutControl.h"
-#include "shell/LogoutDialog.h"
 #include "shell/MyButton.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/LogoutDialog.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -9,7 +9,6 @@
 
 #include "login/LoginTestSupport.h"
 
-#include "chat/ClickableLabel.h"
 #include "core/SolVekLog.h"
 #include "login/PassWordEdit.h"
 #include "login/PhoneNumEdit.h"
@@ -18,6 +17,7 @@
 #include "login/SubAccoutWidget.h"
 #include "login/UserWidget.h"
 #include "shell/LiveControl.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QFile>
 #include <QFileInfo>

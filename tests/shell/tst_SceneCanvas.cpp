@@ -15,7 +15,7 @@
 #include "scenes/LayoutWidget.h"
 #include "scenes/SceneLayoutControl.h"
 #include "scenes/ScenePictures.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QDir>
 #include <QImage>

@@ -10,7 +10,7 @@
 #include "IngestServer.h"
 
 #include "engine/ObsLiveCore.h"
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/CustomWidget.h"
+#include "widgets/CustomWidget.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/ChatRecordOptDialog.h"
+#include "widgets/ChatRecordOptDialog.h"
 
 #include "ui_ChatRecordOptDialog.h"
 

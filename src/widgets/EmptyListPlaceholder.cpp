@@ -1,4 +1,4 @@
-#include "shell/EmptyListPlaceholder.h"
+#include "widgets/EmptyListPlaceholder.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -3,7 +3,7 @@
 // it on the stack without a parent, set its texts and run it with exec. It moves when dragged by
 // its top 60 pixels.
 
-#include "shell/TopBandDrag.h"
+#include "widgets/TopBandDrag.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 // test-label: unit
-#include "shell/ChatRecordOptDialog.h"
+#include "widgets/ChatRecordOptDialog.h"
 
-#include "chat/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QPushButton>
 #include <QPointer>

@@ -1,5 +1,5 @@
 // test-label: unit
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "chat/ClickableLabel.h"
+#include "widgets/ClickableLabel.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

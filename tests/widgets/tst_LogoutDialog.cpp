@@ -1,7 +1,7 @@
 // test-label: unit
 #include "support/MouseEvents.h"
 
-#include "shell/LogoutDialog.h"
+#include "widgets/LogoutDialog.h"
 
 #include <QLabel>
 #include <QMouseEvent>

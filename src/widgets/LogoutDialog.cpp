@@ -1,5 +1,5 @@
-#include "shell/LogoutDialog.h"
-#include "shell/RoundedMask.h"
+#include "widgets/LogoutDialog.h"
+#include "widgets/RoundedMask.h"
 
 #include "ui_LogoutDialog.h"
 

@@ -1,5 +1,5 @@
 // test-label: unit
-#include "shell/PopTipDlg.h"
+#include "widgets/PopTipDlg.h"
 
 #include <QLabel>
 #include <QtTest>

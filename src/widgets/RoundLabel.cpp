@@ -1,4 +1,4 @@
-#include "shell/RoundLabel.h"
+#include "widgets/RoundLabel.h"
 
 #include <QPainter>
 #include <QPainterPath>
