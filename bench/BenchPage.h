@@ -6,9 +6,9 @@
 #include "support/SimulatorProcess.h"
 
 #include "chat/ChatWebSocketClient.h"
+#include "core/LoginInfo.h"
 #include "core/NetUtils.h"
 #include "core/Toast.h"
-#include "login/LoginInfo.h"
 
 #include "BenchLoop.h"
 

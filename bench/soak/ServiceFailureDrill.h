@@ -10,7 +10,7 @@
 // The library runs in this process on the offscreen platform with the recording engine fake (no
 // picture matters here); the simulator is a child process.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>

@@ -4,8 +4,8 @@
 #include "chat/ItemChatRecord.h"
 #include "chat/RoomProtocol.h"
 #include "core/FormBody.h"
+#include "core/LoginInfo.h"
 #include "core/ServiceConstants.h"
-#include "login/LoginInfo.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -13,7 +13,7 @@
 // there too, so it is guarded by the manager's mutex.
 
 #include "chat/ApiTransport.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "platform/V2TIMManager.h"
 
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 
 #include "chat/RoomProtocol.h"
 #include "core/ImageUtils.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -4,9 +4,9 @@
 #include "chat/ImSDKManager.h"
 #include "chat/RoomProtocol.h"
 #include "core/FormBody.h"
+#include "core/LoginInfo.h"
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
-#include "login/LoginInfo.h"
 
 #include <QCoreApplication>
 #include <QDebug>

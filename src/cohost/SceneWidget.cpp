@@ -2,13 +2,13 @@
 
 #include "cohost/SceneTile.h"
 #include "cohost/SceneWidgetToolWidget.h"
+#include "core/AvatarReply.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
 #include "core/PictureDecoder.h"
 #include "core/NetUtils.h"
 #include "engine/EngineDisplayView.h"
 #include "engine/LiveCore.h"
-#include "shell/LiveMainWindowRules.h"
 #include "widgets/RoundLabel.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ const char kCameraSource[] = "camera source";
 const char kBadgeText[] = "画面应用中";
 const int kAvatarSide = 80;
 const int kAvatarRadius = 20;
-int s_avatarTimeoutMs = mainwin::kAvatarTimeoutMs;
+int s_avatarTimeoutMs = solvek::kAvatarTimeoutMs;
 
 } // namespace
 
@@ -113,7 +113,7 @@ void SceneWidget::setAnchorPhoto(LoginInfo* info)
     }
     QNetworkRequest request{QUrl(info->photo)};
     request.setTransferTimeout(s_avatarTimeoutMs);
-    solvek::limitReplySize(m_avatarManager->get(request), mainwin::kMaxAvatarReplyBytes);
+    solvek::limitReplySize(m_avatarManager->get(request), solvek::kMaxAvatarReplyBytes);
 }
 
 void SceneWidget::handleAvatarReply(QNetworkReply* reply)
@@ -123,7 +123,7 @@ void SceneWidget::handleAvatarReply(QNetworkReply* reply)
         qDebug() << "Network error:" << reply->errorString();
         return;
     }
-    if (!mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
+    if (!solvek::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
         return;
     // Decoded off the window's thread.
     PictureDecoder::decodeLater(

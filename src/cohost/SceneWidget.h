@@ -10,7 +10,7 @@
 // setInUseBadgeVisible); a drag of the tile onto the preview (MIME text "0") asks for it back,
 // and the scene centre's setInUseState marks the answered drop.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QWidget>
 

@@ -3,8 +3,8 @@
 #include "chat/ChatWebSocketClient.h"
 #include "chat/RoomProtocol.h"
 #include "core/FormBody.h"
+#include "core/LiveRoomInfo.h"
 #include "core/ServiceConstants.h"
-#include "shell/LiveModeDialog.h"
 
 #include <QCoreApplication>
 #include <QDebug>

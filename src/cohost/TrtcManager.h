@@ -16,7 +16,7 @@
 // raises sigRoomFailed once per stay; the live control then ends the broadcast.
 
 #include "chat/ApiTransport.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "platform/TrtcCloud.h"
 
 #include <QObject>

@@ -6,7 +6,7 @@
 // on the GUI thread. After a login every request carries the token in the "openapitoken"
 // header. Build form bodies with solvek::FormBody.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -1,5 +1,5 @@
 #pragma once
-// Built-in service addresses, endpoint table and engine source names.
+// The program's version, built-in service addresses, endpoint table and engine source names.
 //
 // Every host of the service is a compile-time constant (CMake cache variables). At start-up the
 // environment variable SOLVEK_SERVICE_URL, when set, points every host at one base address
@@ -12,6 +12,9 @@
 #include <QUrl>
 
 namespace solvek {
+
+// Shown by the login dialog and the help page, and compared with the update check's version.
+inline constexpr char kAppVersion[] = "2.0.1";
 
 enum class ServiceHost {
     Api,         // open-API host

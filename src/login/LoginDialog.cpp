@@ -2,9 +2,9 @@
 #include "ui_LoginDialog.h"
 
 #include "core/NetUtils.h"
+#include "core/ServiceConstants.h"
 #include "login/PriAccoutWidget.h"
 #include "login/SubAccoutWidget.h"
-#include "shell/AppStartup.h"
 
 #include <QBitmap>
 #include <QCoreApplication>

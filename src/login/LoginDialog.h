@@ -3,7 +3,7 @@
 // panel in the same place. The first successful login is copied into the dialog's own record,
 // handed to the web client and announced with sigAccounLoginSuccess.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QDialog>
 #include <QPoint>

@@ -2,8 +2,8 @@
 // What the phone and WeChat QR logins share: their requests (own network managers, default TLS
 // configuration, a transfer time-out) and the reading of a login reply.
 
+#include "core/LoginInfo.h"
 #include "core/PictureLimits.h"
-#include "login/LoginInfo.h"
 
 #include <QJsonObject>
 #include <QNetworkRequest>

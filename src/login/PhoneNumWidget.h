@@ -2,7 +2,7 @@
 // The phone tab of the main-account panel: mobile number and password, the remembered login, and
 // the login request with its own network manager.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QSettings>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // The main-account panel of the login dialog: the WeChat QR tab and the phone tab, and the links
 // for registration, the sub-account panel and the service terms.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QWidget>
 

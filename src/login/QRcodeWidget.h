@@ -2,7 +2,7 @@
 // The WeChat tab of the main-account panel: fetches a login QR code, shows it and polls the open
 // API until the code has been scanned and confirmed.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QList>
 #include <QPixmap>

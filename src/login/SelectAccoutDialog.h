@@ -4,7 +4,7 @@
 // the dialog, fills it with cards and runs it; this dialog sends the sub-login itself (with a
 // network manager of its own) and hands the completed record to the observer.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QDialog>
 #include <QPoint>

@@ -5,7 +5,7 @@
 // per account. The choice signs in and tells the observer; declining it starts over with a new
 // code. Requests go through NetUtils; pictures are fetched without blocking.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "login/SelectAccoutDialog.h"
 
 #include <QJsonObject>

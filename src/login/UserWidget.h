@@ -3,7 +3,7 @@
 // avatar and its name. The card only shows; the sub-account panel watches its presses and
 // decides which card is selected.
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QWidget>
 

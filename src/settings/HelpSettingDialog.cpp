@@ -1,7 +1,7 @@
 #include "settings/HelpSettingDialog.h"
 #include "ui_HelpSettingDialog.h"
 
-#include "shell/AppStartup.h"
+#include "core/ServiceConstants.h"
 
 HelpSettingDialog::HelpSettingDialog(QWidget* parent) : SettingsPage(parent), ui(new Ui::HelpSettingDialog)
 {

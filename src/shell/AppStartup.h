@@ -6,6 +6,8 @@
 // The blocking steps (the update dialog's exec, the event loop, starting a new process) go
 // through replaceable functions so tests can drive start-up without a person.
 
+#include "core/ServiceConstants.h" // kAppVersion
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,7 +20,6 @@ class VersonUpdate;
 
 namespace solvek {
 
-inline constexpr char kAppVersion[] = "2.0.1";
 inline constexpr int kRestartExitCode = 777;
 // An update server that accepts the connection but never answers must not hold up start-up.
 inline constexpr int kUpdateCheckTimeoutMs = 10000;

@@ -6,7 +6,7 @@
 #include "chat/UploadWork.h"
 #include "platform/TrtcCloud.h"
 #include "core/NetInfoThread.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "canvas/CameraOverlayHandler.h"
 #include "canvas/DocumentPageGeometry.h"
 #include "canvas/PreviewRefit.h"

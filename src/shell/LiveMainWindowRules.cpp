@@ -34,14 +34,6 @@ QPoint broadcastHintPos(const QPoint& windowTopLeft, int windowWidth)
     return QPoint((windowWidth - 266) / 2 + windowTopLeft.x(), windowTopLeft.y() + 12);
 }
 
-bool isAvatarContentType(const QVariant& contentTypeHeader)
-{
-    if (!contentTypeHeader.isValid())
-        return false;
-    const QString type = contentTypeHeader.toString();
-    return type == "image/jpeg" || type == "image/png";
-}
-
 QSize nameLabelSize(int nameWidth)
 {
     return nameWidth < 35 ? QSize(nameWidth + 8, 25) : QSize();

@@ -1,10 +1,8 @@
 #pragma once
 // Rules of the main window that need no widgets, kept apart so they are tested on their own.
-#include "core/PictureLimits.h"
 #include <QPoint>
 #include <QSize>
 #include <QString>
-#include <QVariant>
 
 namespace mainwin
 {
@@ -37,15 +35,9 @@ bool isDragStepAccepted(const QPoint& delta);
 constexpr int kBroadcastHintMs = 3000;
 QPoint broadcastHintPos(const QPoint& windowTopLeft, int windowWidth);
 
-// The avatar reply is used only for these exact content types (no parameters).
-bool isAvatarContentType(const QVariant& contentTypeHeader);
-
 // The name label: a name narrower than 35 px gets a label 8 px wider and 25 high; a wider one
 // leaves the label at the form's zero size (an invalid size here). The text is elided to 42 px.
 constexpr int kNameElideWidth = 42;
-// The avatar request: its largest reply, and how long it may transfer nothing.
-constexpr qint64 kMaxAvatarReplyBytes = PictureLimits::kMaxAvatarBytes;
-constexpr int kAvatarTimeoutMs = 30000;
 QSize nameLabelSize(int nameWidth);
 
 // The maximise button's look: the restored window offers to maximise, the maximised one to restore.

@@ -11,6 +11,7 @@
 #include "chat/ImSDKManager.h"
 #include "cohost/SceneWidget.h"
 #include "cohost/TrtcManager.h"
+#include "core/AvatarReply.h"
 #include "core/DataCenter.h"
 #include "core/ImageUtils.h"
 #include "core/PictureDecoder.h"
@@ -160,8 +161,8 @@ void LiveMainWindow::initFromLogin()
     // login reply (a FIFO there would block the GUI thread for good).
     if (ImageUtils::isRemoteAddress(m_loginInfo->photo)) {
         QNetworkRequest request{QUrl(m_loginInfo->photo)};
-        request.setTransferTimeout(mainwin::kAvatarTimeoutMs);
-        solvek::limitReplySize(m_avatarManager->get(request), mainwin::kMaxAvatarReplyBytes);
+        request.setTransferTimeout(solvek::kAvatarTimeoutMs);
+        solvek::limitReplySize(m_avatarManager->get(request), solvek::kMaxAvatarReplyBytes);
     }
 
     storeUser(*m_loginInfo);
@@ -210,7 +211,7 @@ void LiveMainWindow::handleAvatarReply(QNetworkReply* reply)
         qDebug() << "Network error:" << reply->errorString();
         return;
     }
-    if (!mainwin::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
+    if (!solvek::isAvatarContentType(reply->header(QNetworkRequest::ContentTypeHeader)))
         return;
     // Decoded off the window's thread, no larger than the 100 x 100 file it is kept in.
     PictureDecoder::decodeLater(reply->readAll(), QSize(100, 100), this,

@@ -7,6 +7,8 @@
 // main window through live_mode_select, and only then are the store's push server and key
 // written, so a refused or unmatched answer never leaves a half-made choice behind.
 
+#include "core/LiveRoomInfo.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QHash>
@@ -26,24 +28,9 @@ namespace Ui {
 class LiveModeDialog;
 }
 
-// The chosen room (a custom push address: id 0, live type -1, empty texts).
-struct LiveRoomInfo {
-    qint64 app_id = 0;
-    int live_type = 0; // 5 is a co-host room
-    QByteArray push_app_stream; // UTF-8
-    QByteArray push_app_nick;   // UTF-8
-
-    bool operator==(const LiveRoomInfo& o) const
-    {
-        return app_id == o.app_id && live_type == o.live_type && push_app_stream == o.push_app_stream
-               && push_app_nick == o.push_app_nick;
-    }
-};
-
 // Rules of the dialog that need no widgets.
 namespace livemode {
 
-constexpr int kLiveTypeCoHost = 5;
 constexpr int kMaxRecentRooms = 10;
 constexpr int kDefaultTransferTimeoutMs = 30000;
 
@@ -59,20 +46,6 @@ constexpr qint64 kMaxReplyBytes = 8 * 1024 * 1024;
 
 // A JSON value read as an integer: a number or numeric text; `fallback` otherwise.
 qint64 toInt64(const QJsonValue& value, qint64 fallback = 0);
-
-// A push address split at every "/": rtmp://H/A/K -> server rtmp://H/A, key K. Parts after
-// the fifth are dropped; a query behind the key stays in the key. `complete` is false with
-// fewer than five parts (server and key then stay empty).
-struct PushAddress {
-    bool complete = false;
-    QString server;
-    QString key;
-    QStringList parts;
-};
-PushAddress splitPushAddress(const QString& url);
-// A typed address: as above, but with fewer than five parts the whole text is the server and
-// the key is empty (such an address is pushed without a stream key).
-PushAddress customPushAddress(const QString& text);
 
 // One reply of the dialog's manager, read after its content type was accepted.
 struct Reply {

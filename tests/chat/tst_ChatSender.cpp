@@ -8,8 +8,8 @@
 #include "chat/ItemChatRecord.h"
 #include "chat/PendingOwnMessages.h"
 #include "chat/SensitiveWords.h"
+#include "core/LoginInfo.h"
 #include "core/ServiceConstants.h"
-#include "login/LoginInfo.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -6,8 +6,8 @@
 #include "support/HeldRequest.h"
 
 #include "chat/ImSDKManager.h"
+#include "core/LoginInfo.h"
 #include "core/ServiceConstants.h"
-#include "login/LoginInfo.h"
 
 #include <QJsonDocument>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // test-label: unit
 #include "chat/ItemChatRecord.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QImage>
 #include <QJsonArray>

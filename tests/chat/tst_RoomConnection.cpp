@@ -4,9 +4,9 @@
 #include "chat/ChatWebSocketClient.h"
 #include "chat/RoomMessageRouter.h"
 #include "chat/RoomProtocol.h"
+#include "core/LoginInfo.h"
 #include "core/NetUtils.h"
 #include "core/ServiceConstants.h"
-#include "login/LoginInfo.h"
 #include "support/SimulatorProcess.h"
 
 #include <QJsonDocument>

@@ -5,8 +5,8 @@
 #include "chat/ImSDKManager.h"
 #include "chat/RoomMessageRouter.h"
 #include "chat/RoomProtocol.h"
+#include "core/LoginInfo.h"
 #include "core/ServiceConstants.h"
-#include "login/LoginInfo.h"
 
 #include <QJsonDocument>
 #include <QThread>

@@ -6,7 +6,7 @@
 #include "FuzzCheck.h"
 
 #include "chat/ImSDKManager.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "platform/ImLoopback.h"
 
 #include <QCoreApplication>

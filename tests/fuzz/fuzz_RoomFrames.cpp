@@ -6,7 +6,7 @@
 #include "chat/ItemOnlineUserInfo.h"
 #include "chat/RoomMessageRouter.h"
 #include "chat/RoomProtocol.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 // and the short timings of the QR tab.
 
 #include "core/DataCenter.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "login/LoginLinks.h"
 #include "login/QRcodeWidget.h"
 #include "support/SimulatorProcess.h"

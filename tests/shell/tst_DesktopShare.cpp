@@ -11,8 +11,8 @@
 #include "canvas/HideWindow.h"
 #include "cohost/SceneWidget.h"
 #include "core/DataCenter.h"
+#include "core/LoginInfo.h"
 #include "core/Toast.h"
-#include "login/LoginInfo.h"
 
 #include <QLabel>
 #include <QLayout>

@@ -10,7 +10,7 @@
 #include "support/CoHostLoopback.h"
 #include "support/SimulatorProcess.h"
 
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "shell/LiveModeDialog.h"
 
 #include <QObject>

@@ -8,7 +8,7 @@
 //   ... testsupport::resetHostCanvas();            // in the fixture's destructor
 
 #include "core/DataCenter.h"
-#include "login/LoginInfo.h"
+#include "core/LoginInfo.h"
 #include "shell/LiveMainWindow.h"
 
 #include <QSize>

@@ -1,6 +1,8 @@
 #pragma once
 // The record of the signed-in host. Every login flow fills one; the login dialog keeps the
-// authoritative copy, NetUtils keeps its own. Texts are kept whole (no fixed-width cut).
+// authoritative copy, NetUtils keeps its own. It lives in core because every area reads it (the
+// chat, the co-host handling, the main window), not only the login. Texts are kept whole (no
+// fixed-width cut).
 
 #include <QByteArray>
 #include <QString>
