@@ -1,5 +1,18 @@
 #include "chat/EmoteCacheJob.h"
 
+void cacheEmotePictures(const std::atomic_bool& stop, std::atomic_int* fetched, const EmoteFetch& fetchOne,
+                        int count)
+{
+    for (int n = 1; n <= count && !stop; ++n) {
+        if (fetchOne)
+            fetchOne(n, stop);
+        else
+            EmoteFiles::fetchToCache(n, &stop);
+        if (fetched)
+            ++*fetched;
+    }
+}
+
 EmoteCacheJob::EmoteCacheJob(FetchOne fetchOne, int count) : m_fetchOne(std::move(fetchOne)), m_count(count)
 {
 }
@@ -14,13 +27,8 @@ void EmoteCacheJob::start()
     if (m_thread)
         return;
     m_stopRequested = false;
-    m_thread.reset(QThread::create([this] {
-        for (int n = 1; n <= m_count && !m_stopRequested; ++n) {
-            if (m_fetchOne)
-                m_fetchOne(n, m_stopRequested);
-            ++m_fetched;
-        }
-    }));
+    m_thread.reset(
+        QThread::create([this] { cacheEmotePictures(m_stopRequested, &m_fetched, m_fetchOne, m_count); }));
     m_thread->setObjectName("EmoteCacheJob");
     m_thread->start();
 }

@@ -109,7 +109,7 @@ void EmoteListWidget::makeCells()
     }
 }
 
-void EmoteListWidget::placeCells()
+void EmoteListWidget::rebuildGrid()
 {
     for (int i = 0; i < m_cells.size(); ++i)
         m_grid->removeWidget(m_cells[i]);
@@ -123,7 +123,7 @@ void EmoteListWidget::updateLayout()
     const int columns = std::max(1, parent ? parent->width() / kColumnWidth : (width() - 8) / kCellSize);
     if (columns != m_columns) {
         m_columns = columns;
-        placeCells();
+        rebuildGrid();
     }
     if (parent) {
         move(0, parent->height() - m_bottomOffset - height());

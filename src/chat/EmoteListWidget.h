@@ -23,8 +23,11 @@ public:
     // bottomOffset: the distance kept between this widget's bottom and the parent's bottom.
     EmoteListWidget(QWidget* parent, int bottomOffset);
 
-    // Recomputes the columns, re-places the cells when they changed and places the widget.
+    // Recomputes the columns, rebuilds the grid when they changed and places the widget.
     void updateLayout();
+    // Lays the cells out in rows of the current columns. The cells themselves (and their
+    // pictures) are made once, at construction, and kept: a rebuild only re-places them.
+    void rebuildGrid();
 
     int columns() const { return m_columns; }
     ClickableLabel* cell(int number) const; // 1 .. 205
@@ -38,7 +41,6 @@ protected:
 
 private:
     void makeCells();
-    void placeCells();
 
     QGridLayout* m_grid = nullptr;
     QScrollArea* m_scrollArea = nullptr;

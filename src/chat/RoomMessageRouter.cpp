@@ -185,16 +185,24 @@ void RoomMessageRouter::getWsTokenAndTrtcLogin()
             // A token of the room chosen before is of no use in this one.
             if (!self || roomId != self->m_roomId)
                 return;
-            const QJsonValue data = reply.value(QLatin1String("data"));
-            if (!data.isString())
-                return;
-            self->m_wsToken = data.toString();
-            self->m_trtcLoginMsg = RoomProtocol::trtcLoginMessage(roomId, self->m_wsToken);
-            qDebug() << "API_GET_PUSHFLOW_WSTOKEN Data sucess";
-            if (self->hooks.trtcLoginPrepared)
-                self->hooks.trtcLoginPrepared(self->m_trtcLoginMsg);
+            if (self->hooks.wsTokenReply)
+                self->hooks.wsTokenReply(reply);
+            else
+                self->onWsTokenReply(reply);
         },
         [](const QString&) { qDebug() << "API_GET_PUSHFLOW_WSTOKEN error"; });
+}
+
+void RoomMessageRouter::onWsTokenReply(const QJsonObject& reply)
+{
+    const QJsonValue data = reply.value(QLatin1String("data"));
+    if (!data.isString())
+        return;
+    m_wsToken = data.toString();
+    m_trtcLoginMsg = RoomProtocol::trtcLoginMessage(m_roomId, m_wsToken);
+    qDebug() << "API_GET_PUSHFLOW_WSTOKEN Data sucess";
+    if (hooks.trtcLoginPrepared)
+        hooks.trtcLoginPrepared(m_trtcLoginMsg);
 }
 
 // ---- own messages ----

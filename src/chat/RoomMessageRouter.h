@@ -122,6 +122,9 @@ public:
         // Own messages that went out were given up: their connection was lost before the echo
         // came, or the echo is overdue. The host is told they failed.
         std::function<void(int count)> ownMessagesFailed;
+        // the co-host link token's reply for the current room; it comes back through
+        // onWsTokenReply (without a hook the router takes it itself)
+        std::function<void(const QJsonObject& reply)> wsTokenReply;
         // the co-host login message is ready (or rebuilt) after a token reply
         std::function<void(const QString& trtcLoginMessage)> trtcLoginPrepared;
     };
@@ -153,8 +156,12 @@ public:
     void onWsTextMessage(const QString& message);
     // Frames received and not handled yet (a long one still being parsed, and those after it).
     int waitingFrames() const { return int(m_frames.size()); }
-    // Asks for the co-host link token; the reply prepares the "trtc_login" message.
+    // Asks for the co-host link token; the reply prepares the "trtc_login" message. A reply for
+    // a room chosen before is dropped.
     void getWsTokenAndTrtcLogin();
+    // A token reply of the current room: a string "data" becomes the token and the "trtc_login"
+    // message is prepared from it; any other reply changes nothing.
+    void onWsTokenReply(const QJsonObject& reply);
     QString loginMessage() const { return m_loginText; }
     QString wsToken() const { return m_wsToken; }
     QString preparedTrtcLogin() const { return m_trtcLoginMsg; }

@@ -53,6 +53,7 @@ QString tagTextHtml(const QString& text, int fontSize);
 
 // The longest prefix of `text` whose estimated width stays within `limit`: each character
 // counts two thirds of its own document's width. Without a sizer, tagTextSize measures.
+// UserWithTagLabel::fitText is this step under the label's name.
 QString fitTagText(const QString& text, int fontSize, int limit, const TagTextSizer& sizer = TagTextSizer());
 
 TagLayout layoutTags(const QList<TagItem>& items, int width, const TagTextSizer& sizer = TagTextSizer());

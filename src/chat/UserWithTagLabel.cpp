@@ -59,6 +59,12 @@ void UserWithTagLabel::clearTags()
     relayout();
 }
 
+QString UserWithTagLabel::fitText(const QString& text, int fontSize, int limit,
+                                  const chatlabel::TagTextSizer& sizer)
+{
+    return chatlabel::fitTagText(text, fontSize, limit, sizer);
+}
+
 void UserWithTagLabel::relayout()
 {
     m_layout = chatlabel::layoutTags(m_items, width());

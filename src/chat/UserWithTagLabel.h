@@ -32,6 +32,12 @@ public:
 
     void relayout();
 
+    // Where the sender's name breaks over lines: the longest prefix of `text` whose estimated
+    // width stays within `limit` (each character counts two thirds of its own width). The layout
+    // step (chatlabel::layoutTags) uses the same function, chatlabel::fitTagText.
+    static QString fitText(const QString& text, int fontSize, int limit,
+                           const chatlabel::TagTextSizer& sizer = chatlabel::TagTextSizer());
+
 signals:
     void paintEventFinished(bool isUpdate);
     void layoutChanged(int height);

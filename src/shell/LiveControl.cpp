@@ -458,6 +458,10 @@ void LiveControl::setHostAudioMuted(bool muted)
 void LiveControl::registerVideoForwarding()
 {
     m_forwarding = true;
+    if (hooks.videoFrameReceiver) {
+        RegisterRecvOBSVideoStreamCallback(hooks.videoFrameReceiver);
+        return;
+    }
     RegisterRecvOBSVideoStreamCallback(
         [this](void* userData, video_data* frame) { handleObsVideoData(userData, frame); });
 }
@@ -465,6 +469,10 @@ void LiveControl::registerVideoForwarding()
 void LiveControl::registerAudioForwarding()
 {
     m_forwarding = true;
+    if (hooks.audioFrameReceiver) {
+        RegisterRecvOBSAudioStreamCallback(hooks.audioFrameReceiver);
+        return;
+    }
     RegisterRecvOBSAudioStreamCallback([this](void* userData, uint64_t mixIndex, audio_data* data) {
         handleObsAudioData(userData, mixIndex, data);
     });

@@ -79,6 +79,10 @@ public:
         std::function<bool()> isSharing;
         // The primary screen's size now (the engine's base size at each start).
         std::function<QSize()> screenSize;
+        // The raw-frame receivers registered in a co-host room (called on libobs' threads); when
+        // empty, handleObsVideoData and handleObsAudioData are registered themselves.
+        ObsVideoStreamCallback videoFrameReceiver;
+        ObsAudioStreamCallback audioFrameReceiver;
     };
     Hooks hooks;
 

@@ -23,6 +23,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,12 +31,15 @@
 
 class QHBoxLayout;
 class QJsonObject;
+class QJsonValue;
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 class QVBoxLayout;
 class QWheelEvent;
+struct audio_data;
+struct video_data;
 class AddSceneDialog;
 class AppPopupWindow;
 class ChatSideState;
@@ -95,6 +99,17 @@ public:
     // ---- Frame (LiveMainWindow_TitleBar.cpp)
     // Shows a hint of the broadcast controls for 3000 ms below the title bar.
     void showBroadcastHint(const QString& text);
+
+    // ---- Co-host (LiveMainWindow_CoHost.cpp)
+    // The co-host link token's reply: the room channel keeps the token and prepares the co-host
+    // login text from it.
+    void onWsTokenReply(const QJsonObject& reply);
+    // The id of an element of the co-host online list, as the co-host list reads it.
+    static qint64 readOnlineUserId(const QJsonValue& value);
+    // The raw-frame receivers of a co-host room, on libobs' audio and video threads: each frame
+    // goes to the live control's custom frame sender (dropped before the first start).
+    void onObsAudioFrame(void* userData, uint64_t mixIndex, audio_data* data);
+    void onObsVideoFrame(void* userData, video_data* frame);
 
 public slots:
     // ---- Frame
@@ -188,6 +203,10 @@ public slots:
     void handleSortMenuDown(int userId);
 
     // ---- Co-host (LiveMainWindow_CoHost.cpp)
+    // Asks for the co-host link token (the live control's start in a co-host room).
+    void getWsTokenAndTrtcLogin();
+    // The room channel's answer "r_trtc_login" to the co-host login; the live control acts on it.
+    void handleRTrtcLogin(QJsonObject& jsonObj);
     void showConnMicInviteDialogSlot();
     void handlConnMicInviteDialogClose();
     void handleRemoteVideoAvailable(const char* userId, bool available);
@@ -376,9 +395,6 @@ private:
     void placeAppPopupWindow(const QPoint& topLeft);
 
     // ---- Chat and audience
-    // Fetches one emote picture into the emote cache; runs on the emote job's thread and ends the
-    // fetch in progress when `stop` is raised.
-    static void downloadEmote(int number, const std::atomic_bool& stop);
     void toggleEmotePanel();
     void addRemindMessage(const QString& name, bool enter);
     ClickableLabel* createBtnWithImg(QString imagePath);

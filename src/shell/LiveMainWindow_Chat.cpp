@@ -6,7 +6,6 @@
 #include "chat/ChatListWidget.h"
 #include "chat/ChatSender.h"
 #include "chat/ChatWebSocketClient.h"
-#include "chat/EmoteFiles.h"
 #include "chat/EmoteListWidget.h"
 #include "chat/MentionGuard.h"
 #include "chat/RoomMessageRouter.h"
@@ -676,11 +675,6 @@ void LiveMainWindow::onChatRoomChosen()
 }
 
 // ---- later chat work ----------------------------------------------------------------------------
-
-void LiveMainWindow::downloadEmote(int number, const std::atomic_bool& stop)
-{
-    EmoteFiles::fetchToCache(number, &stop);
-}
 
 void LiveMainWindow::toggleEmotePanel()
 {

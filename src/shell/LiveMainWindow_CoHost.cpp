@@ -1,7 +1,8 @@
 // Co-host handling: the "连麦" page with its list and search, the room channel's co-host messages,
 // the real-time room's availability reports, the host's sound towards the room, the confirmation
 // before a pause or stop ends co-host links, and the invitation dialog. The rows and their
-// bookkeeping live in CoHostList; the slots here delegate to it.
+// bookkeeping live in CoHostList, the co-host link token in RoomMessageRouter, the start and the
+// raw frames in LiveControl; the named slots and receivers here hand their calls on to them.
 #include "shell/LiveMainWindow.h"
 
 #include "chat/ChatWebSocketClient.h"
@@ -169,6 +170,28 @@ void LiveMainWindow::handleMicListSearchName(QString name)
 
 // ---- the room channel ---------------------------------------------------------------------------
 
+// The co-host link token and the answer to the co-host login: the room channel (RoomMessageRouter)
+// asks and keeps the token, the live control acts on the answer.
+void LiveMainWindow::getWsTokenAndTrtcLogin()
+{
+    m_roomRouter->getWsTokenAndTrtcLogin();
+}
+
+void LiveMainWindow::onWsTokenReply(const QJsonObject& reply)
+{
+    m_roomRouter->onWsTokenReply(reply);
+}
+
+void LiveMainWindow::handleRTrtcLogin(QJsonObject& jsonObj)
+{
+    liveControl()->handleRTrtcLogin(jsonObj);
+}
+
+qint64 LiveMainWindow::readOnlineUserId(const QJsonValue& value)
+{
+    return CoHostList::readOnlineUserId(value);
+}
+
 void LiveMainWindow::handleTrtcApply(qint64 id, QString name, QString photo, QString trtcTag, bool apply)
 {
     m_coHostList->handleTrtcApply(id, name, photo, trtcTag, apply);
@@ -210,6 +233,18 @@ void LiveMainWindow::handleRemoteVideoAvailable(const char* userId, bool availab
 void LiveMainWindow::handleRemoteAudioAvailable(const char* userId, bool available)
 {
     m_coHostList->handleRemoteAudioAvailable(userId, available);
+}
+
+// Registered by the live control in a co-host room; libobs' threads call them, and the live
+// control's custom frame sender takes the frame.
+void LiveMainWindow::onObsAudioFrame(void* userData, uint64_t mixIndex, audio_data* data)
+{
+    m_liveControl->handleObsAudioData(userData, mixIndex, data);
+}
+
+void LiveMainWindow::onObsVideoFrame(void* userData, video_data* frame)
+{
+    m_liveControl->handleObsVideoData(userData, frame);
 }
 
 void LiveMainWindow::handleLocalAudio(bool isMute)

@@ -76,9 +76,8 @@ LiveControl* LiveMainWindow::liveControl()
     if (!m_roomRouter)
         m_roomRouter = new RoomMessageRouter(this);
     m_roomRouter->setLoginInfo(m_loginInfo);
-    m_roomRouter->hooks.handleRTrtcLogin = [this](QJsonObject& message) {
-        m_liveControl->handleRTrtcLogin(message);
-    };
+    m_roomRouter->hooks.handleRTrtcLogin = [this](QJsonObject& message) { handleRTrtcLogin(message); };
+    m_roomRouter->hooks.wsTokenReply = [this](const QJsonObject& reply) { onWsTokenReply(reply); };
     m_roomRouter->hooks.trtcLoginPrepared = [this](const QString& text) {
         m_liveControl->setTrtcLoginMessage(text);
     };
@@ -86,7 +85,7 @@ LiveControl* LiveMainWindow::liveControl()
 
     LiveControl::Hooks& hooks = m_liveControl->hooks;
     hooks.sendRoomMessage = [](const QString& text) { sendChatWsMessage(text); };
-    hooks.requestTrtcLogin = [this] { m_roomRouter->getWsTokenAndTrtcLogin(); };
+    hooks.requestTrtcLogin = [this] { getWsTokenAndTrtcLogin(); };
     hooks.enterTrtcRoom = [this](const LiveRoomInfo& room) {
         auto trtc = TrtcManager::getInstance();
         trtc->setLiveInfo(&room);
@@ -95,6 +94,10 @@ LiveControl* LiveMainWindow::liveControl()
     };
     hooks.exitTrtcRoom = [] { TrtcManager::getInstance()->exitRoom(); };
     hooks.isSharing = [this] { return m_desktopShareDialog && m_desktopShareDialog->isSharing(); };
+    hooks.videoFrameReceiver = [this](void* userData, video_data* frame) { onObsVideoFrame(userData, frame); };
+    hooks.audioFrameReceiver = [this](void* userData, uint64_t mixIndex, audio_data* data) {
+        onObsAudioFrame(userData, mixIndex, data);
+    };
 
     connect(m_liveControl, &LiveControl::stateChanged, this, &LiveMainWindow::renderLiveControls);
     connect(m_liveControl, &LiveControl::choiceTaken, this, &LiveMainWindow::showLiveRoomChoice);

@@ -183,7 +183,7 @@ void LiveMainWindow::initFromLogin()
 
     Toast::getInstance(ui->centralwidget);
 
-    m_emoteJob = std::make_unique<EmoteCacheJob>(&LiveMainWindow::downloadEmote);
+    m_emoteJob = std::make_unique<EmoteCacheJob>(); // cacheEmotePictures on a thread of its own
     m_emoteJob->start();
 
     connect(&m_netInfoThread, &NetInfoThread::sendCurrentNetInfo, this, &LiveMainWindow::update_network_rate);

@@ -57,7 +57,7 @@ class tst_EmoteCache : public QObject
     }
     void runJob()
     {
-        EmoteCacheJob job([](int n, const std::atomic_bool& stop) { EmoteFiles::fetchToCache(n, &stop); });
+        EmoteCacheJob job; // cacheEmotePictures into the emote cache
         job.start();
         QTRY_VERIFY_WITH_TIMEOUT(!job.isRunning(), 60000);
     }
@@ -125,7 +125,7 @@ private slots:
     void stopEndsAHangingFetch()
     {
         QVERIFY(m_sim.script(emotePath(1), QJsonArray{QJsonObject{{"hang", true}}}));
-        EmoteCacheJob job([](int n, const std::atomic_bool& stop) { EmoteFiles::fetchToCache(n, &stop); });
+        EmoteCacheJob job; // cacheEmotePictures into the emote cache
         job.start();
         QTRY_COMPARE_WITH_TIMEOUT(emoteRequests().size(), 1, kWait);
         QElapsedTimer clock;
@@ -165,6 +165,10 @@ private slots:
         parent.resize(20, 500);
         grid.updateLayout();
         QCOMPARE(grid.columns(), 1);
+        QCOMPARE(placeOf(grid, 205), QPoint(204, 0));
+        // A rebuild at the same columns holds each cell once, where it was.
+        grid.rebuildGrid();
+        QCOMPARE(grid.grid()->count(), 205);
         QCOMPARE(placeOf(grid, 205), QPoint(204, 0));
         QCOMPARE(emoteRequests(), QStringList());
     }

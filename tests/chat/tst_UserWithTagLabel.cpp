@@ -89,12 +89,12 @@ private slots:
     void fitTextCountsTwoThirdsOfEachCharacter()
     {
         const auto sizer = [](const QString& t, int) { return QSize(30 * t.size(), 20); };
-        QCOMPARE(chatlabel::fitTagText("abcdef", 12, 60, sizer), QString("abc"));
-        QCOMPARE(chatlabel::fitTagText("abcdef", 12, 59, sizer), QString("ab"));
-        QCOMPARE(chatlabel::fitTagText("abcdef", 12, 5, sizer), QString());
+        QCOMPARE(UserWithTagLabel::fitText("abcdef", 12, 60, sizer), QString("abc"));
+        QCOMPARE(UserWithTagLabel::fitText("abcdef", 12, 59, sizer), QString("ab"));
+        QCOMPARE(UserWithTagLabel::fitText("abcdef", 12, 5, sizer), QString());
         // A surrogate pair is one character and is never split.
         const QString emoji = QString::fromUtf8("😀😀");
-        QCOMPARE(chatlabel::fitTagText(emoji, 12, 45, sizer), QString::fromUtf8("😀"));
+        QCOMPARE(UserWithTagLabel::fitText(emoji, 12, 45, sizer), QString::fromUtf8("😀"));
     }
 
     // Sizes are remembered, but only for the application font they were measured with.
